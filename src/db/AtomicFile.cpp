@@ -1,0 +1,124 @@
+#include "db/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace kalvo {
+namespace {
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::runtime_error fileError(const char* what, const std::string& path, int error) {
+    return std::runtime_error(std::string(what) + " \"" + path + "\". " + std::strerror(error));
+}
+
+}  // namespace
+
+AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
+    temporaryPath_ = path_ + ".XXXXXX";
+    descriptor_ = ::mkstemp(temporaryPath_.data());
+    if (descriptor_ < 0) {
+        const int error = errno;
+        temporaryPath_.clear();
+        throw fileError("Cannot create file", path_, error);
+    }
+    // The new file keeps the permissions of the one it replaces.
+    struct stat previous {};
+    const mode_t mode = ::stat(path_.c_str(), &previous) == 0 ? previous.st_mode & 07777 : 0644;
+    ::fchmod(descriptor_, mode);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+    }
+    if (!temporaryPath_.empty()) {
+        ::unlink(temporaryPath_.c_str());
+    }
+}
+
+void AtomicFileWriter::fail(int error) {
+    throw fileError("Cannot create file", path_, error);
+}
+
+void AtomicFileWriter::write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            fail(errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void AtomicFileWriter::commit() {
+    if (::fsync(descriptor_) != 0) {
+        fail(errno);
+    }
+    const int closed = ::close(descriptor_);
+    descriptor_ = -1;
+    if (closed != 0) {
+        fail(errno);
+    }
+    if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
+        fail(errno);
+    }
+    temporaryPath_.clear();
+    // The rename itself reaches the disk only with the folder.
+    const int folder = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
+std::string readWholeFile(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY);
+    if (descriptor < 0) {
+        throw fileError("Cannot open file", path, errno);
+    }
+    std::string content;
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && status.st_size > 0) {
+        content.reserve(static_cast<std::size_t>(status.st_size));
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int error = errno;
+            ::close(descriptor);
+            throw fileError("Cannot open file", path, error);
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(descriptor);
+    return content;
+}
+
+bool fileExists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+}  // namespace kalvo

@@ -1,0 +1,796 @@
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
+
+#include "db/AsciiText.h"
+#include "db/AtomicFile.h"
+#include "db/Datapacket.h"
+#include "db/Windows1252.h"
+
+namespace kalvo {
+namespace {
+
+constexpr int kMaximumOpenElements = 63;
+
+bool isWhitespace(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 1 && byte <= 32;
+}
+
+struct NamedKind {
+    std::string_view fieldType;
+    ColumnKind kind;
+};
+
+constexpr NamedKind kFieldTypes[] = {
+    {"i4", ColumnKind::Integer},      {"int", ColumnKind::Integer},
+    {"i2", ColumnKind::Integer},      {"i1", ColumnKind::Integer},
+    {"i8", ColumnKind::Integer},      {"ui1", ColumnKind::Integer},
+    {"ui2", ColumnKind::Integer},     {"ui4", ColumnKind::Integer},
+    {"uint", ColumnKind::Integer},    {"ui8", ColumnKind::Raw},
+    {"boolean", ColumnKind::Boolean}, {"r8", ColumnKind::Float},
+    {"r10", ColumnKind::Raw},         {"fixed", ColumnKind::Raw},
+    {"fixedFMT", ColumnKind::Raw},    {"date", ColumnKind::Date},
+    {"time", ColumnKind::Time},       {"dateTime", ColumnKind::DateAndTime},
+    {"SQLdateTime", ColumnKind::DateAndTime}, {"string", ColumnKind::String},
+    {"string.uni", ColumnKind::String},    {"bin.hex", ColumnKind::Raw},
+    {"nested", ColumnKind::Raw},      {"IntArray", ColumnKind::Raw},
+    {"UIntArray", ColumnKind::Raw}};
+
+bool isCodePoint(std::uint32_t value) {
+    return value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+}
+
+// A character reference names a byte of the file's character set. References that cannot be
+// bytes (above 255, or written with a leading zero and four or more digits, which is how a C1
+// control character outside Windows-1252 is stored) name a Unicode character.
+bool appendCharacterReference(std::string& out, std::string_view raw, std::size_t& pos) {
+    std::size_t cursor = pos + 2;
+    const bool hexadecimal = cursor < raw.size() && (raw[cursor] == 'x' || raw[cursor] == 'X');
+    if (hexadecimal) {
+        ++cursor;
+    }
+    const std::size_t digitsStart = cursor;
+    std::uint32_t value = 0;
+    while (cursor < raw.size() && raw[cursor] != ';') {
+        const char c = raw[cursor];
+        int digit = -1;
+        if (isAsciiDigit(c)) {
+            digit = c - '0';
+        } else if (hexadecimal && asciiLower(c) >= 'a' && asciiLower(c) <= 'f') {
+            digit = asciiLower(c) - 'a' + 10;
+        }
+        if (digit < 0 || value > 0x10FFFF) {
+            return false;
+        }
+        value = value * (hexadecimal ? 16 : 10) + static_cast<std::uint32_t>(digit);
+        ++cursor;
+    }
+    const std::size_t digits = cursor - digitsStart;
+    if (cursor >= raw.size() || digits == 0) {
+        return false;
+    }
+    const bool namesCharacter =
+        value > 255 || (!hexadecimal && digits >= 4 && raw[digitsStart] == '0');
+    if (namesCharacter) {
+        if (!isCodePoint(value)) {
+            return false;
+        }
+        appendUtf8(out, value);
+    } else {
+        appendUtf8(out, windows1252ToUnicode(static_cast<std::uint8_t>(value)));
+    }
+    pos = cursor + 1;
+    return true;
+}
+
+bool appendNamedEntity(std::string& out, std::string_view raw, std::size_t& pos) {
+    struct Entity {
+        std::string_view text;
+        char character;
+    };
+    static constexpr Entity kEntities[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&apos;", '\''}, {"&quot;", '"'}};
+    for (const Entity& entity : kEntities) {
+        if (raw.substr(pos, entity.text.size()) == entity.text) {
+            out += entity.character;
+            pos += entity.text.size();
+            return true;
+        }
+    }
+    return false;
+}
+
+// Decodes an attribute value into UTF-8 text.
+void appendDecodedText(std::string& out, std::string_view raw, bool utf8Variant) {
+    std::size_t pos = 0;
+    while (pos < raw.size()) {
+        const std::size_t plain = raw.find('&', pos);
+        const std::size_t end = plain == std::string_view::npos ? raw.size() : plain;
+        while (pos < end) {
+            const auto byte = static_cast<unsigned char>(raw[pos]);
+            if (byte < 0x80) {
+                std::size_t run = pos + 1;
+                while (run < end && static_cast<unsigned char>(raw[run]) < 0x80) {
+                    ++run;
+                }
+                out.append(raw.substr(pos, run - pos));
+                pos = run;
+            } else if (utf8Variant) {
+                const std::size_t start = pos;
+                const char32_t c = nextUtf8Character(raw.substr(0, end), pos);
+                // A two-byte sequence stands for the byte of its code point.
+                appendUtf8(out, pos - start == 2
+                                    ? windows1252ToUnicode(static_cast<std::uint8_t>(c & 0xFF))
+                                    : c);
+            } else {
+                appendUtf8(out, windows1252ToUnicode(byte));
+                ++pos;
+            }
+        }
+        if (pos < raw.size()) {
+            const bool decoded = raw.substr(pos, 2) == "&#" ? appendCharacterReference(out, raw, pos)
+                                                             : appendNamedEntity(out, raw, pos);
+            if (!decoded) {
+                out += '&';
+                ++pos;
+            }
+        }
+    }
+}
+
+std::string decodedText(std::string_view raw, bool utf8Variant) {
+    std::string text;
+    appendDecodedText(text, raw, utf8Variant);
+    return text;
+}
+
+// The start of the number in a value, when a digit comes before any letter.
+std::optional<std::size_t> numberStart(std::string_view raw) {
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (isAsciiLetter(raw[i])) {
+            return std::nullopt;
+        }
+        if (isAsciiDigit(raw[i])) {
+            std::size_t start = i;
+            if (start > 0 && raw[start - 1] == '.') {
+                --start;
+            }
+            if (start > 0 && (raw[start - 1] == '-' || raw[start - 1] == '+')) {
+                --start;
+            }
+            return start;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> decodeInteger(std::string_view raw) {
+    std::optional<std::size_t> start = numberStart(raw);
+    if (!start) {
+        return std::nullopt;
+    }
+    std::string_view number = raw.substr(*start);
+    if (number.front() == '+') {
+        number.remove_prefix(1);
+    }
+    if (number.front() == '.') {
+        return 0;  // ".5": the integer part is empty
+    }
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> decodeFloat(std::string_view raw) {
+    std::optional<std::size_t> start = numberStart(raw);
+    if (!start) {
+        return std::nullopt;
+    }
+    std::string_view number = raw.substr(*start);
+    if (number.front() == '+') {
+        number.remove_prefix(1);
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool readDigits(std::string_view text, std::size_t& pos, std::size_t count, int& value) {
+    if (pos + count > text.size()) {
+        return false;
+    }
+    value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!isAsciiDigit(text[pos + i])) {
+            return false;
+        }
+        value = value * 10 + (text[pos + i] - '0');
+    }
+    pos += count;
+    return true;
+}
+
+// "HH:MM" and optionally ":" and the milliseconds within the minute, padded on the right to
+// five digits. Returns the milliseconds of the day, or nothing when the time is out of range.
+std::optional<std::int64_t> decodeTimeOfDay(std::string_view text) {
+    std::size_t pos = 0;
+    int hour = 0;
+    int minute = 0;
+    if (!readDigits(text, pos, 2, hour) || pos >= text.size() || text[pos++] != ':' ||
+        !readDigits(text, pos, 2, minute)) {
+        return std::nullopt;
+    }
+    int milliseconds = 0;
+    if (pos < text.size()) {
+        if (text[pos++] != ':') {
+            return std::nullopt;
+        }
+        const std::string_view digits = text.substr(pos);
+        if (digits.empty() || digits.size() > 5) {
+            return std::nullopt;
+        }
+        for (std::size_t i = 0; i < 5; ++i) {
+            const char c = i < digits.size() ? digits[i] : '0';
+            if (!isAsciiDigit(c)) {
+                return std::nullopt;
+            }
+            milliseconds = milliseconds * 10 + (c - '0');
+        }
+    }
+    if (hour > 23 || minute > 59 || milliseconds > 59999) {
+        return std::nullopt;
+    }
+    return hour * 3'600'000LL + minute * 60'000LL + milliseconds;
+}
+
+std::optional<DateTime> decodeDateTime(std::string_view raw) {
+    std::size_t dateDigits = 0;
+    while (dateDigits < raw.size() && isAsciiDigit(raw[dateDigits])) {
+        ++dateDigits;
+    }
+    // The day has one or two digits, so the length of the run tells the year's.
+    std::size_t yearDigits = 0;
+    if (dateDigits == 7 || dateDigits == 8) {
+        yearDigits = 4;
+    } else if (dateDigits == 5 || dateDigits == 6) {
+        yearDigits = 2;
+    } else {
+        return std::nullopt;
+    }
+    CivilDate date;
+    std::size_t pos = 0;
+    readDigits(raw, pos, yearDigits, date.year);
+    readDigits(raw, pos, 2, date.month);
+    readDigits(raw, pos, dateDigits - yearDigits - 2, date.day);
+    if (!isValidCivilDate(date)) {
+        return std::nullopt;
+    }
+    std::int64_t millisecondOfDay = 0;
+    if (pos < raw.size()) {
+        if (raw[pos] != 'T') {
+            return std::nullopt;
+        }
+        millisecondOfDay = decodeTimeOfDay(raw.substr(pos + 1)).value_or(0);
+    }
+    return joinDateTime(daysFromCivil(date), millisecondOfDay);
+}
+
+std::optional<DateTime> decodeTime(std::string_view raw) {
+    const std::optional<std::int64_t> millisecondOfDay = decodeTimeOfDay(raw);
+    if (!millisecondOfDay) {
+        return std::nullopt;
+    }
+    return joinDateTime(0, *millisecondOfDay);
+}
+
+void appendUnsignedList(std::vector<std::uint32_t>& out, std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (!isAsciiDigit(text[pos])) {
+            ++pos;
+            continue;
+        }
+        std::uint32_t value = 0;
+        const auto [end, error] = std::from_chars(text.data() + pos, text.data() + text.size(), value);
+        out.push_back(error == std::errc() ? value : UINT32_MAX);
+        pos = static_cast<std::size_t>(end - text.data());
+    }
+}
+
+}  // namespace
+
+class DatapacketParser {
+public:
+    DatapacketParser(std::string_view document, std::string_view origin)
+        : document_(document), origin_(origin) {}
+
+    Table parse();
+
+private:
+    enum class Context { Document, DataPacket, Metadata, Fields, Params, RowData, Other };
+
+    struct Attribute {
+        std::string_view name;
+        std::string_view value;
+    };
+
+    [[noreturn]] void fail(const std::string& what, std::size_t offset) const;
+    bool startsWith(std::string_view text) const { return document_.substr(pos_, text.size()) == text; }
+    void skipWhitespace();
+    void skipPast(std::string_view terminator, std::string_view what);
+    bool skipMarkup();
+    std::string_view parseName();
+    // Reads the attributes of a start tag; true when the tag closes itself.
+    bool parseAttributes(std::vector<Attribute>& attributes);
+    void parseDeclaration();
+    void parseElement(int depth, Context context);
+    // Reads the children of an open element up to its end tag; returns where that tag starts.
+    std::size_t parseContent(int depth, std::string_view name, Context context);
+
+    void declareColumn(const std::vector<Attribute>& attributes, std::size_t offset);
+    void addParameters(const std::vector<Attribute>& attributes);
+    void addParameterElement(const std::vector<Attribute>& attributes);
+    void addRow(const std::vector<Attribute>& attributes);
+    int columnOfAttribute(std::string_view name);
+    void storeValue(std::size_t storedRow, int column, std::string_view raw);
+
+    std::string_view document_;
+    std::string_view origin_;
+    std::size_t pos_ = 0;
+    bool utf8Variant_ = false;
+    bool rowsStarted_ = false;
+    Table table_;
+    std::vector<Attribute> attributes_;
+    std::unordered_map<std::string_view, int> columnByAttribute_;
+    int lastColumn_ = -1;
+    std::string text_;
+};
+
+void DatapacketParser::fail(const std::string& what, std::size_t offset) const {
+    std::string message = "Error in table file";
+    if (!origin_.empty()) {
+        message += " \"" + std::string(origin_) + "\"";
+    }
+    throw std::runtime_error(message + " at byte " + std::to_string(offset) + ": " + what + ".");
+}
+
+void DatapacketParser::skipWhitespace() {
+    while (pos_ < document_.size() && isWhitespace(document_[pos_])) {
+        ++pos_;
+    }
+}
+
+void DatapacketParser::skipPast(std::string_view terminator, std::string_view what) {
+    const std::size_t start = pos_;
+    const std::size_t end = document_.find(terminator, pos_);
+    if (end == std::string_view::npos) {
+        fail("the " + std::string(what) + " is not closed by \"" + std::string(terminator) + "\"",
+             start);
+    }
+    pos_ = end + terminator.size();
+}
+
+// Comments, processing instructions, CDATA sections and document type declarations carry
+// nothing for a table.
+bool DatapacketParser::skipMarkup() {
+    if (startsWith("<!--")) {
+        skipPast("-->", "comment");
+    } else if (startsWith("<?")) {
+        skipPast("?>", "processing instruction");
+    } else if (startsWith("<![CDATA[")) {
+        skipPast("]]>", "CDATA section");
+    } else if (startsWith("<!")) {
+        skipPast(">", "declaration");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::string_view DatapacketParser::parseName() {
+    const std::size_t start = pos_;
+    while (pos_ < document_.size()) {
+        const char c = document_[pos_];
+        if (isWhitespace(c) || c == '/' || c == '>' || c == '=' || c == '?' || c == '<' ||
+            c == '\0') {
+            break;
+        }
+        ++pos_;
+    }
+    return document_.substr(start, pos_ - start);
+}
+
+bool DatapacketParser::parseAttributes(std::vector<Attribute>& attributes) {
+    attributes.clear();
+    for (;;) {
+        skipWhitespace();
+        if (pos_ >= document_.size()) {
+            fail("the document ends inside a tag", pos_);
+        }
+        const char c = document_[pos_];
+        if (c == '>') {
+            ++pos_;
+            return false;
+        }
+        if (c == '/' || c == '?') {
+            if (pos_ + 1 >= document_.size() || document_[pos_ + 1] != '>') {
+                fail(std::string("'>' expected after '") + c + "'", pos_ + 1);
+            }
+            pos_ += 2;
+            return true;
+        }
+        const std::size_t nameOffset = pos_;
+        const std::string_view name = parseName();
+        if (name.empty()) {
+            fail(std::string("unexpected '") + c + "' in a tag", nameOffset);
+        }
+        skipWhitespace();
+        if (pos_ >= document_.size() || document_[pos_] != '=') {
+            fail("'=' expected after the attribute " + std::string(name), pos_);
+        }
+        ++pos_;
+        skipWhitespace();
+        if (pos_ >= document_.size() || (document_[pos_] != '"' && document_[pos_] != '\'')) {
+            fail("a quoted value expected for the attribute " + std::string(name), pos_);
+        }
+        const char quote = document_[pos_++];
+        const std::size_t end = document_.find(quote, pos_);
+        if (end == std::string_view::npos) {
+            fail("the value of the attribute " + std::string(name) + " is not closed", pos_ - 1);
+        }
+        attributes.push_back({name, document_.substr(pos_, end - pos_)});
+        pos_ = end + 1;
+    }
+}
+
+void DatapacketParser::parseDeclaration() {
+    pos_ += 2;
+    parseName();
+    if (!parseAttributes(attributes_)) {
+        fail("the declaration is not closed by \"?>\"", pos_);
+    }
+    for (const Attribute& attribute : attributes_) {
+        if (equalsIgnoringCase(attribute.name, "encoding") &&
+            equalsIgnoringCase(attribute.value, "UTF-8")) {
+            utf8Variant_ = true;
+        }
+    }
+}
+
+Table DatapacketParser::parse() {
+    skipWhitespace();
+    if (pos_ >= document_.size() || document_[pos_] != '<') {
+        fail("the document does not start with '<'", pos_);
+    }
+    if (startsWith("<?")) {
+        parseDeclaration();
+    }
+    for (;;) {
+        skipWhitespace();
+        if (pos_ >= document_.size()) {
+            fail("the document holds no DATAPACKET element", pos_);
+        }
+        if (document_[pos_] != '<') {
+            fail("text outside the DATAPACKET element", pos_);
+        }
+        if (!skipMarkup()) {
+            break;
+        }
+    }
+    parseElement(1, Context::Document);
+    table_.open_ = true;
+    return std::move(table_);
+}
+
+void DatapacketParser::parseElement(int depth, Context context) {
+    const std::size_t offset = pos_;
+    ++pos_;
+    const std::string_view name = parseName();
+    if (name.empty()) {
+        fail("an element without a name", offset);
+    }
+    if (depth > kMaximumOpenElements) {
+        fail("more than " + std::to_string(kMaximumOpenElements) + " elements are open", offset);
+    }
+    const bool selfClosing = parseAttributes(attributes_);
+
+    Context inner = Context::Other;
+    std::optional<std::size_t> rowWithContent;
+    bool fieldDeclared = false;
+    switch (context) {
+        case Context::Document:
+            if (name != "DATAPACKET") {
+                fail("the document element is <" + std::string(name) + ">, not <DATAPACKET>",
+                     offset);
+            }
+            inner = Context::DataPacket;
+            break;
+        case Context::DataPacket:
+            if (name == "METADATA") {
+                inner = Context::Metadata;
+            } else if (name == "ROWDATA") {
+                rowsStarted_ = true;
+                inner = Context::RowData;
+            }
+            break;
+        case Context::Metadata:
+            if (name == "FIELDS") {
+                inner = Context::Fields;
+            } else if (name == "PARAMS") {
+                addParameters(attributes_);
+                inner = Context::Params;
+            }
+            break;
+        case Context::Fields:
+            if (name == "FIELD") {
+                declareColumn(attributes_, offset);
+                fieldDeclared = true;
+            }
+            break;
+        case Context::Params:
+            if (name == "PARAM") {
+                addParameterElement(attributes_);
+            }
+            break;
+        case Context::RowData:
+            if (name == "ROW") {
+                addRow(attributes_);
+                rowWithContent = table_.rowStates_.size() - 1;
+            }
+            break;
+        case Context::Other:
+            break;
+    }
+    if (selfClosing) {
+        return;
+    }
+    const std::size_t contentStart = pos_;
+    const std::size_t contentEnd = parseContent(depth, name, inner);
+    // Nested tables and other child elements of a declaration or a row are kept verbatim.
+    const std::string_view content = document_.substr(contentStart, contentEnd - contentStart);
+    if (content.find('<') != std::string_view::npos) {
+        if (fieldDeclared) {
+            table_.columns_.back().content = content;
+        } else if (rowWithContent) {
+            table_.rowContent_[*rowWithContent] = content;
+        }
+    }
+}
+
+std::size_t DatapacketParser::parseContent(int depth, std::string_view name, Context context) {
+    for (;;) {
+        const std::size_t tag = document_.find('<', pos_);
+        if (tag == std::string_view::npos) {
+            fail("the document ends inside <" + std::string(name) + ">", document_.size());
+        }
+        pos_ = tag;
+        if (startsWith("</")) {
+            pos_ += 2;
+            const std::string_view endName = parseName();
+            skipWhitespace();
+            if (pos_ >= document_.size() || document_[pos_] != '>') {
+                fail("'>' expected to end the tag </" + std::string(endName) + ">", pos_);
+            }
+            if (endName != name) {
+                fail("</" + std::string(endName) + "> closes <" + std::string(name) + ">", tag);
+            }
+            ++pos_;
+            return tag;
+        }
+        if (!skipMarkup()) {
+            parseElement(depth + 1, context);
+        }
+    }
+}
+
+void DatapacketParser::declareColumn(const std::vector<Attribute>& attributes,
+                                     std::size_t offset) {
+    if (rowsStarted_) {
+        fail("a FIELD element after the rows", offset);
+    }
+    Column column;
+    std::optional<std::string> fieldName;
+    bool hasAttrName = false;
+    bool hasFieldType = false;
+    for (const Attribute& attribute : attributes) {
+        const std::string value = decodedText(attribute.value, utf8Variant_);
+        const std::string_view name = attribute.name;
+        if (name == "fieldname") {
+            fieldName = value;
+        } else if (name == "attrname") {
+            column.attrName = value, hasAttrName = true;
+        } else if (name == "fieldtype") {
+            column.fieldType = value, hasFieldType = true;
+        } else if (name == "readonly") {
+            column.readonly = equalsIgnoringCase(value, "true");
+        } else if (name == "required") {
+            column.required = equalsIgnoringCase(value, "true");
+        } else if (name == "hidden") {
+            column.hidden = equalsIgnoringCase(value, "true");
+        } else if (name == "linkfield") {
+            column.linkfield = equalsIgnoringCase(value, "true");
+        } else if (name == "SUBTYPE") {
+            column.subtype = value;
+        } else if (name == "DECIMALS") {
+            column.decimals = value;
+        } else if (name == "WIDTH") {
+            column.width = value;
+        } else if (name == "CALCULATED") {
+            column.calculated = value;
+        }
+    }
+    if (!hasAttrName) {
+        fail("a FIELD element has no attrname", offset);
+    }
+    if (!hasFieldType) {
+        fail("the FIELD " + column.attrName + " has no fieldtype", offset);
+    }
+    bool known = false;
+    for (const NamedKind& entry : kFieldTypes) {
+        if (equalsIgnoringCase(entry.fieldType, column.fieldType)) {
+            column.kind = entry.kind;
+            known = true;
+            break;
+        }
+    }
+    if (!known) {
+        fail("the FIELD " + column.attrName + " has the unknown fieldtype \"" + column.fieldType +
+                 "\"",
+             offset);
+    }
+    if (equalsIgnoringCase(column.fieldType, "bin.hex") && column.subtype &&
+        equalsIgnoringCase(*column.subtype, "Text")) {
+        column.kind = ColumnKind::Memo;
+    }
+    if (column.kind == ColumnKind::String && column.width) {
+        column.size = static_cast<std::size_t>(decodeInteger(*column.width).value_or(0));
+    }
+    column.name = fieldName.value_or(column.attrName);
+    table_.columns_.push_back(std::move(column));
+}
+
+void DatapacketParser::addParameters(const std::vector<Attribute>& attributes) {
+    for (const Attribute& attribute : attributes) {
+        if (attribute.name == "CHANGE_LOG") {
+            appendUnsignedList(table_.changeLog_, attribute.value);
+        } else if (isKnownParameterName(attribute.name)) {
+            table_.parameters_.push_back({std::string(attribute.name),
+                                          decodedText(attribute.value, utf8Variant_), {}, false});
+        }
+    }
+}
+
+void DatapacketParser::addParameterElement(const std::vector<Attribute>& attributes) {
+    Parameter parameter;
+    bool named = false;
+    for (const Attribute& attribute : attributes) {
+        std::string value = decodedText(attribute.value, utf8Variant_);
+        if (attribute.name == "Name") {
+            parameter.name = std::move(value), named = true;
+        } else if (attribute.name == "Value") {
+            parameter.value = std::move(value);
+        } else if (attribute.name == "Type") {
+            parameter.type = std::move(value);
+        } else if (attribute.name == "Roundtrip") {
+            parameter.roundtrip = equalsIgnoringCase(value, "true");
+        }
+    }
+    if (!named) {
+        return;
+    }
+    if (parameter.name == "CHANGE_LOG") {
+        appendUnsignedList(table_.changeLog_, parameter.value);
+    } else {
+        table_.parameters_.push_back(std::move(parameter));
+    }
+}
+
+int DatapacketParser::columnOfAttribute(std::string_view name) {
+    // Rows name their columns in declaration order, so the column after the last one found
+    // is nearly always the next.
+    const auto& columns = table_.columns_;
+    const int next = lastColumn_ + 1;
+    if (next < static_cast<int>(columns.size()) &&
+        columns[static_cast<std::size_t>(next)].attrName == name) {
+        return lastColumn_ = next;
+    }
+    if (columnByAttribute_.empty()) {
+        for (std::size_t i = columns.size(); i-- > 0;) {
+            columnByAttribute_[columns[i].attrName] = static_cast<int>(i);
+        }
+    }
+    const auto found = columnByAttribute_.find(name);
+    if (found == columnByAttribute_.end()) {
+        return -1;
+    }
+    return lastColumn_ = found->second;
+}
+
+void DatapacketParser::addRow(const std::vector<Attribute>& attributes) {
+    int state = kRowUnchanged;
+    for (const Attribute& attribute : attributes) {
+        if (attribute.name == "RowState") {
+            state = static_cast<int>(decodeInteger(attribute.value).value_or(0));
+        }
+    }
+    const std::size_t stored = table_.appendStoredRow(state);
+    lastColumn_ = -1;
+    for (const Attribute& attribute : attributes) {
+        if (attribute.name == "RowState") {
+            continue;
+        }
+        const int column = columnOfAttribute(attribute.name);
+        if (column >= 0) {
+            storeValue(stored, column, attribute.value);
+        }
+    }
+}
+
+void DatapacketParser::storeValue(std::size_t stored, int column, std::string_view raw) {
+    Table::Cell cell{};
+    switch (table_.columns_[static_cast<std::size_t>(column)].kind) {
+        case ColumnKind::Integer:
+            if (const auto value = decodeInteger(raw)) {
+                cell.integer = *value;
+                table_.storeNumber(stored, column, cell);
+            }
+            break;
+        case ColumnKind::Boolean:
+            if (!raw.empty()) {
+                cell.integer = raw.front() == 'T' || raw.front() == 't' ? 1 : 0;
+                table_.storeNumber(stored, column, cell);
+            }
+            break;
+        case ColumnKind::Float:
+            if (const auto value = decodeFloat(raw)) {
+                cell.real = *value;
+                table_.storeNumber(stored, column, cell);
+            }
+            break;
+        case ColumnKind::DateAndTime:
+        case ColumnKind::Date:
+            if (const auto value = decodeDateTime(raw)) {
+                cell.real = *value;
+                table_.storeNumber(stored, column, cell);
+            }
+            break;
+        case ColumnKind::Time:
+            if (const auto value = decodeTime(raw)) {
+                cell.real = *value;
+                table_.storeNumber(stored, column, cell);
+            }
+            break;
+        case ColumnKind::String:
+        case ColumnKind::Memo:
+            text_.clear();
+            appendDecodedText(text_, raw, utf8Variant_);
+            table_.storeText(stored, column, text_);
+            break;
+        case ColumnKind::Raw:
+            table_.storeText(stored, column, raw);
+            break;
+    }
+}
+
+void parseDatapacket(Table& table, std::string_view document, std::string_view origin) {
+    table.close();
+    table = DatapacketParser(document, origin).parse();
+}
+
+void readDatapacket(Table& table, const std::string& path) {
+    table.close();
+    const std::string document = readWholeFile(path);
+    table = DatapacketParser(document, path).parse();
+}
+
+}  // namespace kalvo
