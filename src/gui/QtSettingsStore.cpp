@@ -1,0 +1,106 @@
+#include "gui/QtSettingsStore.h"
+
+#include <QMetaType>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <charconv>
+#include <utility>
+
+namespace kalvo {
+
+namespace {
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+std::optional<std::int32_t> int32FromIniText(std::string_view text) {
+    std::int32_t result = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, result);
+    if (text.empty() || error != std::errc{} || stop != end) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+QtSettingsStore::QtSettingsStore() = default;
+
+QtSettingsStore::~QtSettingsStore() = default;
+
+bool QtSettingsStore::openKey(std::string_view path) {
+    closeKey();
+    QStringList parts = toQString(path).split(u'\\');
+    if (parts.size() < 2 || parts.front() != u"Software" || parts.contains(QString())) {
+        return false;
+    }
+    const QString organisation = parts.at(1);
+    parts.remove(0, 2);
+
+#ifdef Q_OS_WIN
+    // Given an organisation alone, QSettings would write below
+    // "Software\<organisation>\OrganizationDefaults"; naming the key keeps the path.
+    auto settings = std::make_unique<QSettings>(
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\") + organisation, QSettings::NativeFormat);
+#else
+    auto settings =
+        std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organisation);
+#endif
+    // Only the user's own store counts, as HKEY_CURRENT_USER does on Windows: a system-wide
+    // file must not supply values.
+    settings->setFallbacksEnabled(false);
+    if (settings->status() != QSettings::NoError) {
+        return false;
+    }
+    // QSettings keeps no group that holds no value, in the INI file as in the registry, so a
+    // key opened here exists in the store only once a value is written below it.
+    if (!parts.isEmpty()) {
+        settings->beginGroup(parts.join(u'/'));
+    }
+    settings_ = std::move(settings);
+    return true;
+}
+
+void QtSettingsStore::closeKey() noexcept {
+    settings_.reset();
+}
+
+QSettings& QtSettingsStore::openSettings() {
+    if (!settings_) {
+        throw SettingsStoreError("no settings key is open");
+    }
+    return *settings_;
+}
+
+bool QtSettingsStore::valueExists(std::string_view name) {
+    return openSettings().contains(toQString(name));
+}
+
+std::optional<std::int32_t> QtSettingsStore::readInteger(std::string_view name) {
+    const QVariant stored = openSettings().value(toQString(name));
+    switch (stored.typeId()) {
+        case QMetaType::Int:
+            // A registry DWORD, or a value this process wrote and QSettings still caches.
+            return stored.toInt();
+#ifndef Q_OS_WIN
+        case QMetaType::QString:
+            return int32FromIniText(stored.toString().toStdString());
+#endif
+        default:
+            return std::nullopt;
+    }
+}
+
+bool QtSettingsStore::writeInteger(std::string_view name, std::int32_t value) {
+    QSettings& settings = openSettings();
+    settings.setValue(toQString(name), QVariant::fromValue<qint32>(value));
+    // Without sync a failed write would only surface, unnoticed, when the object is destroyed.
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+}  // namespace kalvo

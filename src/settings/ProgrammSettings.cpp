@@ -1,0 +1,92 @@
+#include "settings/ProgrammSettings.h"
+
+#include <exception>
+
+namespace kalvo {
+
+namespace {
+
+constexpr const char* commonOptions = "Common Options";
+
+std::string keyPathOf(const std::string& section) {
+    std::string path{programKeyPath};
+    path += '\\';
+    path += section;
+    return path;
+}
+
+// Closes the key on every way out of a load or save, thrown exceptions included.
+class KeyCloser {
+public:
+    explicit KeyCloser(SettingsStore& store) : store_(store) {}
+    ~KeyCloser() { store_.closeKey(); }
+    KeyCloser(const KeyCloser&) = delete;
+    KeyCloser& operator=(const KeyCloser&) = delete;
+
+private:
+    SettingsStore& store_;
+};
+
+void initialise(ProgrammSettings::SettingBase<bool>& setting, const char* valueName) {
+    setting.section = commonOptions;
+    setting.valueName = valueName;
+    setting.defaultValue = true;
+    setting.value = true;
+}
+
+}  // namespace
+
+template <typename T>
+void ProgrammSettings::SettingInteger<T>::load(SettingsStore& store) {
+    // A store that cannot be read must not keep the program from starting: the option keeps
+    // the value it had, which at start-up is the constructor's.
+    try {
+        KeyCloser closer(store);
+        if (!store.openKey(keyPathOf(this->section))) {
+            return;
+        }
+        if (!store.valueExists(this->valueName)) {
+            this->value = this->defaultValue;
+            return;
+        }
+        if (const auto stored = store.readInteger(this->valueName)) {
+            this->value = static_cast<T>(*stored);
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+template <typename T>
+void ProgrammSettings::SettingInteger<T>::save(SettingsStore& store) {
+    // Nobody is told of a failed save; the store simply keeps what it held.
+    try {
+        KeyCloser closer(store);
+        if (store.openKey(keyPathOf(this->section))) {
+            store.writeInteger(this->valueName, static_cast<std::int32_t>(this->value));
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+template class ProgrammSettings::SettingInteger<bool>;
+
+ProgrammSettings::ProgrammSettings() {
+    initialise(showExitConfirmation, "ShowExitConfirmation");
+    settings.push_back(&showExitConfirmation);
+    initialise(showTip, "ShowTip");
+    settings.push_back(&showTip);
+}
+
+void ProgrammSettings::loadAll(SettingsStore& store) {
+    for (ISetting* setting : settings) {
+        setting->load(store);
+    }
+}
+
+void ProgrammSettings::saveAll(SettingsStore& store) {
+    for (ISetting* setting : settings) {
+        setting->save(store);
+    }
+}
+
+}  // namespace kalvo

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "settings/SettingsStore.h"
+
+namespace kalvo {
+
+// The user's program options and their place in the per-user store. Every option is an
+// ISetting registered in `settings`; loading and saving walk that list in order.
+class ProgrammSettings {
+public:
+    class ISetting {
+    public:
+        // Reads the option from the store into its value; store failures are swallowed.
+        virtual void load(SettingsStore& store) = 0;
+        // Writes the value to the store; store failures are swallowed.
+        virtual void save(SettingsStore& store) = 0;
+
+    protected:
+        // Options are members of ProgrammSettings and the list does not own them, so nobody
+        // may destroy one through this interface.
+        ISetting() = default;
+        ~ISetting() = default;
+        ISetting(const ISetting&) = default;
+        ISetting& operator=(const ISetting&) = default;
+    };
+
+    template <typename T>
+    class SettingBase : public ISetting {
+    public:
+        T defaultValue{};
+        T value{};
+        std::string section;  // key below programKeyPath
+        std::string valueName;
+
+    protected:
+        SettingBase() = default;
+        ~SettingBase() = default;
+        SettingBase(const SettingBase&) = default;
+        SettingBase& operator=(const SettingBase&) = default;
+    };
+
+    // An option held in the store as a 32-bit integer.
+    template <typename T>
+    class SettingInteger final : public SettingBase<T> {
+    public:
+        void load(SettingsStore& store) override;
+        void save(SettingsStore& store) override;
+    };
+
+    SettingInteger<bool> showExitConfirmation;
+    SettingInteger<bool> showTip;
+    std::vector<ISetting*> settings;  // points into this object, owns nothing
+
+    ProgrammSettings();
+    // `settings` points at this object's own members, so a copy would point at the original.
+    ProgrammSettings(const ProgrammSettings&) = delete;
+    ProgrammSettings& operator=(const ProgrammSettings&) = delete;
+
+    void loadAll(SettingsStore& store);
+    void saveAll(SettingsStore& store);
+
+    bool getShowExitConfirmation() const { return showExitConfirmation.value; }
+    bool getShowTip() const { return showTip.value; }
+    // The store changes only at the next saveAll.
+    void setShowExitConfirmation(bool value) { showExitConfirmation.value = value; }
+    void setShowTip(bool value) { showTip.value = value; }
+};
+
+extern template class ProgrammSettings::SettingInteger<bool>;
+
+}  // namespace kalvo
