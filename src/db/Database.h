@@ -1,0 +1,61 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "db/Model.h"
+#include "db/Table.h"
+
+namespace kalvo {
+
+inline constexpr std::string_view kNoDatabaseMessage =
+    "There is no Kalvo Planner database in the specified folder.";
+
+// The three tables of a planner database and the operations that move data between their
+// files, the tables and the model.
+class Database {
+public:
+    using ErrorReporter = std::function<void(const std::string&)>;
+
+    // `programFolder` is the folder of the program's own database, ending in a separator.
+    explicit Database(std::string programFolder);
+
+    const std::string& programFolder() const { return programFolder_; }
+
+    // Reads the three files of `folder` (the program folder when empty) into the tables and
+    // checks that each holds the columns the program uses. On failure `showError` gets the
+    // message and false is returned; the table that failed is closed, those read before it
+    // keep their new content and those after it their previous one.
+    bool openDatabase(const std::string& folder, const ErrorReporter& showError);
+
+    // A new model read from the tables and linked. Fails with "Cannot perform this operation
+    // on a closed dataset" when a table is not open.
+    Model readModel() const;
+
+    // Writes the model into the tables, emptied first, and each table into its file in the
+    // program folder. A failing write ends the save with the platform's message; the files
+    // already written stay written and the failing one keeps its previous content.
+    void saveDatabase(const Model& model);
+
+    // Saves, then writes the tables into `folder`.
+    void backupDatabase(const Model& model, const std::string& folder);
+
+    // Saves, then reads the database in `folder`, falling back to the program folder when
+    // it cannot be opened, and replaces the model with the one read. The model is replaced
+    // only when the new one is whole.
+    void restoreDatabase(Model& model, const std::string& folder, const ErrorReporter& showError);
+
+    const Table& dataType() const { return dataType_; }
+    const Table& setEvent() const { return setEvent_; }
+    const Table& setEventData() const { return setEventData_; }
+
+private:
+    void writeTables(const std::string& base) const;
+
+    std::string programFolder_;
+    Table dataType_;
+    Table setEvent_;
+    Table setEventData_;
+};
+
+}  // namespace kalvo

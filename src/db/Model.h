@@ -1,0 +1,126 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/Calendar.h"
+
+namespace kalvo {
+
+inline constexpr std::int32_t kDefaultTypeColor = 0x008000;  // green, as 0x00BBGGRR
+
+struct Event;
+struct EventDataRow;
+
+// One appointment type, a row of "Type.xml".
+struct EventType {
+    std::int32_t id = 0;
+    std::int32_t parentId = -1;
+    EventType* parent = nullptr;
+    std::string name;
+    std::int16_t importance = 0;
+    std::string comment;
+    std::string longComment;
+    bool beforeAlarm = false;
+    std::int16_t beforeAlarmDelay = 0;
+    std::int16_t beforeAlarmRepeatType = 0;
+    std::string beforeAlarmFile;
+    bool afterAlarm = false;
+    std::int16_t afterAlarmDelay = 0;
+    std::int16_t afterAlarmRepeatType = 0;
+    std::string afterAlarmFile;
+    bool excludeWeekends = false;
+    std::int32_t flags = 0;
+    std::int32_t color = kDefaultTypeColor;
+};
+
+// One appointment, a row of "Event.xml".
+struct Event {
+    std::vector<EventDataRow*> eventData;
+    std::vector<Event*> children;
+    Event* parent = nullptr;
+    std::int32_t id = 0;
+    std::int32_t parentId = -1;
+    std::int32_t typeId = 0;
+    EventType* type = nullptr;
+    DateTime startDate = 0;
+    DateTime endDate = 0;
+    DateTime startTime = 0;
+    DateTime endTime = 0;
+    std::int32_t repeatType = 0;
+    std::int32_t repeatValue = 0;
+    bool excludeWeekends = false;
+};
+
+// One row of "EventData.xml": an appointment over a range of dates with its actual and
+// planned values, and where the timeline draws it. The original* members are the planned
+// values, drawn in the Planned column.
+struct EventDataRow {
+    bool deleted = false;
+    std::string typeName;
+    std::int32_t id = 0;
+    std::int32_t eventId = 0;
+    Event* event = nullptr;
+    DateTime startDate = 0;
+    DateTime endDate = 0;  // 0: the row has no last date
+    DateTime startTime = 0;
+    DateTime endTime = 0;
+    std::int32_t repeatType = 0;
+    std::int32_t repeatValue = 0;
+    bool completed = false;
+    std::int32_t importance = 0;
+    double progress = 0;
+    std::string comment;
+    bool excludeWeekends = false;
+    std::int32_t flags = 0;
+    DateTime originalStartTime = 0;
+    DateTime originalEndTime = 0;
+    std::int32_t originalStartDelta = 0;
+    bool originalCompleted = false;
+    std::int32_t originalImportance = 0;
+    double originalProgress = 0;
+    std::string originalComment;
+    std::int32_t originalFlags = 0;
+    std::int32_t startDelta = 0;  // offset of a sub-appointment inside its parent, in pixels
+    bool beforeAlarmFired = false;
+    bool afterAlarmFired = false;
+
+    // Placement on the timeline, in whole pixels: the Actual column and the Planned column.
+    int top = 0;
+    int height = 0;
+    int plannedTop = 0;
+    int plannedHeight = 0;
+};
+
+// Everything the planner holds in memory. The owning lists keep file row order after a load
+// and append new objects; the views point into them and are rebuilt, never deleted through.
+struct Model {
+    std::vector<std::unique_ptr<EventType>> types;
+    std::vector<std::unique_ptr<Event>> events;
+    std::vector<std::unique_ptr<EventDataRow>> eventDataPanels;
+    std::vector<Event*> rootEvents;
+    std::vector<EventDataRow*> dayPanels;
+    std::vector<EventDataRow*> chartPanels;
+    DateTime selectedDate = 0;
+    EventDataRow* selectedPanel = nullptr;
+    EventDataRow* hoverPanel = nullptr;
+
+    EventType* findType(std::int32_t id) const;
+    std::string typeNameOf(std::int32_t id) const;
+    // The id of the last element plus 1, or 0 for an empty list: after the last element is
+    // removed its id is given again.
+    std::int32_t nextTypeId() const;
+    std::int32_t nextEventId() const;
+    std::int32_t nextEventDataId() const;
+
+    // Links the objects read from the tables: each type to its parent, each row to every
+    // appointment with its event id (the last one is its `event`), each appointment to the
+    // first other appointment with its parent id. Objects that link to nothing are kept.
+    void link();
+
+    void freeModel();
+};
+
+}  // namespace kalvo
