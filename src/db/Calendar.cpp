@@ -73,9 +73,9 @@ DateTimeParts dateTimeParts(DateTime value) {
 }
 
 DateTime dateTimeFromParts(const DateTimeParts& parts) {
-    return joinDateTime(daysFromCivil(parts.date),
-                        parts.hour * 3'600'000LL + parts.minute * 60'000LL +
-                            parts.millisecondOfMinute);
+    return joinDateTime(
+        daysFromCivil(parts.date),
+        parts.hour * 3'600'000LL + parts.minute * 60'000LL + parts.millisecondOfMinute);
 }
 
 }  // namespace kalvo

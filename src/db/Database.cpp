@@ -48,9 +48,9 @@ private:
 };
 
 struct TypeColumns {
-    int id, parentTypeId, name, importance, comment, longComment, beforeAlarm,
-        beforeAlarmDelay, beforeAlarmRepeatType, afterAlarm, afterAlarmDelay,
-        afterAlarmRepeatType, afterAlarmFile, beforeAlarmFile, excludeWeekends, flags, color;
+    int id, parentTypeId, name, importance, comment, longComment, beforeAlarm, beforeAlarmDelay,
+        beforeAlarmRepeatType, afterAlarm, afterAlarmDelay, afterAlarmRepeatType, afterAlarmFile,
+        beforeAlarmFile, excludeWeekends, flags, color;
 
     explicit TypeColumns(const Table& table) {
         const ColumnBinder bind(table, typeTableDefinition());
@@ -82,9 +82,8 @@ struct EventColumns {
 
 struct EventDataColumns {
     int id, eventId, startDate, endDate, startTime, endTime, repeatType, repeatValue, comment,
-        excludeWeekends, originalStartTime, originalEndTime, originalCompleted,
-        originalImportance, originalProgress, originalComment, originalFlags, deleted,
-        startDelta, originalStartDelta;
+        excludeWeekends, originalStartTime, originalEndTime, originalCompleted, originalImportance,
+        originalProgress, originalComment, originalFlags, deleted, startDelta, originalStartDelta;
 
     explicit EventDataColumns(const Table& table) {
         const ColumnBinder bind(table, eventDataTableDefinition());

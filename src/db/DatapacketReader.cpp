@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -25,20 +26,31 @@ struct NamedKind {
     ColumnKind kind;
 };
 
-constexpr NamedKind kFieldTypes[] = {
-    {"i4", ColumnKind::Integer},      {"int", ColumnKind::Integer},
-    {"i2", ColumnKind::Integer},      {"i1", ColumnKind::Integer},
-    {"i8", ColumnKind::Integer},      {"ui1", ColumnKind::Integer},
-    {"ui2", ColumnKind::Integer},     {"ui4", ColumnKind::Integer},
-    {"uint", ColumnKind::Integer},    {"ui8", ColumnKind::Raw},
-    {"boolean", ColumnKind::Boolean}, {"r8", ColumnKind::Float},
-    {"r10", ColumnKind::Raw},         {"fixed", ColumnKind::Raw},
-    {"fixedFMT", ColumnKind::Raw},    {"date", ColumnKind::Date},
-    {"time", ColumnKind::Time},       {"dateTime", ColumnKind::DateAndTime},
-    {"SQLdateTime", ColumnKind::DateAndTime}, {"string", ColumnKind::String},
-    {"string.uni", ColumnKind::String},    {"bin.hex", ColumnKind::Raw},
-    {"nested", ColumnKind::Raw},      {"IntArray", ColumnKind::Raw},
-    {"UIntArray", ColumnKind::Raw}};
+constexpr NamedKind kFieldTypes[] = {{"i4", ColumnKind::Integer},
+                                     {"int", ColumnKind::Integer},
+                                     {"i2", ColumnKind::Integer},
+                                     {"i1", ColumnKind::Integer},
+                                     {"i8", ColumnKind::Integer},
+                                     {"ui1", ColumnKind::Integer},
+                                     {"ui2", ColumnKind::Integer},
+                                     {"ui4", ColumnKind::Integer},
+                                     {"uint", ColumnKind::Integer},
+                                     {"ui8", ColumnKind::Raw},
+                                     {"boolean", ColumnKind::Boolean},
+                                     {"r8", ColumnKind::Float},
+                                     {"r10", ColumnKind::Raw},
+                                     {"fixed", ColumnKind::Raw},
+                                     {"fixedFMT", ColumnKind::Raw},
+                                     {"date", ColumnKind::Date},
+                                     {"time", ColumnKind::Time},
+                                     {"dateTime", ColumnKind::DateAndTime},
+                                     {"SQLdateTime", ColumnKind::DateAndTime},
+                                     {"string", ColumnKind::String},
+                                     {"string.uni", ColumnKind::String},
+                                     {"bin.hex", ColumnKind::Raw},
+                                     {"nested", ColumnKind::Raw},
+                                     {"IntArray", ColumnKind::Raw},
+                                     {"UIntArray", ColumnKind::Raw}};
 
 bool isCodePoint(std::uint32_t value) {
     return value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
@@ -132,8 +144,9 @@ void appendDecodedText(std::string& out, std::string_view raw, bool utf8Variant)
             }
         }
         if (pos < raw.size()) {
-            const bool decoded = raw.substr(pos, 2) == "&#" ? appendCharacterReference(out, raw, pos)
-                                                             : appendNamedEntity(out, raw, pos);
+            const bool decoded = raw.substr(pos, 2) == "&#"
+                                     ? appendCharacterReference(out, raw, pos)
+                                     : appendNamedEntity(out, raw, pos);
             if (!decoded) {
                 out += '&';
                 ++pos;
@@ -301,7 +314,8 @@ void appendUnsignedList(std::vector<std::uint32_t>& out, std::string_view text) 
             continue;
         }
         std::uint32_t value = 0;
-        const auto [end, error] = std::from_chars(text.data() + pos, text.data() + text.size(), value);
+        const auto [end, error] =
+            std::from_chars(text.data() + pos, text.data() + text.size(), value);
         out.push_back(error == std::errc() ? value : UINT32_MAX);
         pos = static_cast<std::size_t>(end - text.data());
     }
@@ -325,7 +339,9 @@ private:
     };
 
     [[noreturn]] void fail(const std::string& what, std::size_t offset) const;
-    bool startsWith(std::string_view text) const { return document_.substr(pos_, text.size()) == text; }
+    bool startsWith(std::string_view text) const {
+        return document_.substr(pos_, text.size()) == text;
+    }
     void skipWhitespace();
     void skipPast(std::string_view terminator, std::string_view what);
     bool skipMarkup();
@@ -593,8 +609,7 @@ std::size_t DatapacketParser::parseContent(int depth, std::string_view name, Con
     }
 }
 
-void DatapacketParser::declareColumn(const std::vector<Attribute>& attributes,
-                                     std::size_t offset) {
+void DatapacketParser::declareColumn(const std::vector<Attribute>& attributes, std::size_t offset) {
     if (rowsStarted_) {
         fail("a FIELD element after the rows", offset);
     }
@@ -632,6 +647,18 @@ void DatapacketParser::declareColumn(const std::vector<Attribute>& attributes,
     if (!hasAttrName) {
         fail("a FIELD element has no attrname", offset);
     }
+    // The attrname names the column's attribute in every row, so it must be usable as one;
+    // rows carry names as plain ASCII, so a name beyond it could never match its values.
+    const bool usableName =
+        !column.attrName.empty() && column.attrName != "RowState" &&
+        std::none_of(column.attrName.begin(), column.attrName.end(), [](char c) {
+            return isWhitespace(c) ||
+                   std::string_view("\"'<>/=&?").find(c) != std::string_view::npos || c == '\0' ||
+                   static_cast<unsigned char>(c) >= 0x80;
+        });
+    if (!usableName) {
+        fail("the attrname \"" + column.attrName + "\" cannot name an attribute", offset);
+    }
     if (!hasFieldType) {
         fail("the FIELD " + column.attrName + " has no fieldtype", offset);
     }
@@ -665,7 +692,9 @@ void DatapacketParser::addParameters(const std::vector<Attribute>& attributes) {
             appendUnsignedList(table_.changeLog_, attribute.value);
         } else if (isKnownParameterName(attribute.name)) {
             table_.parameters_.push_back({std::string(attribute.name),
-                                          decodedText(attribute.value, utf8Variant_), {}, false});
+                                          decodedText(attribute.value, utf8Variant_),
+                                          {},
+                                          false});
         }
     }
 }

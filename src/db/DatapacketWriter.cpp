@@ -63,15 +63,33 @@ void appendEscapedText(std::string& out, std::string_view text) {
     while (pos < text.size()) {
         const char c = text[pos];
         switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '\'': out += "&apos;"; break;
-            case '"': out += "&quot;"; break;
-            case '\r': out += "&#013;"; break;
-            case '\n': out += "&#010;"; break;
-            case '\t': out += "&#009;"; break;
-            case '\\': out += "&#092;"; break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\r':
+                out += "&#013;";
+                break;
+            case '\n':
+                out += "&#010;";
+                break;
+            case '\t':
+                out += "&#009;";
+                break;
+            case '\\':
+                out += "&#092;";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x80) {
                     out += c;
@@ -307,14 +325,15 @@ void DatapacketWriter::writeValue(std::size_t index, const Column& column) {
         case ColumnKind::Date:
         case ColumnKind::Time: {
             const DateTimeParts parts = dateTimeParts(cell.real);
-            const bool hasTime = parts.hour != 0 || parts.minute != 0 ||
-                                 parts.millisecondOfMinute != 0;
+            const bool hasTime =
+                parts.hour != 0 || parts.minute != 0 || parts.millisecondOfMinute != 0;
             if (column.kind != ColumnKind::Time) {
                 appendDigits(out_, parts.date.year, 4);
                 appendDigits(out_, parts.date.month, 2);
                 appendDigits(out_, parts.date.day, 2);
             }
-            if (column.kind == ColumnKind::Time || (column.kind == ColumnKind::DateAndTime && hasTime)) {
+            if (column.kind == ColumnKind::Time ||
+                (column.kind == ColumnKind::DateAndTime && hasTime)) {
                 if (column.kind == ColumnKind::DateAndTime) {
                     out_ += 'T';
                 }

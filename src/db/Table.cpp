@@ -11,10 +11,10 @@ namespace kalvo {
 namespace {
 
 constexpr std::array<std::string_view, 22> kKnownParameterNames = {
-    "UNIQUE_KEY", "DEFAULT_ORDER", "CHANGE_LOG", "PRIMARY_KEY", "MD_FIELDLINKS", "MD_SEMANTICS",
-    "SERVER_COL", "SUBTYPE",       "TABLENAME",  "TYPENAME",    "DATASET_DELTA", "READONLY",
-    "CALCULATED", "DELTA",         "DECIMALS",   "WIDTH",       "LCID",          "UPDATEMODE",
-    "AUTOINCVALUE", "MINVALUE",    "MAXVALUE",   "DEFVALUE"};
+    "UNIQUE_KEY",   "DEFAULT_ORDER", "CHANGE_LOG", "PRIMARY_KEY", "MD_FIELDLINKS", "MD_SEMANTICS",
+    "SERVER_COL",   "SUBTYPE",       "TABLENAME",  "TYPENAME",    "DATASET_DELTA", "READONLY",
+    "CALCULATED",   "DELTA",         "DECIMALS",   "WIDTH",       "LCID",          "UPDATEMODE",
+    "AUTOINCVALUE", "MINVALUE",      "MAXVALUE",   "DEFVALUE"};
 
 // Characters that a row attribute name cannot hold; the declaration then carries the real name.
 constexpr std::string_view kNameSpecials = " !#$%()*?";
@@ -60,13 +60,20 @@ Column Column::declare(std::string name, FieldType type, std::size_t width) {
 
 std::string_view fieldTypeName(FieldType type) {
     switch (type) {
-        case FieldType::Integer: return "Integer";
-        case FieldType::SmallInt: return "SmallInt";
-        case FieldType::String: return "String";
-        case FieldType::Memo: return "Memo";
-        case FieldType::Boolean: return "Boolean";
-        case FieldType::DateAndTime: return "DateTime";
-        case FieldType::Float: return "Float";
+        case FieldType::Integer:
+            return "Integer";
+        case FieldType::SmallInt:
+            return "SmallInt";
+        case FieldType::String:
+            return "String";
+        case FieldType::Memo:
+            return "Memo";
+        case FieldType::Boolean:
+            return "Boolean";
+        case FieldType::DateAndTime:
+            return "DateTime";
+        case FieldType::Float:
+            return "Float";
     }
     return "Unknown";
 }
@@ -76,21 +83,36 @@ std::string_view fieldTypeName(const Column& column) {
         std::string_view fieldType;
         std::string_view name;
     };
-    static constexpr Name kNames[] = {
-        {"i4", "Integer"},       {"int", "Integer"},       {"i2", "SmallInt"},
-        {"i1", "ShortInt"},      {"i8", "Largeint"},       {"ui1", "Byte"},
-        {"ui2", "Word"},         {"ui4", "LongWord"},      {"uint", "LongWord"},
-        {"ui8", "Largeint"},     {"boolean", "Boolean"},   {"r8", "Float"},
-        {"r10", "Extended"},     {"fixed", "BCD"},         {"fixedFMT", "FMTBcd"},
-        {"date", "Date"},        {"time", "Time"},         {"dateTime", "DateTime"},
-        {"SQLdateTime", "TimeStamp"}, {"string", "String"}, {"string.uni", "WideString"},
-        {"nested", "DataSet"},   {"IntArray", "Array"},    {"UIntArray", "Array"}};
+    static constexpr Name kNames[] = {{"i4", "Integer"},
+                                      {"int", "Integer"},
+                                      {"i2", "SmallInt"},
+                                      {"i1", "ShortInt"},
+                                      {"i8", "Largeint"},
+                                      {"ui1", "Byte"},
+                                      {"ui2", "Word"},
+                                      {"ui4", "LongWord"},
+                                      {"uint", "LongWord"},
+                                      {"ui8", "Largeint"},
+                                      {"boolean", "Boolean"},
+                                      {"r8", "Float"},
+                                      {"r10", "Extended"},
+                                      {"fixed", "BCD"},
+                                      {"fixedFMT", "FMTBcd"},
+                                      {"date", "Date"},
+                                      {"time", "Time"},
+                                      {"dateTime", "DateTime"},
+                                      {"SQLdateTime", "TimeStamp"},
+                                      {"string", "String"},
+                                      {"string.uni", "WideString"},
+                                      {"nested", "DataSet"},
+                                      {"IntArray", "Array"},
+                                      {"UIntArray", "Array"}};
     if (column.kind == ColumnKind::Memo) {
         return "Memo";
     }
     if (equalsIgnoringCase(column.fieldType, "bin.hex")) {
         return column.subtype && equalsIgnoringCase(*column.subtype, "Graphics") ? "Graphic"
-                                                                                : "Blob";
+                                                                                 : "Blob";
     }
     for (const Name& entry : kNames) {
         if (equalsIgnoringCase(entry.fieldType, column.fieldType)) {

@@ -33,7 +33,7 @@ struct Column {
     std::optional<std::string> decimals;
     std::optional<std::string> width;
     std::optional<std::string> calculated;
-    std::string content;  // child elements of the declaration (nested tables), kept verbatim
+    std::string content;   // child elements of the declaration (nested tables), kept verbatim
     std::size_t size = 0;  // characters of a string column; 0 when none is declared
 
     static Column declare(std::string name, FieldType type, std::size_t width = 0);
@@ -48,7 +48,7 @@ bool isSameFamily(const Column& column, FieldType expected);
 struct Parameter {
     std::string name;
     std::string value;
-    std::string type;       // for parameters written as PARAM elements; empty for strings
+    std::string type;        // for parameters written as PARAM elements; empty for strings
     bool roundtrip = false;  // travels with change packets
 };
 

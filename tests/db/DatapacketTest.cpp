@@ -72,9 +72,7 @@ std::vector<std::string> sampleFileNames() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Datapacket, SampleFiles, ::testing::ValuesIn(sampleFileNames()),
-                         [](const auto& p) {
-                             return p.param.substr(0, p.param.size() - 4);
-                         });
+                         [](const auto& p) { return p.param.substr(0, p.param.size() - 4); });
 
 TEST(Datapacket, SampleValuesDecodeByKind) {
     Table table;
@@ -134,25 +132,26 @@ TEST_P(TextValues, AreStoredEscapedAndReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Datapacket, TextValues,
-    ::testing::Values(
-        TextCase{"Markup", "Tom & \"Jerry\" <b>", "Tom &amp; &quot;Jerry&quot; &lt;b&gt;",
-                 "Tom & \"Jerry\" <b>"},
-        TextCase{"Apostrophe", "it's", "it&apos;s", "it's"},
-        TextCase{"ControlCharacters", "a\tb\\c\r\nd", "a&#009;b&#092;c&#013;&#010;d",
-                 "a\tb\\c\r\nd"},
-        TextCase{"TrailingSpaces", "Meeting  ", "Meeting", "Meeting"},
-        TextCase{"OnlySpaces", "   ", "", ""},
-        TextCase{"LatinLetter", "caf\u00e9", "caf&#233;", "caf\u00e9"},
-        TextCase{"EuroSign", "5 \u20ac", "5 &#128;", "5 \u20ac"},
-        TextCase{"UndefinedByteOfTheSet", "\u0081", "&#129;", "\u0081"},
-        TextCase{"ControlOutsideTheSet", "\u0080", "&#0128;", "\u0080"},
-        TextCase{"GreekLetter", "\u03a9mega", "&#937;mega", "\u03a9mega"},
-        TextCase{"BeyondTheBasicPlane", "\U0001F600", "&#128512;", "\U0001F600"},
-        TextCase{"CutToWidthInCharacters", "\u00e9\u00e9\u00e9\u00e9\u00e9 \u00e9\u00e9\u00e9\u00e9 " + std::string(10 * 2, 'x'),
-                 "&#233;&#233;&#233;&#233;&#233; &#233;&#233;&#233;&#233; xxxxxxxxx",
-                 "\u00e9\u00e9\u00e9\u00e9\u00e9 \u00e9\u00e9\u00e9\u00e9 xxxxxxxxx"},
-        TextCase{"CutThenTrimmed", "abcdefghijklmnopqrs tuvwxyz", "abcdefghijklmnopqrs",
-                 "abcdefghijklmnopqrs"}),
+    ::testing::Values(TextCase{"Markup", "Tom & \"Jerry\" <b>",
+                               "Tom &amp; &quot;Jerry&quot; &lt;b&gt;", "Tom & \"Jerry\" <b>"},
+                      TextCase{"Apostrophe", "it's", "it&apos;s", "it's"},
+                      TextCase{"ControlCharacters", "a\tb\\c\r\nd", "a&#009;b&#092;c&#013;&#010;d",
+                               "a\tb\\c\r\nd"},
+                      TextCase{"TrailingSpaces", "Meeting  ", "Meeting", "Meeting"},
+                      TextCase{"OnlySpaces", "   ", "", ""},
+                      TextCase{"LatinLetter", "caf\u00e9", "caf&#233;", "caf\u00e9"},
+                      TextCase{"EuroSign", "5 \u20ac", "5 &#128;", "5 \u20ac"},
+                      TextCase{"UndefinedByteOfTheSet", "\u0081", "&#129;", "\u0081"},
+                      TextCase{"ControlOutsideTheSet", "\u0080", "&#0128;", "\u0080"},
+                      TextCase{"GreekLetter", "\u03a9mega", "&#937;mega", "\u03a9mega"},
+                      TextCase{"BeyondTheBasicPlane", "\U0001F600", "&#128512;", "\U0001F600"},
+                      TextCase{"CutToWidthInCharacters",
+                               "\u00e9\u00e9\u00e9\u00e9\u00e9 \u00e9\u00e9\u00e9\u00e9 " +
+                                   std::string(10 * 2, 'x'),
+                               "&#233;&#233;&#233;&#233;&#233; &#233;&#233;&#233;&#233; xxxxxxxxx",
+                               "\u00e9\u00e9\u00e9\u00e9\u00e9 \u00e9\u00e9\u00e9\u00e9 xxxxxxxxx"},
+                      TextCase{"CutThenTrimmed", "abcdefghijklmnopqrs tuvwxyz",
+                               "abcdefghijklmnopqrs", "abcdefghijklmnopqrs"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Datapacket, MemoKeepsItsWholeTextAndLineBreaks) {
@@ -294,10 +293,10 @@ TEST(Datapacket, UnusedKindsAndParametersTravelUnchanged) {
 }
 
 TEST(Datapacket, IndentedFileWithCommentsReadsAsTheSingleLine) {
-    const std::string single =
-        document("<FIELD attrname=\"Id\" fieldtype=\"i4\"/><FIELD attrname=\"Name\" "
-                 "fieldtype=\"string\" WIDTH=\"64\"/>",
-                 "<PARAMS/>", "<ROW Id=\"3\" Name=\"Work\"/>");
+    const std::string single = document(
+        "<FIELD attrname=\"Id\" fieldtype=\"i4\"/><FIELD attrname=\"Name\" "
+        "fieldtype=\"string\" WIDTH=\"64\"/>",
+        "<PARAMS/>", "<ROW Id=\"3\" Name=\"Work\"/>");
     const std::string indented =
         "\r\n  <?xml version=\"1.0\" standalone=\"yes\"?>\n<!-- exported by hand -->\n"
         "<DATAPACKET Version=\"2.0\">\n  <METADATA>\n    <FIELDS>\n"
@@ -343,7 +342,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusalCase{"Empty", "", "0: the document does not start with '<'."},
         RefusalCase{"TextFirst", "  hello", "2: the document does not start with '<'."},
-        RefusalCase{"OtherRoot", "<TABLE/>", "0: the document element is <TABLE>, not <DATAPACKET>."},
+        RefusalCase{"OtherRoot", "<TABLE/>",
+                    "0: the document element is <TABLE>, not <DATAPACKET>."},
         RefusalCase{"Unclosed", "<DATAPACKET><METADATA>",
                     "22: the document ends inside <METADATA>."},
         RefusalCase{"Misnested", "<DATAPACKET><METADATA></ROWDATA></DATAPACKET>",
@@ -355,6 +355,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"UnknownFieldType",
                     "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"money\"/>",
                     "30: the FIELD A has the unknown fieldtype \"money\"."},
+        RefusalCase{"AttrnameThatCannotNameAnAttribute",
+                    "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A B\" fieldtype=\"i4\"/>",
+                    "30: the attrname \"A B\" cannot name an attribute."},
         RefusalCase{"UnquotedValue", "<DATAPACKET Version=2.0/>",
                     "20: a quoted value expected for the attribute Version."},
         RefusalCase{"OpenComment", "<DATAPACKET><!-- no end",
@@ -418,8 +421,7 @@ TEST(Datapacket, WriteIntoAMissingFolderFailsWithThePlatformMessage) {
         writeDatapacket(oneColumnTable(FieldType::Integer), path);
         FAIL() << "the write succeeded";
     } catch (const std::runtime_error& error) {
-        EXPECT_EQ(error.what(),
-                  "Cannot create file \"" + path + "\". No such file or directory");
+        EXPECT_EQ(error.what(), "Cannot create file \"" + path + "\". No such file or directory");
     }
 }
 
@@ -431,8 +433,8 @@ TEST(Datapacket, WriteIntoAReadOnlyFolderLeavesTheOldFileWhole) {
     const std::string path = folder.file("Type.xml");
     writeDatapacket(oneColumnTable(FieldType::Integer), path);
     const std::string before = fileText(path);
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read |
-                                                    std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(
+        folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_THROW(writeDatapacket(largeTable(), path), std::runtime_error);
     EXPECT_EQ(fileText(path), before);
 }

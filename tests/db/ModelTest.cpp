@@ -155,8 +155,8 @@ TEST_F(DatabaseTest, RowsAndAppointmentsLinkAsTheScansFindThem) {
     EXPECT_EQ(events[2]->parent, events[0].get());
     EXPECT_EQ(events[0]->children, std::vector<Event*>{events[2].get()});
     EXPECT_EQ(events[3]->parent, nullptr);
-    EXPECT_EQ(model.rootEvents, (std::vector<Event*>{events[0].get(), events[1].get(),
-                                                     events[4].get()}));
+    EXPECT_EQ(model.rootEvents,
+              (std::vector<Event*>{events[0].get(), events[1].get(), events[4].get()}));
     EXPECT_EQ(events[0]->type, model.types[0].get());
 }
 
@@ -222,7 +222,8 @@ TEST_P(OpenFailures, AreReportedAndLeaveTheFailingTableClosed) {
     }
     Database database(folder.path().string() + "/");
     std::vector<std::string> errors;
-    EXPECT_FALSE(database.openDatabase("", [&](const std::string& text) { errors.push_back(text); }));
+    EXPECT_FALSE(
+        database.openDatabase("", [&](const std::string& text) { errors.push_back(text); }));
     ASSERT_EQ(errors.size(), 1U);
     EXPECT_TRUE(errors[0].ends_with(GetParam().message)) << errors[0];
     EXPECT_FALSE(database.dataType().isOpen());
@@ -315,8 +316,8 @@ TEST_F(DatabaseTest, BackupIntoAMissingFolderFailsAfterSaving) {
         database.backupDatabase(model, missing);
         FAIL() << "the backup succeeded";
     } catch (const std::runtime_error& error) {
-        EXPECT_EQ(error.what(), "Cannot create file \"" + missing +
-                                    "/Type.xml\". No such file or directory");
+        EXPECT_EQ(error.what(),
+                  "Cannot create file \"" + missing + "/Type.xml\". No such file or directory");
     }
     EXPECT_NE(rowsOf(programFile(kTypeFileName)).find("Name=\"Saved\""), std::string::npos);
 }
@@ -350,9 +351,8 @@ TEST_F(DatabaseTest, RestoreFromAnIncompleteOrBadFolderKeepsTheProgramFolderData
         std::string eventDataFile;  // empty: missing
         std::string message;
     };
-    const std::vector<Case> cases = {
-        {"missing file", "", std::string(kNoDatabaseMessage)},
-        {"unreadable file", "garbage", "does not start with '<'"}};
+    const std::vector<Case> cases = {{"missing file", "", std::string(kNoDatabaseMessage)},
+                                     {"unreadable file", "garbage", "does not start with '<'"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         errors.clear();

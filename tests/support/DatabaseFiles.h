@@ -9,7 +9,8 @@
 namespace kalvo::test {
 
 // A table file with the program's columns and the given ROW elements.
-inline std::string tableFile(std::span<const ColumnDefinition> definition, const std::string& rows) {
+inline std::string tableFile(std::span<const ColumnDefinition> definition,
+                             const std::string& rows) {
     Table table;
     table.open(declareColumns(definition));
     const std::string empty = datapacketText(table);
