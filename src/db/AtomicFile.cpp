@@ -91,26 +91,37 @@ std::string readWholeFile(const std::string& path) {
     if (descriptor < 0) {
         throw fileError("Cannot open file", path, errno);
     }
+    const auto readInto = [&](char* buffer, std::size_t size) {
+        for (;;) {
+            const ssize_t got = ::read(descriptor, buffer, size);
+            if (got >= 0) {
+                return static_cast<std::size_t>(got);
+            }
+            if (errno != EINTR) {
+                const int error = errno;
+                ::close(descriptor);
+                throw fileError("Cannot open file", path, error);
+            }
+        }
+    };
     std::string content;
     struct stat status {};
     if (::fstat(descriptor, &status) == 0 && status.st_size > 0) {
-        content.reserve(static_cast<std::size_t>(status.st_size));
+        content.resize(static_cast<std::size_t>(status.st_size));
     }
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            ::close(descriptor);
-            throw fileError("Cannot open file", path, error);
-        }
+    std::size_t filled = 0;
+    while (filled < content.size()) {
+        const std::size_t got = readInto(content.data() + filled, content.size() - filled);
         if (got == 0) {
             break;
         }
-        content.append(buffer, static_cast<std::size_t>(got));
+        filled += got;
+    }
+    content.resize(filled);
+    // Whatever the size did not announce (a growing file, a pipe) comes in pieces.
+    char piece[1 << 16];
+    while (const std::size_t got = readInto(piece, sizeof piece)) {
+        content.append(piece, got);
     }
     ::close(descriptor);
     return content;

@@ -319,12 +319,16 @@ void Database::writeTables(const std::string& base) const {
 }
 
 void Database::saveDatabase(const Model& model) {
+    saveDatabaseTo(model, programFolder_);
+}
+
+void Database::saveDatabaseTo(const Model& model, const std::string& base) {
     storeTypes(model, dataType_);
-    writeDatapacket(dataType_, filePath(programFolder_, kTypeFileName));
+    writeDatapacket(dataType_, filePath(base, kTypeFileName));
     storeEvents(model, setEvent_);
-    writeDatapacket(setEvent_, filePath(programFolder_, kEventFileName));
+    writeDatapacket(setEvent_, filePath(base, kEventFileName));
     storeEventData(model, setEventData_);
-    writeDatapacket(setEventData_, filePath(programFolder_, kEventDataFileName));
+    writeDatapacket(setEventData_, filePath(base, kEventDataFileName));
 }
 
 void Database::backupDatabase(const Model& model, const std::string& folder) {

@@ -37,6 +37,10 @@ public:
     // already written stay written and the failing one keeps its previous content.
     void saveDatabase(const Model& model);
 
+    // The same save into the folder `base`, which ends in a separator; saveDatabase is this
+    // on the program folder.
+    void saveDatabaseTo(const Model& model, const std::string& base);
+
     // Saves, then writes the tables into `folder`.
     void backupDatabase(const Model& model, const std::string& folder);
 

@@ -1,9 +1,9 @@
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
-#include <unordered_map>
 #include <vector>
 
 #include "db/AsciiText.h"
@@ -182,6 +182,14 @@ std::optional<std::size_t> numberStart(std::string_view raw) {
 }
 
 std::optional<std::int64_t> decodeInteger(std::string_view raw) {
+    // Nearly every value is a plain decimal number.
+    if (!raw.empty() && (isAsciiDigit(raw.front()) || raw.front() == '-')) {
+        std::int64_t value = 0;
+        const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), value);
+        if (error == std::errc() && (end == raw.data() + raw.size() || !isAsciiLetter(*end))) {
+            return value;
+        }
+    }
     std::optional<std::size_t> start = numberStart(raw);
     if (!start) {
         return std::nullopt;
@@ -353,6 +361,7 @@ private:
     // Reads the children of an open element up to its end tag; returns where that tag starts.
     std::size_t parseContent(int depth, std::string_view name, Context context);
 
+    void reserveRows();
     void declareColumn(const std::vector<Attribute>& attributes, std::size_t offset);
     void addParameters(const std::vector<Attribute>& attributes);
     void addParameterElement(const std::vector<Attribute>& attributes);
@@ -367,7 +376,6 @@ private:
     bool rowsStarted_ = false;
     Table table_;
     std::vector<Attribute> attributes_;
-    std::unordered_map<std::string_view, int> columnByAttribute_;
     int lastColumn_ = -1;
     std::string text_;
 };
@@ -414,13 +422,18 @@ bool DatapacketParser::skipMarkup() {
 }
 
 std::string_view DatapacketParser::parseName() {
-    const std::size_t start = pos_;
-    while (pos_ < document_.size()) {
-        const char c = document_[pos_];
-        if (isWhitespace(c) || c == '/' || c == '>' || c == '=' || c == '?' || c == '<' ||
-            c == '\0') {
-            break;
+    static const auto kEndsName = [] {
+        std::array<bool, 256> ends{};
+        for (int c = 0; c <= 32; ++c) {
+            ends[static_cast<std::size_t>(c)] = true;
         }
+        for (const char c : std::string_view("/>=?<")) {
+            ends[static_cast<unsigned char>(c)] = true;
+        }
+        return ends;
+    }();
+    const std::size_t start = pos_;
+    while (pos_ < document_.size() && !kEndsName[static_cast<unsigned char>(document_[pos_])]) {
         ++pos_;
     }
     return document_.substr(start, pos_ - start);
@@ -536,6 +549,7 @@ void DatapacketParser::parseElement(int depth, Context context) {
                 inner = Context::Metadata;
             } else if (name == "ROWDATA") {
                 rowsStarted_ = true;
+                reserveRows();
                 inner = Context::RowData;
             }
             break;
@@ -607,6 +621,17 @@ std::size_t DatapacketParser::parseContent(int depth, std::string_view name, Con
             parseElement(depth + 1, context);
         }
     }
+}
+
+// Sizing the row storage once from a count of the row tags spares the copies of growing it
+// and keeps the peak memory of a large file near its final size.
+void DatapacketParser::reserveRows() {
+    std::size_t rows = 0;
+    for (std::size_t at = document_.find("<ROW", pos_); at != std::string_view::npos;
+         at = document_.find("<ROW", at + 4)) {
+        ++rows;
+    }
+    table_.reserveRows(rows);
 }
 
 void DatapacketParser::declareColumn(const std::vector<Attribute>& attributes, std::size_t offset) {
@@ -725,24 +750,19 @@ void DatapacketParser::addParameterElement(const std::vector<Attribute>& attribu
 }
 
 int DatapacketParser::columnOfAttribute(std::string_view name) {
-    // Rows name their columns in declaration order, so the column after the last one found
-    // is nearly always the next.
+    // Rows name their columns in declaration order, leaving out the null ones, so the search
+    // starts after the column found last.
     const auto& columns = table_.columns_;
-    const int next = lastColumn_ + 1;
-    if (next < static_cast<int>(columns.size()) &&
-        columns[static_cast<std::size_t>(next)].attrName == name) {
-        return lastColumn_ = next;
-    }
-    if (columnByAttribute_.empty()) {
-        for (std::size_t i = columns.size(); i-- > 0;) {
-            columnByAttribute_[columns[i].attrName] = static_cast<int>(i);
+    const std::size_t count = columns.size();
+    for (std::size_t step = 1; step <= count; ++step) {
+        const std::size_t candidate =
+            (static_cast<std::size_t>(lastColumn_ + 1) + step - 1) % count;
+        if (columns[candidate].attrName == name) {
+            lastColumn_ = static_cast<int>(candidate);
+            return lastColumn_;
         }
     }
-    const auto found = columnByAttribute_.find(name);
-    if (found == columnByAttribute_.end()) {
-        return -1;
-    }
-    return lastColumn_ = found->second;
+    return -1;
 }
 
 void DatapacketParser::addRow(const std::vector<Attribute>& attributes) {

@@ -241,6 +241,13 @@ void Table::empty() {
     rowContent_.clear();
 }
 
+void Table::reserveRows(std::size_t rows) {
+    rowStates_.reserve(rows);
+    currentRows_.reserve(rows);
+    cells_.reserve(rows * columns_.size());
+    present_.reserve(rows * columns_.size());
+}
+
 std::size_t Table::appendStoredRow(int state) {
     const std::size_t stored = rowStates_.size();
     rowStates_.push_back(state);

@@ -122,6 +122,7 @@ private:
     std::size_t storedRow(std::size_t row) const;
     std::size_t cellIndex(std::size_t storedRow, int column) const;
     std::size_t appendStoredRow(int state);
+    void reserveRows(std::size_t rows);
     void storeNumber(std::size_t storedRow, int column, Cell cell);
     void storeText(std::size_t storedRow, int column, std::string_view text);
     std::string_view storedText(std::size_t index) const;

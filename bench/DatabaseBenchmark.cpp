@@ -1,0 +1,115 @@
+// Opening and saving a ten-year planner database, and the table reader against pugixml.
+// Run: build-bench/bin/kalvo_bench (the database is generated once under the build folder).
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <pugixml.hpp>
+
+#include "TenYearDatabase.h"
+#include "db/Database.h"
+#include "db/Datapacket.h"
+
+namespace kalvo::bench {
+namespace {
+
+std::string databaseFolder() {
+    return std::string(KALVO_BENCH_DATA) + "/ten-years/";
+}
+
+void failOnError(const std::string& message) {
+    throw std::runtime_error(message);
+}
+
+double peakResidentMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void OpenDatabase(benchmark::State& state) {
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        Database database(databaseFolder());
+        database.openDatabase("", failOnError);
+        const Model model = database.readModel();
+        rows = model.eventDataPanels.size();
+        benchmark::DoNotOptimize(rows);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["peak_rss_MB"] = peakResidentMegabytes();
+}
+BENCHMARK(OpenDatabase)->Unit(benchmark::kMillisecond);
+
+void SaveDatabase(benchmark::State& state) {
+    const std::string folder = std::string(KALVO_BENCH_DATA) + "/saved/";
+    std::filesystem::create_directories(folder);
+    for (const auto& name : {"Type.xml", "Event.xml", "EventData.xml"}) {
+        std::filesystem::copy_file(databaseFolder() + name, folder + name,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    Database database(folder);
+    database.openDatabase("", failOnError);
+    const Model model = database.readModel();
+    for (auto _ : state) {
+        database.saveDatabase(model);
+    }
+    state.counters["peak_rss_MB"] = peakResidentMegabytes();
+}
+BENCHMARK(SaveDatabase)->Unit(benchmark::kMillisecond);
+
+// Our reader: parse the file and decode every value into its typed column.
+void ReadEventDataTable(benchmark::State& state) {
+    const std::string path = databaseFolder() + "EventData.xml";
+    for (auto _ : state) {
+        Table table;
+        readDatapacket(table, path);
+        benchmark::DoNotOptimize(table.rowCount());
+    }
+}
+BENCHMARK(ReadEventDataTable)->Unit(benchmark::kMillisecond);
+
+// pugixml: parse the same file and visit every attribute of every row.
+void PugixmlParseAndWalk(benchmark::State& state) {
+    const std::string path = databaseFolder() + "EventData.xml";
+    for (auto _ : state) {
+        pugi::xml_document document;
+        if (!document.load_file(path.c_str())) {
+            state.SkipWithError("pugixml cannot parse the file");
+            return;
+        }
+        std::size_t valueBytes = 0;
+        for (const pugi::xml_node row :
+             document.child("DATAPACKET").child("ROWDATA").children("ROW")) {
+            for (const pugi::xml_attribute attribute : row.attributes()) {
+                valueBytes += std::char_traits<char>::length(attribute.value());
+            }
+        }
+        benchmark::DoNotOptimize(valueBytes);
+    }
+}
+BENCHMARK(PugixmlParseAndWalk)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kalvo::bench
+
+int main(int argc, char** argv) {
+    // The database is generated in a child process so that this process's peak memory is
+    // that of opening and saving alone.
+    const pid_t child = fork();
+    if (child == 0) {
+        kalvo::bench::ensureTenYearDatabase(kalvo::bench::databaseFolder());
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

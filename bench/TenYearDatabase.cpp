@@ -1,0 +1,82 @@
+#include "TenYearDatabase.h"
+
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+#include "db/Database.h"
+#include "db/Datapacket.h"
+#include "db/Schema.h"
+
+namespace kalvo::bench {
+namespace {
+
+constexpr int kTypes = 50;
+constexpr int kEvents = 5000;
+constexpr int kRows = 100000;
+constexpr DateTime kFirstDay = 42005;  // 1 January 2015
+
+}  // namespace
+
+Model tenYearModel() {
+    Model model;
+    std::mt19937 random(20261209);
+    for (int id = 0; id < kTypes; ++id) {
+        auto type = std::make_unique<EventType>();
+        type->id = id;
+        type->parentId = id >= 10 ? id % 10 : -1;
+        type->name = "Type " + std::to_string(id);
+        type->comment = id % 3 == 0 ? "Planned every week" : "";
+        type->color = static_cast<std::int32_t>(random() & 0xFFFFFF);
+        model.types.push_back(std::move(type));
+    }
+    for (int id = 0; id < kEvents; ++id) {
+        auto event = std::make_unique<Event>();
+        event->id = id;
+        event->typeId = static_cast<std::int32_t>(random() % kTypes);
+        event->parentId = id % 5 == 4 ? id - 1 : -1;
+        event->startDate = kFirstDay + (id * 3650 / kEvents);
+        model.events.push_back(std::move(event));
+    }
+    for (int id = 0; id < kRows; ++id) {
+        auto row = std::make_unique<EventDataRow>();
+        row->id = id;
+        row->eventId = static_cast<std::int32_t>(static_cast<long>(id) * kEvents / kRows);
+        const DateTime day = kFirstDay + static_cast<double>(id) * 3650 / kRows;
+        row->startDate = static_cast<int>(day);
+        row->endDate = id % 20 == 0 ? 0 : row->startDate;
+        const int startMinute = 360 + static_cast<int>(random() % 720);
+        row->startTime = row->startDate + startMinute / 1440.0;
+        row->endTime = row->startTime + (30 + random() % 120) / 1440.0;
+        row->originalStartTime = row->startTime;
+        row->originalEndTime = row->endTime;
+        row->startDelta = row->originalStartDelta = startMinute / 2;
+        row->comment = id % 4 == 0 ? "Discussed the quarterly plan & next steps" : "";
+        row->originalComment = row->comment;
+        row->excludeWeekends = id % 7 == 0;
+        model.eventDataPanels.push_back(std::move(row));
+    }
+    return model;
+}
+
+void ensureTenYearDatabase(const std::string& folder) {
+    if (std::filesystem::exists(folder + std::string(kEventDataFileName))) {
+        return;
+    }
+    std::filesystem::create_directories(folder);
+    const std::pair<std::string_view, std::span<const ColumnDefinition>> tables[] = {
+        {kTypeFileName, typeTableDefinition()},
+        {kEventFileName, eventTableDefinition()},
+        {kEventDataFileName, eventDataTableDefinition()}};
+    for (const auto& [name, definition] : tables) {
+        Table table;
+        table.open(declareColumns(definition));
+        writeDatapacket(table, folder + std::string(name));
+    }
+    Database database(folder);
+    database.openDatabase("",
+                          [](const std::string& message) { throw std::runtime_error(message); });
+    database.saveDatabase(tenYearModel());
+}
+
+}  // namespace kalvo::bench
