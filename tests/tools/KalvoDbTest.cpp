@@ -1,0 +1,331 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <vector>
+
+#include "db/Database.h"
+#include "kalvo-db/Commands.h"
+#include "support/DatabaseFiles.h"
+#include "tools/ProcessRunner.h"
+
+namespace kalvo {
+namespace {
+
+using test::fileText;
+using test::TemporaryFolder;
+using test::writeDatabase;
+using test::writeFileText;
+
+constexpr std::string_view kHead =
+    "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>";
+
+std::string document(std::string_view fields, std::string_view params, std::string_view rows) {
+    return std::string(kHead) + std::string(fields) + "</FIELDS>" + std::string(params) +
+           "</METADATA><ROWDATA>" + std::string(rows) + "</ROWDATA></DATAPACKET>";
+}
+
+std::string sample(std::string_view name) {
+    return std::string(KALVO_TEST_FIXTURES) + "/datapackets/" + std::string(name);
+}
+
+struct Output {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+Output run(std::vector<std::string> arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int exitCode = runKalvoDb(arguments, out, err);
+    return {exitCode, out.str(), err.str()};
+}
+
+// A database with a sub-type, an appointment with a deleted version kept for the change log,
+// and a row whose appointment does not exist.
+void writeSmallDatabase(const std::filesystem::path& folder) {
+    writeDatabase(
+        folder, "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Meeting\"/>",
+        "<ROW Id=\"0\" TypeId=\"0\"/><ROW RowState=\"2\" Id=\"1\" TypeId=\"0\"/>",
+        "<ROW Id=\"0\" EventId=\"0\"/><ROW Id=\"1\" EventId=\"0\"/>"
+        "<ROW Id=\"2\" EventId=\"9\"/>");
+}
+
+TEST(KalvoDbCheck, CountsWhatTheProgramSeesOrShowsItsMessage) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path&)> damage;
+        int exitCode;
+        std::string out;
+        std::string errEnd;
+    };
+    const auto replaceFile = [](std::string_view file, std::string text) {
+        return [file, text](const std::filesystem::path& folder) {
+            writeFileText((folder / file).string(), text);
+        };
+    };
+    std::string typesWithoutColor = test::tableFile(typeTableDefinition(), "");
+    const std::string color = "<FIELD attrname=\"Color\" fieldtype=\"i4\"/>";
+    typesWithoutColor.erase(typesWithoutColor.find(color), color.size());
+    const std::vector<Case> cases = {
+        {"whole database", [](const auto&) {}, kExitSuccess, "types 2, appointments 1, rows 3\n",
+         ""},
+        {"no folder", [](const auto& folder) { std::filesystem::remove_all(folder); }, kExitFailure,
+         "", std::string(kNoDatabaseMessage) + "\n"},
+        {"missing file",
+         [](const auto& folder) { std::filesystem::remove(folder / kEventDataFileName); },
+         kExitFailure, "", std::string(kNoDatabaseMessage) + "\n"},
+        {"malformed file", replaceFile(kEventFileName, "garbage"), kExitFailure, "",
+         "Event.xml\" at byte 0: the document does not start with '<'.\n"},
+        {"missing column", replaceFile(kTypeFileName, typesWithoutColor), kExitFailure, "",
+         "Field 'Color' not found\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        const auto database = folder.path() / "planner";
+        writeSmallDatabase(database);
+        c.damage(database);
+        const Output result = run({"check", database.string()});
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_TRUE(result.err.ends_with(c.errEnd)) << result.err;
+        if (!c.errEnd.empty()) {
+            EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "one line of message";
+        }
+    }
+}
+
+TEST(KalvoDbDump, WritesCurrentRowsAsRfc4180Csv) {
+    TemporaryFolder folder;
+    const std::string file = folder.file("table.xml");
+    writeFileText(
+        file,
+        document(
+            "<FIELD attrname=\"Id\" fieldtype=\"i4\"/>"
+            "<FIELD attrname=\"Name\" fieldtype=\"string\" WIDTH=\"40\"/>"
+            "<FIELD attrname=\"Note\" fieldtype=\"bin.hex\" SUBTYPE=\"Text\" WIDTH=\"240\"/>"
+            "<FIELD attrname=\"Done\" fieldtype=\"boolean\"/>"
+            "<FIELD attrname=\"Starts\" fieldtype=\"dateTime\"/>"
+            "<FIELD attrname=\"Day\" fieldtype=\"date\"/>"
+            "<FIELD attrname=\"At\" fieldtype=\"time\"/>"
+            "<FIELD fieldname=\"Price (EUR), net\" attrname=\"Price__EUR___net\" "
+            "fieldtype=\"r8\"/>"
+            "<FIELD attrname=\"Photo\" fieldtype=\"bin.hex\" SUBTYPE=\"Graphics\"/>",
+            "<PARAMS/>",
+            "<ROW Id=\"1\" Name=\"Smith, John\" Note=\"Line 1&#013;&#010;Line 2\" Done=\"TRUE\" "
+            "Starts=\"20040712T09:30:15250\" Day=\"20040712\" At=\"09:30:05\" "
+            "Price__EUR___net=\"859.57\" Photo=\"FFD8\"/>"
+            "<ROW RowState=\"2\" Id=\"99\" Name=\"deleted\"/>"
+            "<ROW RowState=\"8\" Id=\"2\" Name=\"Say &quot;hi&quot;\" Note=\"\" Done=\"FALSE\" "
+            "Starts=\"18991230\" Price__EUR___net=\"0.1\"/>"
+            "<ROW RowState=\"1\" Id=\"2\" Name=\"original\"/>"
+            "<ROW Id=\"-3\" Name=\"Caf&#233; &#128;5\" Note=\"x&#010;y\" "
+            "Price__EUR___net=\"-2.5E-7\"/>"));
+    const Output result = run({"dump", file});
+    EXPECT_EQ(result.exitCode, kExitSuccess) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out,
+              "Id,Name,Note,Done,Starts,Day,At,\"Price (EUR), net\",Photo\r\n"
+              "1,\"Smith, John\",\"Line 1\r\nLine 2\",TRUE,2004-07-12 09:30:15.250,2004-07-12,"
+              "09:30:05.000,859.5700000000001,FFD8\r\n"
+              "2,\"Say \"\"hi\"\"\",,FALSE,1899-12-30 00:00:00.000,,,0.1,\r\n"
+              "-3,Caf\xC3\xA9 \xE2\x82\xAC"
+              "5,\"x\ny\",,,,,-2.5e-07,\r\n");
+}
+
+TEST(KalvoDbDump, OutputThatCannotBeWrittenIsAFailure) {
+    std::ostringstream out;
+    std::ostringstream err;
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(dumpTable(sample("industry.xml"), out, err), kExitFailure);
+    EXPECT_EQ(err.str(), "Cannot write the output.\n");
+}
+
+TEST(KalvoDbRoundtrip, RewritesTableFilesByteForByte) {
+    TemporaryFolder folder;
+    const std::string changeLog = folder.file("changes.xml");
+    // Every kind of row state, a change log, known parameters and a parameter element.
+    writeFileText(
+        changeLog,
+        document("<FIELD attrname=\"Id\" fieldtype=\"i4\"/>"
+                 "<FIELD attrname=\"Name\" fieldtype=\"string\" WIDTH=\"20\"/>",
+                 "<PARAMS DEFAULT_ORDER=\"1\" CHANGE_LOG=\"1 0 4 2 3 8 4 0 2\" LCID=\"1033\">"
+                 "<PARAM Name=\"Custom\" Value=\"x\" Type=\"i4\" Roundtrip=\"True\"/></PARAMS>",
+                 "<ROW RowState=\"4\" Id=\"1\" Name=\"new\"/>"
+                 "<ROW RowState=\"8\" Id=\"2\" Name=\"changed\"/>"
+                 "<ROW RowState=\"1\" Id=\"2\" Name=\"original\"/>"
+                 "<ROW RowState=\"2\" Id=\"3\" Name=\"deleted\"/><ROW Id=\"4\" Name=\"kept\"/>"));
+    for (const std::string& in : {changeLog, sample("employee.xml"), sample("events.xml")}) {
+        SCOPED_TRACE(in);
+        const std::string out = folder.file("out.xml");
+        const Output result = run({"roundtrip", in, out});
+        EXPECT_EQ(result.exitCode, kExitSuccess) << result.err;
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(fileText(out), fileText(in));
+    }
+}
+
+TEST(KalvoDbResave, WritesWhatTheSaveCommandWrites) {
+    TemporaryFolder folder;
+    const auto source = folder.path() / "source";
+    const auto saved = folder.path() / "saved";
+    const auto resaved = folder.path() / "resaved";
+    // Stored -1 parents, a null colour and values in unused columns all change on a save.
+    const std::string types =
+        "<ROW Id=\"0\" ParentTypeId=\"-1\" Name=\"Work\" CreatedDate=\"20040712\"/>"
+        "<ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Meeting\" Color=\"255\"/>";
+    const std::string events =
+        "<ROW Id=\"0\" TypeId=\"1\" StartDate=\"20040712\" ToDo=\"TRUE\" Comment=\"old\"/>";
+    const std::string rows =
+        "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20040712\" StartTime=\"20040712T09:30:00000\" "
+        "Cost=\"2.5\" Currency=\"EUR\" Comment=\"kept\"/>";
+    writeDatabase(source, types, events, rows);
+    writeDatabase(saved, types, events, rows);
+    std::filesystem::create_directories(resaved);
+
+    Database program(saved.string() + "/");
+    ASSERT_TRUE(program.openDatabase("", [](const std::string& text) { FAIL() << text; }));
+    program.saveDatabase(program.readModel());
+
+    const std::string before = fileText((source / kTypeFileName).string());
+    const Output result = run({"resave", source.string(), resaved.string()});
+    EXPECT_EQ(result.exitCode, kExitSuccess) << result.err;
+    EXPECT_EQ(result.err, "");
+    for (const std::string_view name : {kTypeFileName, kEventFileName, kEventDataFileName}) {
+        SCOPED_TRACE(name);
+        const std::string text = fileText((resaved / name).string());
+        EXPECT_EQ(text, fileText((saved / name).string()));
+        EXPECT_NE(text.find("<ROW RowState=\"4\" Id=\"0\""), std::string::npos);
+        for (const char* unused : {"CreatedDate=", "ToDo=", "Cost=", "Currency=", "\"old\""}) {
+            EXPECT_EQ(text.find(unused), std::string::npos) << unused;
+        }
+    }
+    EXPECT_NE(fileText((resaved / kTypeFileName).string())
+                  .find("<ROW RowState=\"4\" Id=\"0\" Name=\"Work\" Importance=\"0\""),
+              std::string::npos);
+    EXPECT_EQ(fileText((source / kTypeFileName).string()), before);
+}
+
+TEST(KalvoDbFailures, TouchNoOutputWhenTheInputCannotBeRead) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;  // "$" stands for the test's folder
+        std::string errStart;                // likewise
+        std::string errEnd;
+    };
+    const std::vector<Case> cases = {
+        {"dump of a missing file",
+         {"dump", "$/missing.xml"},
+         "Cannot open file \"$/missing.xml\".",
+         "No such file or directory\n"},
+        {"dump of a malformed file", {"dump", "$/bad.xml"}, "", "does not start with '<'.\n"},
+        {"roundtrip of a missing file",
+         {"roundtrip", "$/missing.xml", "$/out.xml"},
+         "Cannot open file \"$/missing.xml\".",
+         "No such file or directory\n"},
+        {"roundtrip of a malformed file",
+         {"roundtrip", "$/bad.xml", "$/out.xml"},
+         "",
+         "does not start with '<'.\n"},
+        {"roundtrip into a missing folder",
+         {"roundtrip", "$/good.xml", "$/none/out.xml"},
+         "Cannot create file \"$/none/out.xml\".",
+         "No such file or directory\n"},
+        {"resave of a broken database",
+         {"resave", "$/broken", "$/out"},
+         "",
+         "does not start with '<'.\n"},
+        {"resave of no database",
+         {"resave", "$/none", "$/out"},
+         "",
+         std::string(kNoDatabaseMessage) + "\n"},
+        {"resave into a missing folder",
+         {"resave", "$/good", "$/none"},
+         "Cannot create file \"$/none/Type.xml\".",
+         "No such file or directory\n"},
+    };
+    const auto expand = [](std::string text, const std::string& folder) {
+        for (std::size_t at; (at = text.find('$')) != std::string::npos;) {
+            text.replace(at, 1, folder);
+        }
+        return text;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        const std::string base = folder.path().string();
+        writeFileText(base + "/bad.xml", "garbage");
+        writeFileText(base + "/good.xml", fileText(sample("industry.xml")));
+        writeFileText(base + "/out.xml", "previous");
+        writeSmallDatabase(base + "/good");
+        writeSmallDatabase(base + "/broken");
+        writeFileText(base + "/broken/EventData.xml", "garbage");
+        std::filesystem::create_directories(base + "/out");
+        writeFileText(base + "/out/Type.xml", "previous");
+
+        std::vector<std::string> arguments;
+        for (const std::string& argument : c.arguments) {
+            arguments.push_back(expand(argument, base));
+        }
+        const Output result = run(arguments);
+
+        EXPECT_EQ(result.exitCode, kExitFailure);
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(result.err.starts_with(expand(c.errStart, base))) << result.err;
+        EXPECT_TRUE(result.err.ends_with(c.errEnd)) << result.err;
+        EXPECT_EQ(fileText(base + "/out.xml"), "previous");
+        EXPECT_EQ(fileText(base + "/out/Type.xml"), "previous");
+        EXPECT_FALSE(std::filesystem::exists(base + "/out/Event.xml"));
+        EXPECT_FALSE(std::filesystem::exists(base + "/none"));
+        // Nothing is left behind: no temporary file of a write that never happened.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(base),
+                                std::filesystem::directory_iterator()),
+                  6);
+    }
+}
+
+TEST(KalvoDbUsage, WrongCommandLinesGetTheUsageText) {
+    const std::vector<std::vector<std::string>> commandLines = {
+        {},
+        {"verify", "folder"},
+        {"check"},
+        {"check", "a", "b"},
+        {"dump"},
+        {"roundtrip", "in"},
+        {"roundtrip", "in", "out", "more"},
+        {"resave", "folder"},
+        {"CHECK", "folder"},
+    };
+    for (const auto& commandLine : commandLines) {
+        SCOPED_TRACE(::testing::PrintToString(commandLine));
+        const Output result = run(commandLine);
+        EXPECT_EQ(result.exitCode, kExitUsage);
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(result.err.starts_with("kalvo-db: ")) << result.err;
+        EXPECT_NE(result.err.find("Usage: kalvo-db COMMAND"), std::string::npos) << result.err;
+    }
+    const Output help = run({"--help"});
+    EXPECT_EQ(help.exitCode, kExitSuccess);
+    EXPECT_TRUE(help.out.starts_with("Usage: kalvo-db COMMAND"));
+    EXPECT_EQ(help.err, "");
+}
+
+TEST(KalvoDbProgram, RunsFromTheCommandLine) {
+    TemporaryFolder folder;
+    writeSmallDatabase(folder.path());
+    const test::ProcessResult good =
+        test::runProcess(KALVO_DB_EXECUTABLE, {"check", folder.path().string()});
+    EXPECT_EQ(good.exitCode, kExitSuccess) << good.err;
+    EXPECT_EQ(good.out, "types 2, appointments 1, rows 3\n");
+    EXPECT_EQ(good.err, "");
+
+    const test::ProcessResult usage = test::runProcess(KALVO_DB_EXECUTABLE, {});
+    EXPECT_EQ(usage.exitCode, kExitUsage);
+    EXPECT_NE(usage.err.find("Usage: kalvo-db COMMAND"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kalvo

@@ -1,0 +1,165 @@
+#include "kalvo-db/Commands.h"
+
+#include <exception>
+#include <optional>
+#include <string_view>
+
+#include "db/Database.h"
+#include "db/Datapacket.h"
+#include "db/Table.h"
+#include "kalvo-db/CsvDump.h"
+
+namespace kalvo {
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: kalvo-db COMMAND ARGUMENTS\n"
+    "\n"
+    "Commands:\n"
+    "  check FOLDER              open the planner database in FOLDER and count what it holds\n"
+    "  dump FILE                 print the current rows of one table file as CSV\n"
+    "  roundtrip IN OUT          read the table file IN and write it back into OUT\n"
+    "  resave FOLDER OUTFOLDER   write the database in FOLDER into OUTFOLDER as Save does\n"
+    "\n"
+    "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong\n"
+    "command line.\n";
+
+void reportError(std::ostream& err, std::string_view message) {
+    err << message << '\n';
+}
+
+int usageError(std::ostream& err, std::string_view problem) {
+    err << "kalvo-db: " << problem << "\n\n" << kUsage;
+    return kExitUsage;
+}
+
+// The database of `folder` opened as the program opens its own, or nothing after reporting
+// why not.
+std::optional<Database> openedDatabase(const std::string& folder, std::ostream& err) {
+    Database database(folder + "/");
+    std::string message;
+    if (!database.openDatabase("", [&](const std::string& text) { message = text; })) {
+        reportError(err, message);
+        return std::nullopt;
+    }
+    return database;
+}
+
+// Output that could not be written is a failure too, or a dump cut short by a full disk would
+// pass for a whole one.
+int finished(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (!out) {
+        reportError(err, "Cannot write the output.");
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace
+
+int checkDatabase(const std::string& folder, std::ostream& out, std::ostream& err) {
+    try {
+        std::optional<Database> database = openedDatabase(folder, err);
+        if (!database) {
+            return kExitFailure;
+        }
+        const Model model = database->readModel();
+        out << "types " << model.types.size() << ", appointments " << model.events.size()
+            << ", rows " << model.eventDataPanels.size() << '\n';
+        return finished(out, err);
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
+int dumpTable(const std::string& file, std::ostream& out, std::ostream& err) {
+    try {
+        Table table;
+        readDatapacket(table, file);
+        writeCsv(table, out);
+        return finished(out, err);
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
+int roundtripTable(const std::string& in, const std::string& out, std::ostream& err) {
+    try {
+        Table table;
+        readDatapacket(table, in);
+        writeDatapacket(table, out);
+        return kExitSuccess;
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
+int resaveDatabase(const std::string& folder, const std::string& outFolder, std::ostream& err) {
+    try {
+        std::optional<Database> database = openedDatabase(folder, err);
+        if (!database) {
+            return kExitFailure;
+        }
+        const Model model = database->readModel();
+        database->saveDatabaseTo(model, outFolder + "/");
+        return kExitSuccess;
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
+namespace {
+
+using Arguments = std::span<const std::string>;
+
+struct Command {
+    std::string_view name;
+    std::size_t arguments;
+    int (*run)(Arguments arguments, std::ostream& out, std::ostream& err);
+};
+
+constexpr Command kCommands[] = {
+    {"check", 1,
+     [](Arguments a, std::ostream& out, std::ostream& err) {
+         return checkDatabase(a[0], out, err);
+     }},
+    {"dump", 1,
+     [](Arguments a, std::ostream& out, std::ostream& err) { return dumpTable(a[0], out, err); }},
+    {"roundtrip", 2,
+     [](Arguments a, std::ostream&, std::ostream& err) { return roundtripTable(a[0], a[1], err); }},
+    {"resave", 2,
+     [](Arguments a, std::ostream&, std::ostream& err) { return resaveDatabase(a[0], a[1], err); }},
+};
+
+}  // namespace
+
+int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.empty()) {
+        return usageError(err, "no command given");
+    }
+    const std::string& name = arguments.front();
+    if (arguments.size() == 1 && (name == "--help" || name == "-h" || name == "help")) {
+        out << kUsage;
+        return finished(out, err);
+    }
+    for (const Command& command : kCommands) {
+        if (command.name != name) {
+            continue;
+        }
+        const Arguments rest = arguments.subspan(1);
+        if (rest.size() != command.arguments) {
+            return usageError(err, name + " takes " + std::to_string(command.arguments) +
+                                       (command.arguments == 1 ? " argument" : " arguments") +
+                                       ", not " + std::to_string(rest.size()));
+        }
+        return command.run(rest, out, err);
+    }
+    return usageError(err, "unknown command '" + name + "'");
+}
+
+}  // namespace kalvo

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+
+namespace kalvo {
+
+// Exit codes of kalvo-db.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;  // the database or a file could not be read or written
+inline constexpr int kExitUsage = 2;    // the command line itself is wrong
+
+// Each command reports failures on `err` with the message the program itself would show, and
+// writes nothing when its input cannot be read.
+
+// Opens the database in `folder` as the program does at start and counts what it holds.
+int checkDatabase(const std::string& folder, std::ostream& out, std::ostream& err);
+
+// The current rows of one table file as CSV.
+int dumpTable(const std::string& file, std::ostream& out, std::ostream& err);
+
+// Reads one table file and writes it back whole, change log, parameters and row states kept.
+int roundtripTable(const std::string& in, const std::string& out, std::ostream& err);
+
+// Opens the database in `folder`, reads its model and writes it into `outFolder` as the Save
+// command writes the program folder.
+int resaveDatabase(const std::string& folder, const std::string& outFolder, std::ostream& err);
+
+// The command line without the program name: the command and its arguments.
+int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace kalvo
