@@ -8,13 +8,24 @@
 #include "settings/ProgrammSettings.h"
 
 class QAction;
+class QCalendarWidget;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+class QTabWidget;
+class QToolBar;
+class QTreeWidget;
+class QWidget;
 
 namespace kalvo {
 
 class SettingsStore;
 
-// The main window: it owns the model for the life of the process and turns every command
-// into one call on it.
+// The main window: it owns the model for the life of the process, holds the command table
+// and turns every command into one call on the model, then refreshes what is on screen.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
@@ -31,22 +42,106 @@ public:
     // A message box owned by the main window: caption "Error", stop icon, one OK button.
     void showError(const QString& text);
 
-    void actionSaveExecute();
-    void actionExitExecute();
+    void backupDatabase(const QString& folder);
+    void restoreDatabase(const QString& folder);
+
+    // The command table, by component name.
+    QAction* actionExit = nullptr;
+    QAction* actionAddNode = nullptr;
+    QAction* actionEditNode = nullptr;
+    QAction* actionDeleteNode = nullptr;
+    QAction* actionBackupDatabase = nullptr;
+    QAction* actionRestoreFromBackup = nullptr;
+    QAction* actionEditEvent = nullptr;
+    QAction* actionShiftUpEventData = nullptr;
+    QAction* actionShiftDownEventData = nullptr;
+    QAction* actionShiftUpEventDataStart = nullptr;
+    QAction* actionShiftDownEventDataStart = nullptr;
+    QAction* actionShiftUpEventDataEnd = nullptr;
+    QAction* actionShiftDownEventDataEnd = nullptr;
+    QAction* actionRefresh = nullptr;
+    QAction* actionAbout = nullptr;
+    QAction* actionSave = nullptr;
+    QAction* actionDeleteEvent = nullptr;
+    QAction* actionChart = nullptr;
+    QAction* actionCustomizeToolbar = nullptr;
+    QAction* actionContents = nullptr;
+    QAction* actionOptions = nullptr;
+    // Menu commands without an action of their own.
+    QAction* Print1 = nullptr;
+    QAction* PrinterSetup1 = nullptr;
+    QAction* VideoTutorials1 = nullptr;
+    QAction* WebSite1 = nullptr;
+    QAction* SendEMail1 = nullptr;
+    QAction* About1 = nullptr;
+    QAction* EditEventType1 = nullptr;
+
+    QMenu* popupMenu = nullptr;
+    QMenu* popupMenuTree = nullptr;
+    QMenu* popupMenuToolbar = nullptr;
+
+    QToolBar* toolBar = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    QFrame* panelMain = nullptr;
+    QFrame* panelDifference = nullptr;
+    QCheckBox* checkBoxApplyToFuture = nullptr;
+    QPushButton* buttonTutorial = nullptr;
+    QWidget* panelRight = nullptr;
+    QTreeWidget* tree = nullptr;
+    QCalendarWidget* calendar = nullptr;
+    QTabWidget* pageControl = nullptr;
+    QWidget* sheetEventType = nullptr;
+    QWidget* sheetEvent = nullptr;
+    QWidget* sheetChart = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void createActions();
+    void createMenus();
+    void createLayout();
+    void createTimeline(QWidget* content);
+    void createRightPanel();
+    void setFocusOrder();
+
     bool FormCloseQuery();
+    void FormShow();
+    void showTipAtStartup();
+
+    void actionExitExecute();
+    void actionSaveExecute();
+    void actionBackupDatabaseExecute();
+    void actionRestoreFromBackupExecute();
+    void actionChartExecute();
+    void actionAboutExecute();
+    void actionOptionsExecute();
+    void actionContentsExecute();
+    void actionCustomizeToolbarExecute();
+    void VideoTutorials1Click();
+    void WebSite1Click();
+    void SendEMail1Click();
+
+    // Where the later subsystems join the window: the day editor places the appointments of
+    // `selectedDate` and edits them, the type tree fills `tree`, the alarm check runs when
+    // the event queue has become empty, and the chart recomputes the time split.
+    void buildDay();
+    void rebuildTypeTree(int selectTypeId);
+    void checkAlarms();
+    void refreshChart();
+    void editEvent();
+    void deleteEvent();
+    void shiftEvent(QAction* command);
+    void editTypeCommand(QAction* command);
+    void printTimeChart();
+    void printerSetup();
 
     ProgrammSettings& programmSettings_;
     SettingsStore& settingsStore_;
     Database database_;
     Model model_;
-    QAction* actionSave_ = nullptr;
-    QAction* actionExit_ = nullptr;
+    bool shownOnce_ = false;
 };
 
 }  // namespace kalvo

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QObject>
+
+class QWidget;
+
+namespace kalvo {
+
+// Lets the main window's command keys reach their actions before the focused control, except
+// for the keys that edit text while a text field has the focus: there Del, Ctrl+Del,
+// Ctrl+Ins, Ctrl+Up and Ctrl+Down edit the text, so that typing a type's name can never
+// delete an appointment or a type.
+class CommandKeyFilter : public QObject {
+public:
+    // Watches the keys of `window` only; dialogs keep the toolkit's own handling.
+    explicit CommandKeyFilter(QWidget* window);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+};
+
+}  // namespace kalvo
