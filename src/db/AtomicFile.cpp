@@ -1,6 +1,7 @@
 #include "db/AtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,45 +87,47 @@ void AtomicFileWriter::commit() {
     }
 }
 
-std::string readWholeFile(const std::string& path) {
+FileContent::FileContent(const std::string& path) {
     const int descriptor = ::open(path.c_str(), O_RDONLY);
     if (descriptor < 0) {
         throw fileError("Cannot open file", path, errno);
     }
-    const auto readInto = [&](char* buffer, std::size_t size) {
-        for (;;) {
-            const ssize_t got = ::read(descriptor, buffer, size);
-            if (got >= 0) {
-                return static_cast<std::size_t>(got);
-            }
-            if (errno != EINTR) {
-                const int error = errno;
-                ::close(descriptor);
-                throw fileError("Cannot open file", path, error);
-            }
-        }
-    };
-    std::string content;
     struct stat status {};
-    if (::fstat(descriptor, &status) == 0 && status.st_size > 0) {
-        content.resize(static_cast<std::size_t>(status.st_size));
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+        mappedSize_ = static_cast<std::size_t>(status.st_size);
+        void* mapping =
+            ::mmap(nullptr, mappedSize_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, descriptor, 0);
+        if (mapping != MAP_FAILED) {
+            mapping_ = mapping;
+            ::close(descriptor);
+            bytes_ = std::string_view(static_cast<const char*>(mapping_), mappedSize_);
+            return;
+        }
     }
-    std::size_t filled = 0;
-    while (filled < content.size()) {
-        const std::size_t got = readInto(content.data() + filled, content.size() - filled);
+    char piece[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(descriptor, piece, sizeof piece);
         if (got == 0) {
             break;
         }
-        filled += got;
-    }
-    content.resize(filled);
-    // Whatever the size did not announce (a growing file, a pipe) comes in pieces.
-    char piece[1 << 16];
-    while (const std::size_t got = readInto(piece, sizeof piece)) {
-        content.append(piece, got);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int error = errno;
+            ::close(descriptor);
+            throw fileError("Cannot open file", path, error);
+        }
+        copy_.append(piece, static_cast<std::size_t>(got));
     }
     ::close(descriptor);
-    return content;
+    bytes_ = copy_;
+}
+
+FileContent::~FileContent() {
+    if (mapping_ != nullptr) {
+        ::munmap(mapping_, mappedSize_);
+    }
 }
 
 bool fileExists(const std::string& path) {

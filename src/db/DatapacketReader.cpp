@@ -355,7 +355,10 @@ private:
     bool skipMarkup();
     std::string_view parseName();
     // Reads the attributes of a start tag; true when the tag closes itself.
+    template <typename OnAttribute>
+    bool forEachAttribute(OnAttribute&& onAttribute);
     bool parseAttributes(std::vector<Attribute>& attributes);
+    bool parseRow();
     void parseDeclaration();
     void parseElement(int depth, Context context);
     // Reads the children of an open element up to its end tag; returns where that tag starts.
@@ -365,7 +368,6 @@ private:
     void declareColumn(const std::vector<Attribute>& attributes, std::size_t offset);
     void addParameters(const std::vector<Attribute>& attributes);
     void addParameterElement(const std::vector<Attribute>& attributes);
-    void addRow(const std::vector<Attribute>& attributes);
     int columnOfAttribute(std::string_view name);
     void storeValue(std::size_t storedRow, int column, std::string_view raw);
 
@@ -439,8 +441,8 @@ std::string_view DatapacketParser::parseName() {
     return document_.substr(start, pos_ - start);
 }
 
-bool DatapacketParser::parseAttributes(std::vector<Attribute>& attributes) {
-    attributes.clear();
+template <typename OnAttribute>
+bool DatapacketParser::forEachAttribute(OnAttribute&& onAttribute) {
     for (;;) {
         skipWhitespace();
         if (pos_ >= document_.size()) {
@@ -473,13 +475,40 @@ bool DatapacketParser::parseAttributes(std::vector<Attribute>& attributes) {
             fail("a quoted value expected for the attribute " + std::string(name), pos_);
         }
         const char quote = document_[pos_++];
-        const std::size_t end = document_.find(quote, pos_);
-        if (end == std::string_view::npos) {
+        // Values are short: a plain loop beats a library search here.
+        std::size_t end = pos_;
+        while (end < document_.size() && document_[end] != quote) {
+            ++end;
+        }
+        if (end == document_.size()) {
             fail("the value of the attribute " + std::string(name) + " is not closed", pos_ - 1);
         }
-        attributes.push_back({name, document_.substr(pos_, end - pos_)});
+        onAttribute(name, document_.substr(pos_, end - pos_));
         pos_ = end + 1;
     }
+}
+
+bool DatapacketParser::parseAttributes(std::vector<Attribute>& attributes) {
+    attributes.clear();
+    return forEachAttribute([&](std::string_view name, std::string_view value) {
+        attributes.push_back({name, value});
+    });
+}
+
+// Rows are most of a file, so their values go into the table as they are read.
+bool DatapacketParser::parseRow() {
+    const std::size_t stored = table_.appendStoredRow();
+    int state = kRowUnchanged;
+    lastColumn_ = -1;
+    const bool selfClosing = forEachAttribute([&](std::string_view name, std::string_view value) {
+        if (name == "RowState") {
+            state = static_cast<int>(decodeInteger(value).value_or(0));
+        } else if (const int column = columnOfAttribute(name); column >= 0) {
+            storeValue(stored, column, value);
+        }
+    });
+    table_.finishStoredRow(stored, state);
+    return selfClosing;
 }
 
 void DatapacketParser::parseDeclaration() {
@@ -531,7 +560,8 @@ void DatapacketParser::parseElement(int depth, Context context) {
     if (depth > kMaximumOpenElements) {
         fail("more than " + std::to_string(kMaximumOpenElements) + " elements are open", offset);
     }
-    const bool selfClosing = parseAttributes(attributes_);
+    const bool isRow = context == Context::RowData && name == "ROW";
+    const bool selfClosing = isRow ? parseRow() : parseAttributes(attributes_);
 
     Context inner = Context::Other;
     std::optional<std::size_t> rowWithContent;
@@ -573,8 +603,7 @@ void DatapacketParser::parseElement(int depth, Context context) {
             }
             break;
         case Context::RowData:
-            if (name == "ROW") {
-                addRow(attributes_);
+            if (isRow) {
                 rowWithContent = table_.rowStates_.size() - 1;
             }
             break;
@@ -765,28 +794,8 @@ int DatapacketParser::columnOfAttribute(std::string_view name) {
     return -1;
 }
 
-void DatapacketParser::addRow(const std::vector<Attribute>& attributes) {
-    int state = kRowUnchanged;
-    for (const Attribute& attribute : attributes) {
-        if (attribute.name == "RowState") {
-            state = static_cast<int>(decodeInteger(attribute.value).value_or(0));
-        }
-    }
-    const std::size_t stored = table_.appendStoredRow(state);
-    lastColumn_ = -1;
-    for (const Attribute& attribute : attributes) {
-        if (attribute.name == "RowState") {
-            continue;
-        }
-        const int column = columnOfAttribute(attribute.name);
-        if (column >= 0) {
-            storeValue(stored, column, attribute.value);
-        }
-    }
-}
-
 void DatapacketParser::storeValue(std::size_t stored, int column, std::string_view raw) {
-    Table::Cell cell{};
+    Table::Cell cell;
     switch (table_.columns_[static_cast<std::size_t>(column)].kind) {
         case ColumnKind::Integer:
             if (const auto value = decodeInteger(raw)) {
@@ -838,8 +847,8 @@ void parseDatapacket(Table& table, std::string_view document, std::string_view o
 
 void readDatapacket(Table& table, const std::string& path) {
     table.close();
-    const std::string document = readWholeFile(path);
-    table = DatapacketParser(document, path).parse();
+    const FileContent document(path);
+    table = DatapacketParser(document.bytes(), path).parse();
 }
 
 }  // namespace kalvo

@@ -248,20 +248,25 @@ void Table::reserveRows(std::size_t rows) {
     present_.reserve(rows * columns_.size());
 }
 
-std::size_t Table::appendStoredRow(int state) {
+std::size_t Table::appendStoredRow() {
     const std::size_t stored = rowStates_.size();
-    rowStates_.push_back(state);
-    cells_.resize(cells_.size() + columns_.size(), Cell{0});
+    rowStates_.push_back(kRowUnchanged);
+    cells_.resize(cells_.size() + columns_.size());
     present_.resize(present_.size() + columns_.size(), 0);
+    return stored;
+}
+
+void Table::finishStoredRow(std::size_t stored, int state) {
+    rowStates_[stored] = state;
     if (state == kRowUnchanged || state == kRowInserted || state == kRowModified) {
         currentRows_.push_back(static_cast<std::uint32_t>(stored));
     }
-    return stored;
 }
 
 std::size_t Table::insertRow() {
     requireOpen();
-    const std::size_t stored = appendStoredRow(kRowInserted);
+    const std::size_t stored = appendStoredRow();
+    finishStoredRow(stored, kRowInserted);
     changeLog_.insert(changeLog_.end(), {static_cast<std::uint32_t>(stored + 1), 0, kRowInserted});
     return currentRows_.size() - 1;
 }
@@ -284,7 +289,7 @@ void Table::storeText(std::size_t stored, int column, std::string_view text) {
 }
 
 void Table::setInteger(std::size_t row, int column, std::int64_t value) {
-    Cell cell{};
+    Cell cell;
     cell.integer = value;
     storeNumber(storedRow(row), column, cell);
 }
@@ -294,7 +299,7 @@ void Table::setBoolean(std::size_t row, int column, bool value) {
 }
 
 void Table::setFloat(std::size_t row, int column, double value) {
-    Cell cell{};
+    Cell cell;
     cell.real = value;
     storeNumber(storedRow(row), column, cell);
 }

@@ -110,7 +110,10 @@ private:
     friend class DatapacketParser;
     friend class DatapacketWriter;
 
+    // A cell's bytes mean something only where the row has a value there, so new cells are
+    // left uninitialised: filling a large table would otherwise write its memory twice.
     union Cell {
+        Cell() {}  // NOLINT: deliberately leaves the value uninitialised
         std::int64_t integer;
         double real;
         struct {
@@ -121,7 +124,10 @@ private:
 
     std::size_t storedRow(std::size_t row) const;
     std::size_t cellIndex(std::size_t storedRow, int column) const;
-    std::size_t appendStoredRow(int state);
+    // A new stored row, all null; its state is set, and it joins the current rows when its
+    // state makes it one, once its values are in.
+    std::size_t appendStoredRow();
+    void finishStoredRow(std::size_t storedRow, int state);
     void reserveRows(std::size_t rows);
     void storeNumber(std::size_t storedRow, int column, Cell cell);
     void storeText(std::size_t storedRow, int column, std::string_view text);
