@@ -1,0 +1,257 @@
+#include "app/TForm1.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "ModalAnswer.h"
+#include "app/ApplicationErrors.h"
+#include "settings/FakeSettingsStore.h"
+#include "support/DatabaseFiles.h"
+
+namespace kalvo {
+namespace {
+
+using test::answerNextMessageBox;
+using test::ModalMessage;
+
+class TForm1Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>", "", "");
+        typeFileBefore = test::fileText(folder.file("Type.xml"));
+    }
+
+    std::unique_ptr<TForm1> openWindow(bool exitConfirmation) {
+        store.key("Software\\Kalvo Planner\\Common Options")["ShowExitConfirmation"] =
+            exitConfirmation ? 1 : 0;
+        auto window = std::make_unique<TForm1>(settings, store, folder.path().string() + "/");
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        return window;
+    }
+
+    bool saved() const { return test::fileText(folder.file("Type.xml")) != typeFileBefore; }
+
+    test::TemporaryFolder folder;
+    test::FakeSettingsStore store;
+    ProgrammSettings settings;
+    std::string typeFileBefore;
+};
+
+TEST_F(TForm1Test, OpensOnTheProgramFolderDatabaseWithItsFrame) {
+    auto window = openWindow(false);
+    EXPECT_EQ(window->windowTitle(), "Kalvo Planner");
+    ASSERT_EQ(window->model().types.size(), 1U);
+    EXPECT_EQ(window->model().types[0]->name, "Work");
+    window->resize(300, 200);
+    EXPECT_GE(window->width(), 799);
+    EXPECT_GE(window->height(), 540);
+    // The Chart page comes first whatever page was chosen before.
+    EXPECT_EQ(window->pageControl->currentWidget(), window->sheetChart);
+    const QStringList pages = {window->pageControl->tabText(0), window->pageControl->tabText(1),
+                               window->pageControl->tabText(2)};
+    EXPECT_EQ(pages, (QStringList{"Appointment Type", "Appointment", "Chart"}));
+}
+
+TEST_F(TForm1Test, AreasFollowTheEdgesTheyAreAnchoredTo) {
+    auto window = openWindow(false);
+    const QRect timeline = window->ScrollBox1->geometry();
+    const QRect right = window->panelRight->geometry();
+    const QRect button = window->buttonTutorial->geometry();
+    window->resize(window->width() + 100, window->height() + 50);
+    QApplication::processEvents();
+    EXPECT_EQ(window->ScrollBox1->geometry(), timeline.adjusted(0, 0, 0, 50));
+    EXPECT_EQ(window->panelRight->geometry(), right.adjusted(0, 0, 100, 50));
+    EXPECT_EQ(window->buttonTutorial->geometry(), button.translated(100, 0));
+}
+
+TEST_F(TForm1Test, MissingDatabaseEndsTheStartWithTheClosedTableMessage) {
+    std::filesystem::remove(folder.file("Event.xml"));
+    ModalMessage error;
+    answerNextMessageBox(error, QMessageBox::Ok);
+    try {
+        TForm1 window(settings, store, folder.path().string() + "/");
+        FAIL() << "the window was created";
+    } catch (const std::runtime_error& failure) {
+        EXPECT_STREQ(failure.what(), "Cannot perform this operation on a closed dataset");
+    }
+    EXPECT_EQ(error.title, "Error");
+    EXPECT_EQ(error.text, "There is no Kalvo Planner database in the specified folder.");
+    EXPECT_EQ(error.icon, QMessageBox::Critical);
+}
+
+struct CloseCase {
+    const char* name;
+    bool confirmation;
+    QMessageBox::StandardButton answer;
+    bool closes;
+};
+
+class CloseQuery : public TForm1Test, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(CloseQuery, AsksWhenTheOptionIsOnAndSavesOnlyWhenClosing) {
+    auto window = openWindow(GetParam().confirmation);
+    ModalMessage question;
+    if (GetParam().confirmation) {
+        answerNextMessageBox(question, GetParam().answer);
+    }
+    window->close();
+    EXPECT_EQ(question.shown, GetParam().confirmation);
+    if (question.shown) {
+        EXPECT_EQ(question.title, "Confirmation");
+        EXPECT_EQ(question.text, "Do you want to close the application?");
+        EXPECT_EQ(question.icon, QMessageBox::Warning);
+    }
+    EXPECT_EQ(window->isVisible(), !GetParam().closes);
+    EXPECT_EQ(saved(), GetParam().closes);
+}
+
+INSTANTIATE_TEST_SUITE_P(TForm1, CloseQuery,
+                         ::testing::Values(CloseCase{"ConfirmedYes", true, QMessageBox::Yes, true},
+                                           CloseCase{"ConfirmedNo", true, QMessageBox::No, false},
+                                           CloseCase{"NoQuestion", false, QMessageBox::Yes, true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(TForm1Test, FailingSaveWhileClosingKeepsTheWindowOpen) {
+    auto window = openWindow(false);
+    window->model().types[0]->name = "Edited";
+    const std::string eventData = folder.file("EventData.xml");
+    std::filesystem::remove(eventData);
+    std::filesystem::create_directories(eventData + "/blocked");
+    ModalMessage error;
+    answerNextMessageBox(error, QMessageBox::Ok);
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(error.title, "Kalvo Planner");
+    EXPECT_EQ(error.text,
+              QString::fromStdString("Cannot create file \"" + eventData + "\". Is a directory."));
+    EXPECT_EQ(window->model().types[0]->name, "Edited");
+}
+
+TEST_F(TForm1Test, EscapeClosesTheWindowFromTheTree) {
+    auto window = openWindow(false);
+    window->tree->setFocus();
+    QTest::keyClick(window->tree, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(saved());
+}
+
+// Every command key, pressed while the given control has the focus, must run its action.
+TEST_F(TForm1Test, CommandKeysReachTheirActionsBeforeTheFocusedControl) {
+    auto window = openWindow(false);
+    auto* field = new QLineEdit(window->sheetEventType);
+    field->setObjectName("typeName");
+    window->pageControl->setCurrentWidget(window->sheetEventType);
+    const QList<QAction*> commands = {window->actionAddNode,
+                                      window->actionEditNode,
+                                      window->actionDeleteNode,
+                                      window->actionBackupDatabase,
+                                      window->actionRestoreFromBackup,
+                                      window->actionEditEvent,
+                                      window->actionShiftUpEventData,
+                                      window->actionShiftDownEventData,
+                                      window->actionRefresh,
+                                      window->actionAbout,
+                                      window->actionSave,
+                                      window->actionDeleteEvent,
+                                      window->actionChart,
+                                      window->actionCustomizeToolbar,
+                                      window->actionContents,
+                                      window->actionOptions,
+                                      window->Print1,
+                                      window->PrinterSetup1,
+                                      window->VideoTutorials1,
+                                      window->WebSite1,
+                                      window->SendEMail1,
+                                      window->actionExit};
+    // The handlers open windows of their own; here only the routing of the keys counts.
+    for (QAction* command : commands) {
+        QObject::disconnect(command, &QAction::triggered, nullptr, nullptr);
+    }
+    const std::vector<QKeySequence> textKeys = {
+        QKeySequence(Qt::Key_Delete), QKeySequence(Qt::CTRL | Qt::Key_Delete),
+        QKeySequence(Qt::CTRL | Qt::Key_Insert), QKeySequence(Qt::CTRL | Qt::Key_Up),
+        QKeySequence(Qt::CTRL | Qt::Key_Down)};
+    for (QWidget* focus : std::initializer_list<QWidget*>{window->tree, window->calendar,
+                                                          window->pageControl, field}) {
+        for (QAction* command : commands) {
+            for (const QKeySequence& key : command->shortcuts()) {
+                SCOPED_TRACE((focus->objectName() + " " + key.toString()).toStdString());
+                focus->setFocus();
+                QApplication::processEvents();
+                ASSERT_TRUE(focus->hasFocus() || focus->isAncestorOf(QApplication::focusWidget()));
+                QSignalSpy triggered(command, &QAction::triggered);
+                QTest::keyClick(QApplication::focusWidget(), key[0].key(),
+                                key[0].keyboardModifiers());
+                const bool editsText = focus == field && std::find(textKeys.begin(), textKeys.end(),
+                                                                   key) != textKeys.end();
+                EXPECT_EQ(triggered.count(), editsText ? 0 : 1);
+            }
+        }
+    }
+}
+
+TEST_F(TForm1Test, TextEditingKeysEditTheFocusedField) {
+    auto window = openWindow(false);
+    QObject::disconnect(window->actionDeleteEvent, &QAction::triggered, nullptr, nullptr);
+    QSignalSpy deleted(window->actionDeleteEvent, &QAction::triggered);
+    auto* field = new QLineEdit(window->sheetEventType);
+    window->pageControl->setCurrentWidget(window->sheetEventType);
+    field->setFocus();
+    field->setText("Meeting");
+    field->setCursorPosition(0);
+    QTest::keyClick(field, Qt::Key_Delete);
+    EXPECT_EQ(field->text(), "eeting");
+    EXPECT_EQ(deleted.count(), 0);
+}
+
+struct ErrorTextCase {
+    QString message;
+    QString shown;
+};
+
+TEST(ApplicationErrors, AppendAFullStopWhenTheLastCharacterSortsAfterIt) {
+    const std::vector<ErrorTextCase> cases = {
+        {"Disk full", "Disk full."}, {"Saved.", "Saved."},
+        {"Really?!", "Really?!"},    {"Version 2", "Version 2."},
+        {"Stop!", "Stop!"},          {"(see log)", "(see log)"},
+        {"Code 42", "Code 42."},     {"Ends with a comma,", "Ends with a comma,"},
+        {"Slash/", "Slash/."}};
+    for (const ErrorTextCase& c : cases) {
+        ModalMessage seen;
+        answerNextMessageBox(seen, QMessageBox::Ok);
+        showApplicationError(c.message);
+        EXPECT_EQ(seen.text, c.shown) << c.message.toStdString();
+        EXPECT_EQ(seen.title, "Kalvo Planner");
+        EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    }
+}
+
+TEST(ApplicationErrors, AnErrorEscapingAnEventHandlerIsShownAndTheProgramRunsOn) {
+    struct Thrower : QObject {
+        bool event(QEvent* event) override {
+            if (event->type() == QEvent::User) {
+                throw std::runtime_error("Cannot create file \"x\". Permission denied");
+            }
+            return QObject::event(event);
+        }
+    } thrower;
+    ModalMessage seen;
+    answerNextMessageBox(seen, QMessageBox::Ok);
+    QEvent event(QEvent::User);
+    QApplication::sendEvent(&thrower, &event);
+    EXPECT_EQ(seen.text, "Cannot create file \"x\". Permission denied.");
+}
+
+}  // namespace
+}  // namespace kalvo
