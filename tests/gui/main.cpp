@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -13,9 +14,10 @@
 
 namespace {
 
-// Creates the application object once the tests run, not while gtest_discover_tests lists
-// them: listing runs the binary without the test environment. Before that it points the
-// user's folders at a temporary one, so no test reads or writes the real user's files.
+// Creates the application object (a QApplication: widget tests run in this binary too) once
+// the tests run, not while gtest_discover_tests lists them: listing runs the binary without
+// the test environment. Before that it points the user's folders at a temporary one, so no
+// test reads or writes the real user's files.
 class QtEnvironment : public ::testing::Environment {
 public:
     QtEnvironment(int argc, char** argv) : argc_(argc), argv_(argv) {}
@@ -33,7 +35,7 @@ public:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config"));
         qputenv("XDG_CACHE_HOME", QFile::encodeName(root + "/cache"));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + "/runtime"));
-        application_ = std::make_unique<QCoreApplication>(argc_, argv_);
+        application_ = std::make_unique<QApplication>(argc_, argv_);
     }
 
     void TearDown() override {
@@ -42,10 +44,10 @@ public:
     }
 
 private:
-    int argc_;  // QCoreApplication keeps a reference to it
+    int argc_;  // QApplication keeps a reference to it
     char** argv_;
     std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<QCoreApplication> application_;
+    std::unique_ptr<QApplication> application_;
 };
 
 }  // namespace
