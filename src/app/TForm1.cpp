@@ -15,13 +15,14 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/AnchoredLayout.h"
 #include "app/ApplicationErrors.h"
 #include "app/CommandKeyFilter.h"
+#include "gui/ToolBarCustomizeDialog.h"
+#include "gui/ToolBarIcons.h"
 
 namespace kalvo {
 namespace {
@@ -86,9 +87,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     createMenus();
     createLayout();
     setMinimumSize(799, 540);
-    resize(895, 706);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+    if (!placementStore_.restore(*this, *toolBar)) {
+        placeAtFirstStart();
     }
     qApp->installEventFilter(new CommandKeyFilter(this));
 
@@ -390,11 +390,7 @@ void TForm1::createLayout() {
     nameForScreenReaders(client, QStringLiteral("clientArea"));
     auto* layout = new AnchoredLayout(kDesignClientSize, client);
 
-    toolBar = new QToolBar(client);
-    nameForScreenReaders(toolBar, QStringLiteral("toolBar"));
-    toolBar->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(toolBar, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { popupMenuToolbar->popup(toolBar->mapToGlobal(at)); });
+    createToolBar(client);
     layout->addAnchored(toolBar, {0, 0, kDesignClientSize.width(), 56},
                         AnchorLeft | AnchorTop | AnchorRight);
 
@@ -432,6 +428,64 @@ void TForm1::createLayout() {
 
     setCentralWidget(client);
     setFocusOrder();
+}
+
+void TForm1::createToolBar(QWidget* client) {
+    toolBar = new SectionedToolBar({QStringLiteral("File"), QStringLiteral("Edit"),
+                                    QStringLiteral("Tools"), QStringLiteral("Help")},
+                                   client);
+    toolBar->setObjectName(QStringLiteral("toolBar"));
+    toolBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(toolBar, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { popupMenuToolbar->popup(toolBar->mapToGlobal(at)); });
+    struct Button {
+        const char* name;
+        const char* caption;
+        const char* longCaption;
+        const char* hint;
+        const char* section;
+        QAction* action;
+        ToolBarPicture picture;
+        bool shownAtFirst;
+    };
+    const Button buttons[] = {
+        {"SpeedItemEditNote", "Edit Event", "Edit the selected event", "Edit the Selected Event",
+         "Edit", actionEditEvent, ToolBarPicture::EditEvent, true},
+        {"SpeedItemCategory", "Type", "Appointment Type actions", "Appointment Type actions",
+         "Edit", actionAddNode, ToolBarPicture::AppointmentType, true},
+        {"SpeedItemCharts", "Chart", "Time Split Chart", "Time Split Chart", "Tools", actionChart,
+         ToolBarPicture::Chart, true},
+        {"SpeedItemContents", "Help", "Help Contents", "Help Contents", "Help", actionContents,
+         ToolBarPicture::Help, true},
+        {"SpeedItemExit", "Exit", "Exit", "", "File", actionExit, ToolBarPicture::Exit, true},
+        {"SpeedItemBackup", "Backup", "Backup Database", "", "File", actionBackupDatabase,
+         ToolBarPicture::Backup, false},
+        {"SpeedItemDeleteNote", "Delete Event", "Delete the Selected Event",
+         "Delete the Selected Event", "Edit", actionDeleteEvent, ToolBarPicture::DeleteEvent,
+         false},
+    };
+    int position = 0;
+    for (const Button& button : buttons) {
+        ToolBarButton entry;
+        entry.name = QString::fromUtf8(button.name);
+        entry.caption = QString::fromUtf8(button.caption);
+        entry.longCaption = QString::fromUtf8(button.longCaption);
+        entry.hint = QString::fromUtf8(button.hint);
+        entry.section = QString::fromUtf8(button.section);
+        entry.action = button.action;
+        entry.icon = toolBarIcon(button.picture);
+        entry.dropDown = button.action == actionAddNode ? popupMenuTree : nullptr;
+        entry.shownAtFirst = button.shownAtFirst;
+        entry.initialPosition = ++position;
+        toolBar->addButton(entry);
+    }
+}
+
+void TForm1::placeAtFirstStart() {
+    resize(895, 706);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
 }
 
 void TForm1::createTimeline(QWidget* content) {
@@ -570,6 +624,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    placementStore_.save(*this, *toolBar);  // a store that fails costs only the placement
     event->accept();
 }
 
@@ -607,7 +662,10 @@ void TForm1::actionRestoreFromBackupExecute() {}
 void TForm1::actionAboutExecute() {}
 void TForm1::actionOptionsExecute() {}
 void TForm1::actionContentsExecute() {}
-void TForm1::actionCustomizeToolbarExecute() {}
+void TForm1::actionCustomizeToolbarExecute() {
+    ToolBarCustomizeDialog dialog(*toolBar, this);
+    dialog.exec();
+}
 void TForm1::VideoTutorials1Click() {}
 void TForm1::WebSite1Click() {}
 void TForm1::SendEMail1Click() {}

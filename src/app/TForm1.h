@@ -5,6 +5,7 @@
 
 #include "db/Database.h"
 #include "db/Model.h"
+#include "gui/WindowPlacementStore.h"
 #include "settings/ProgrammSettings.h"
 
 class QAction;
@@ -16,7 +17,6 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
-class QToolBar;
 class QTreeWidget;
 class QWidget;
 
@@ -80,7 +80,7 @@ public:
     QMenu* popupMenuTree = nullptr;
     QMenu* popupMenuToolbar = nullptr;
 
-    QToolBar* toolBar = nullptr;
+    SectionedToolBar* toolBar = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
     QFrame* panelMain = nullptr;
     QFrame* panelDifference = nullptr;
@@ -102,6 +102,8 @@ private:
     void createActions();
     void createMenus();
     void createLayout();
+    void createToolBar(QWidget* client);
+    void placeAtFirstStart();
     void createTimeline(QWidget* content);
     void createRightPanel();
     void setFocusOrder();
@@ -141,6 +143,7 @@ private:
     SettingsStore& settingsStore_;
     Database database_;
     Model model_;
+    WindowPlacementStore placementStore_;
     bool shownOnce_ = false;
 };
 
