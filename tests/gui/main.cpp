@@ -1,63 +1,16 @@
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QByteArray>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <memory>
 #include <string_view>
 
 #include "SettingsChild.h"
-
-namespace {
-
-// Creates the application object (a QApplication: widget tests run in this binary too) once
-// the tests run, not while gtest_discover_tests lists them: listing runs the binary without
-// the test environment. Before that it points the user's folders at a temporary one, so no
-// test reads or writes the real user's files.
-class QtEnvironment : public ::testing::Environment {
-public:
-    QtEnvironment(int argc, char** argv) : argc_(argc), argv_(argv) {}
-
-    void SetUp() override {
-        home_ = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(home_->isValid());
-        const QString root = home_->path();
-        for (const char* folder : {"config", "cache", "runtime"}) {
-            ASSERT_TRUE(QDir(root).mkpath(QString::fromLatin1(folder)));
-        }
-        ASSERT_TRUE(QFile::setPermissions(root + "/runtime",
-                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        qputenv("HOME", QFile::encodeName(root));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config"));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(root + "/cache"));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + "/runtime"));
-        application_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-
-    void TearDown() override {
-        application_.reset();
-        home_.reset();
-    }
-
-private:
-    int argc_;  // QApplication keeps a reference to it
-    char** argv_;
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<QApplication> application_;
-};
-
-}  // namespace
+#include "support/QtTestEnvironment.h"
 
 int main(int argc, char** argv) {
+    // The settings tests start this binary once more as the separate program that reads back.
     if (argc >= 2 && std::string_view(argv[1]) == kalvo::test::settingsChildFlag) {
         QCoreApplication application(argc, argv);
         return kalvo::test::runSettingsChild(application.arguments().mid(2));
     }
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment(argc, argv));
+    ::testing::AddGlobalTestEnvironment(new kalvo::test::QtTestEnvironment<>(argc, argv));
     return RUN_ALL_TESTS();
 }
