@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include <QAbstractEventDispatcher>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -37,6 +38,16 @@ void nameForScreenReaders(QWidget* widget, const QString& componentName,
                           const QString& caption = {}) {
     widget->setObjectName(componentName);
     widget->setAccessibleName(caption.isEmpty() ? componentName : caption);
+}
+
+// The parts that Qt's composite controls make for themselves, named for screen readers.
+void nameInnerControls(QWidget* owner,
+                       std::initializer_list<std::pair<const char*, const char*>> names) {
+    for (const auto& [objectName, accessibleName] : names) {
+        if (auto* part = owner->findChild<QWidget*>(QString::fromLatin1(objectName))) {
+            part->setAccessibleName(QString::fromUtf8(accessibleName));
+        }
+    }
 }
 
 QLabel* captionLabel(const QString& componentName, const QString& text, QWidget* parent) {
@@ -351,6 +362,7 @@ void TForm1::createMenus() {
 
     for (QMenu* submenu : {file, edit, tools, help}) {
         submenu->setToolTipsVisible(true);
+        submenu->setAccessibleName(submenu->title().remove(QLatin1Char('&')));
     }
 
     popupMenu = new QMenu(this);
@@ -383,6 +395,9 @@ void TForm1::createMenus() {
     popupMenuToolbar = new QMenu(this);
     popupMenuToolbar->setObjectName(QStringLiteral("popupMenuToolbar"));
     popupMenuToolbar->addAction(actionCustomizeToolbar);
+    for (QMenu* context : {popupMenu, popupMenuTree, popupMenuToolbar}) {
+        context->setAccessibleName(context->objectName());
+    }
 }
 
 void TForm1::createLayout() {
@@ -408,6 +423,7 @@ void TForm1::createLayout() {
     timeline->setFixedSize(466, kColumnHeight);
     createTimeline(timeline);
     ScrollBox1->setWidget(timeline);
+    ScrollBox1->viewport()->setAccessibleName(QStringLiteral("ScrollBox1"));
     layout->addAnchored(ScrollBox1, {0, 74, 483, 578}, AnchorLeft | AnchorTop | AnchorBottom);
 
     checkBoxApplyToFuture = new QCheckBox(QStringLiteral("Apply to Future"), client);
@@ -479,6 +495,7 @@ void TForm1::createToolBar(QWidget* client) {
         entry.initialPosition = ++position;
         toolBar->addButton(entry);
     }
+    nameInnerControls(toolBar, {{"qt_toolbar_ext_button", "More toolbar buttons"}});
 }
 
 void TForm1::placeAtFirstStart() {
@@ -550,6 +567,16 @@ void TForm1::createRightPanel() {
     nameForScreenReaders(calendar, QStringLiteral("calendar"));
     calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar->setGridVisible(false);
+    nameInnerControls(calendar, {{"qt_calendar_prevmonth", "Previous month"},
+                                 {"qt_calendar_nextmonth", "Next month"},
+                                 {"qt_calendar_monthbutton", "Month"},
+                                 {"qt_calendar_yearbutton", "Year"},
+                                 {"qt_calendar_yearedit", "Year"},
+                                 {"qt_calendar_navigationbar", "Month and year"},
+                                 {"qt_calendar_calendarview", "Days of the month"}});
+    if (auto* days = calendar->findChild<QAbstractItemView*>()) {
+        days->viewport()->setAccessibleName(QStringLiteral("Days of the month"));
+    }
     calendarColumn->addWidget(calendar);
     calendarColumn->addStretch();
     treeRow->addWidget(panelCalendar);
@@ -567,6 +594,7 @@ void TForm1::createRightPanel() {
         pageControl->addTab(sheet, caption);
         *page = sheet;
     }
+    nameInnerControls(pageControl, {{"qt_tabwidget_stackedwidget", "Pages"}});
     column->addWidget(pageControl, 1);
 }
 
