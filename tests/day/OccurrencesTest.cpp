@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "day/DayModel.h"
+#include "day/Occurrences.h"
+
+namespace kalvo {
+namespace {
+
+using test::at;
+using test::dateOf;
+using test::DayModel;
+
+TEST(OccurrencesTest, FindOccurrenceTakesTheFirstRowThatCoversTheDate) {
+    const DateTime monday = dateOf(2024, 3, 4);
+    const DateTime saturday = monday + 5;
+    DayModel day;
+
+    EventDataRow& fromMonday = day.add(nullptr, monday, 0);
+    const Event& openEnded = *fromMonday.event;
+
+    // Dates with times of day: only the day counts at both ends.
+    EventDataRow& tuesday = day.add(nullptr, at(monday + 1, 1000), at(monday + 1, 100));
+    const Event& oneDay = *tuesday.event;
+
+    EventDataRow& weekdays = day.add(nullptr, monday, monday + 6);
+    weekdays.excludeWeekends = true;
+    Event& workWeek = *weekdays.event;
+    EventDataRow& saturdayOnly = day.row(workWeek, saturday, saturday);
+
+    EventDataRow& first = day.add(nullptr, monday + 2, monday + 3);
+    Event& overlapping = *first.event;
+    EventDataRow& second = day.row(overlapping, monday, 0);
+
+    EventDataRow& deleted = day.add(nullptr, monday, monday);
+    deleted.deleted = true;
+    Event& deletedFirst = *deleted.event;
+    day.row(deletedFirst, monday, 0);
+
+    struct Case {
+        const char* what;
+        const Event& event;
+        DateTime date;
+        const EventDataRow* expected;
+    };
+    const Case cases[] = {
+        {"open-ended, the day before", openEnded, at(monday - 1, 1439), nullptr},
+        {"open-ended, first day", openEnded, at(monday, 0), &fromMonday},
+        {"open-ended, years later", openEnded, dateOf(2034, 3, 4), &fromMonday},
+        {"one-day row", oneDay, at(monday + 1, 0), &tuesday},
+        {"one-day row, next day", oneDay, monday + 2, nullptr},
+        {"weekday row on Friday", workWeek, at(monday + 4, 1439), &weekdays},
+        {"weekend excluded, later row found", workWeek, saturday, &saturdayOnly},
+        {"weekend excluded, nothing else", workWeek, saturday + 1, nullptr},
+        {"first of two covering rows", overlapping, monday + 3, &first},
+        {"second row where the first ends", overlapping, monday + 4, &second},
+        {"deleted row still hides later ones", deletedFirst, monday, &deleted},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(findOccurrence(c.event, c.date), c.expected) << c.what;
+    }
+}
+
+// A tree of sub-appointments, a sub-appointment under a parent that occurs only from
+// 3 March, and a deleted occurrence.
+class DayWalkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parentRow = &day.add(nullptr, first, 0);
+        childRow = &day.add(parentRow->event, first, 0);
+        grandchildRow = &day.add(childRow->event, second, second);
+        secondChildRow = &day.add(parentRow->event, first, 0);
+        absentRow = &day.add(nullptr, second + 1, 0);
+        orphanRow = &day.add(absentRow->event, first, 0);
+        deletedRow = &day.add(nullptr, first, 0);
+        deletedRow->deleted = true;
+    }
+
+    const DateTime first = dateOf(2024, 3, 1);
+    const DateTime second = first + 1;
+    DayModel day;
+    EventDataRow *parentRow = nullptr, *childRow = nullptr, *grandchildRow = nullptr,
+                 *secondChildRow = nullptr, *absentRow = nullptr, *orphanRow = nullptr,
+                 *deletedRow = nullptr;
+};
+
+TEST_F(DayWalkTest, ChartDayListsParentsBeforeChildrenAndSkipsChildrenOfAbsentParents) {
+    collectChartDay(day.model, second);
+    const std::vector<EventDataRow*> expected = {parentRow, childRow, grandchildRow, secondChildRow,
+                                                 deletedRow};
+    EXPECT_EQ(day.model.chartPanels, expected);
+}
+
+TEST_F(DayWalkTest, ChartRangeCollectsEveryDayTouchedByTheRangeInDayOrder) {
+    EventDataRow stale;
+    day.model.chartPanels.push_back(&stale);
+    collectChartPanels(day.model, at(first, 18 * 60), at(second + 1, 8 * 60));
+    const std::vector<EventDataRow*> expected = {
+        // 1 March: the grandchild's row is for 2 March only.
+        parentRow, childRow, secondChildRow, deletedRow,
+        // 2 March
+        parentRow, childRow, grandchildRow, secondChildRow, deletedRow,
+        // 3 March: the absent parent occurs from here, and with it its sub-appointment.
+        parentRow, childRow, secondChildRow, absentRow, orphanRow, deletedRow};
+    EXPECT_EQ(day.model.chartPanels, expected);
+
+    collectChartPanels(day.model, second, at(first, 1439));
+    EXPECT_TRUE(day.model.chartPanels.empty());
+    collectChartPanels(day.model, at(second, 1439), second);
+    EXPECT_EQ(day.model.chartPanels.size(), 5u);
+}
+
+}  // namespace
+}  // namespace kalvo
