@@ -1,0 +1,29 @@
+#include "settings/HelpDocuments.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+
+namespace kalvo {
+
+QString programDocumentPath(const QString& programFolder, const QString& relativeName) {
+    QString path = programFolder;
+    if (!path.endsWith(QLatin1Char('/')) && !path.endsWith(QDir::separator())) {
+        path += QLatin1Char('/');
+    }
+    return path + relativeName;
+}
+
+void openDocument(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void openWebSite() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(webSiteAddress)));
+}
+
+void sendMailToSupport() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(supportMailAddress)));
+}
+
+}  // namespace kalvo
