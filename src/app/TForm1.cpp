@@ -22,6 +22,8 @@
 #include "app/AnchoredLayout.h"
 #include "app/ApplicationErrors.h"
 #include "app/CommandKeyFilter.h"
+#include "day/Timeline.h"
+#include "day/widgets/DayView.h"
 #include "gui/ToolBarCustomizeDialog.h"
 #include "gui/ToolBarIcons.h"
 
@@ -31,8 +33,6 @@ namespace {
 // The client area the layout positions refer to; areas anchored to the right or bottom
 // follow the window's edges from there.
 constexpr QSize kDesignClientSize(887, 661);
-constexpr int kColumnHeight = 576;  // 24 hours of 24 pixels
-constexpr int kHourHeight = 24;
 
 void nameForScreenReaders(QWidget* widget, const QString& componentName,
                           const QString& caption = {}) {
@@ -108,6 +108,10 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     database_.openDatabase(
         "", [this](const std::string& text) { showError(QString::fromStdString(text)); });
     model_ = database_.readModel();
+    dayView_ = std::make_unique<DayView>(model_, *panelMain, *panelDifference, *popupMenu);
+    connect(dayView_.get(), &DayView::editEventRequested, actionEditEvent, &QAction::trigger);
+    connect(calendar, &QCalendarWidget::clicked, this, &TForm1::calendarClick);
+    connect(calendar, &QCalendarWidget::activated, this, &TForm1::calendarClick);
     model_.selectedDate = calendarDateOf(calendar->selectedDate());
     buildDay();
     rebuildTypeTree(-1);
@@ -512,7 +516,7 @@ void TForm1::createTimeline(QWidget* content) {
         const QString name =
             hour == 0 ? QStringLiteral("label0") : QStringLiteral("Label%1").arg(hour + 5);
         auto* label = captionLabel(name, text, content);
-        label->move(8, hour * kHourHeight);
+        label->move(8, hour * kPixelsPerHour);
     }
     const QPixmap ruler = rulerPicture();
     for (const auto& [name, left] :
@@ -607,6 +611,8 @@ void TForm1::setFocusOrder() {
     }
 }
 
+TForm1::~TForm1() = default;
+
 void TForm1::showError(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok,
                     isVisible() ? this : nullptr);
@@ -671,6 +677,7 @@ void TForm1::backupDatabase(const QString& folder) {
 }
 
 void TForm1::restoreDatabase(const QString& folder) {
+    dayView_->clearPanels();
     database_.restoreDatabase(model_, folder.toStdString(), [this](const std::string& text) {
         showError(QString::fromStdString(text));
     });
@@ -698,7 +705,15 @@ void TForm1::VideoTutorials1Click() {}
 void TForm1::WebSite1Click() {}
 void TForm1::SendEMail1Click() {}
 
-void TForm1::buildDay() {}
+void TForm1::buildDay() {
+    dayView_->buildDay();
+}
+
+void TForm1::calendarClick() {
+    model_.selectedDate = calendarDateOf(calendar->selectedDate());
+    model_.selectedPanel = nullptr;
+    buildDay();
+}
 void TForm1::rebuildTypeTree(int) {}
 void TForm1::checkAlarms() {}
 void TForm1::refreshChart() {}

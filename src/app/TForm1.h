@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
 
 #include "db/Database.h"
@@ -22,6 +23,7 @@ class QWidget;
 
 namespace kalvo {
 
+class DayView;
 class SettingsStore;
 
 // The main window: it owns the model for the life of the process, holds the command table
@@ -35,9 +37,11 @@ public:
     // window exists.
     TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
            const std::string& programFolder, QWidget* parent = nullptr);
+    ~TForm1() override;
 
     Model& model() { return model_; }
     Database& database() { return database_; }
+    DayView& dayView() { return *dayView_; }
 
     // A message box owned by the main window: caption "Error", stop icon, one OK button.
     void showError(const QString& text);
@@ -129,6 +133,7 @@ private:
     // `selectedDate` and edits them, the type tree fills `tree`, the alarm check runs when
     // the event queue has become empty, and the chart recomputes the time split.
     void buildDay();
+    void calendarClick();
     void rebuildTypeTree(int selectTypeId);
     void checkAlarms();
     void refreshChart();
@@ -143,6 +148,7 @@ private:
     SettingsStore& settingsStore_;
     Database database_;
     Model model_;
+    std::unique_ptr<DayView> dayView_;
     WindowPlacementStore placementStore_;
     bool shownOnce_ = false;
 };

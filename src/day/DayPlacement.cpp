@@ -76,11 +76,11 @@ int DayPlacement::placeOccurrence(EventDataRow& row, int parentIndex) {
     return index;
 }
 
-int DayPlacement::getParentTop(int parentIndex, Column column) const {
+int DayPlacement::getParentTop(int parentIndex, TimelineColumn column) const {
     int offset = 0;
     for (int index = parentIndex; index >= 0;) {
         const PlacedOccurrence& occurrence = occurrences_.at(static_cast<std::size_t>(index));
-        offset += column == Column::actual ? occurrence.row->top : occurrence.row->plannedTop;
+        offset += column == TimelineColumn::actual ? occurrence.row->top : occurrence.row->plannedTop;
         index = occurrence.parent;
     }
     return offset;
@@ -92,7 +92,7 @@ void DayPlacement::syncTimeByPosition(EventDataRow& row) const {
     // times relative to the parent instead of being rewritten relative to midnight.
     const PlacedOccurrence& occurrence = occurrences_[static_cast<std::size_t>(requireIndex(row))];
     const PanelTimes times = timeByPosition(
-        row.top, row.height, getParentTop(occurrence.parent, Column::actual), row.startDate);
+        row.top, row.height, getParentTop(occurrence.parent, TimelineColumn::actual), row.startDate);
     row.startTime = times.startTime;
     row.endTime = times.endTime;
 }
@@ -100,7 +100,7 @@ void DayPlacement::syncTimeByPosition(EventDataRow& row) const {
 PanelTimes DayPlacement::syncPlannedTimeByPosition(const EventDataRow& row) {
     PlacedOccurrence& occurrence = occurrences_[static_cast<std::size_t>(requireIndex(row))];
     occurrence.planned = timeByPosition(row.plannedTop, row.plannedHeight,
-                                        getParentTop(occurrence.parent, Column::planned), 0);
+                                        getParentTop(occurrence.parent, TimelineColumn::planned), 0);
     return occurrence.planned;
 }
 

@@ -10,7 +10,7 @@ namespace kalvo {
 
 // The two columns of the timeline: the Actual column draws a row's times, the Planned column
 // its planned twin drawn from the row's original* values.
-enum class Column { actual, planned };
+enum class TimelineColumn { actual, planned };
 
 // One occurrence of the shown day: which row, and where it sits in the nesting of panels.
 // Its position itself is on the row (top, height, plannedTop, plannedHeight, startDelta).
@@ -61,7 +61,7 @@ public:
     // The column offset of a panel placed inside the occurrence at `parentIndex`: the sum of
     // the tops of that occurrence and of its ancestors, in the given column; 0 at the top
     // level. A deleted ancestor counts like any other, drawn or not.
-    int getParentTop(int parentIndex, Column column) const;
+    int getParentTop(int parentIndex, TimelineColumn column) const;
 
     // The row's startTime and endTime from its top and height, measured from its parent's
     // occurrence, on the day of its startDate. The row must be placed on this day.

@@ -1,0 +1,116 @@
+#include "day/widgets/DayView.h"
+
+#include <QMenu>
+#include <QWidget>
+
+#include "day/widgets/TaskPanel.h"
+#include "gui/StoredColor.h"
+
+namespace kalvo {
+
+DayView::DayView(Model& model, QWidget& actualColumn, QWidget& plannedColumn, QMenu& panelMenu,
+                 QObject* parent)
+    : QObject(parent),
+      model_(model),
+      actualColumn_(actualColumn),
+      plannedColumn_(plannedColumn),
+      panelMenu_(panelMenu) {}
+
+DayView::~DayView() {
+    clearPanels();
+}
+
+void DayView::clearPanels() {
+    panelByRow_.clear();
+    for (const QPointer<TaskPanel>& panel : panels_) {
+        if (panel) {
+            // A panel may be the one whose own event led here: it goes once that is over.
+            panel->hide();
+            panel->setParent(nullptr);
+            panel->deleteLater();
+        }
+    }
+    panels_.clear();
+    placement_.reset(model_.selectedDate);
+}
+
+bool DayView::buildDay() {
+    clearPanels();
+    const bool selectionChosen = kalvo::buildDay(model_, placement_);
+    std::vector<TaskPanel*> panelOfOccurrence(placement_.occurrences().size(), nullptr);
+    std::vector<TaskPanel*> twinOfOccurrence(placement_.occurrences().size(), nullptr);
+    for (std::size_t index = 0; index < placement_.occurrences().size(); ++index) {
+        const PlacedOccurrence& occurrence = placement_.occurrences()[index];
+        const bool topLevel = occurrence.parent < 0;
+        const auto parentIndex = static_cast<std::size_t>(occurrence.parent);
+        QWidget* actualParent = topLevel ? &actualColumn_ : panelOfOccurrence[parentIndex];
+        QWidget* plannedParent = topLevel ? &plannedColumn_ : twinOfOccurrence[parentIndex];
+        auto* twin = new TaskPanel(*this, *occurrence.row, true, plannedParent);
+        TaskPanel* panel = nullptr;
+        if (occurrence.shown && actualParent != nullptr) {
+            panel = new TaskPanel(*this, *occurrence.row, false, actualParent);
+            panel->setTwin(twin);
+            panels_.emplace_back(panel);
+            panelByRow_[occurrence.row] = panel;
+        }
+        panels_.emplace_back(twin);
+        panelOfOccurrence[index] = panel;
+        twinOfOccurrence[index] = twin;
+        if (panel != nullptr) {
+            layOut(occurrence, *panel, *twin);
+        } else {
+            layOut(occurrence, *twin, *twin);
+        }
+    }
+    return selectionChosen;
+}
+
+void DayView::layOut(const PlacedOccurrence& occurrence, TaskPanel& panel, TaskPanel& twin) const {
+    const EventDataRow& row = *occurrence.row;
+    const EventType* type = row.event != nullptr ? row.event->type : nullptr;
+    // An appointment whose type is gone is drawn grey and without caption.
+    const QColor color = type != nullptr ? colorFromStored(type->color) : QColor(Qt::gray);
+    const QString caption = type != nullptr ? QString::fromStdString(type->name) : QString();
+    const int width = panelWidth(occurrence.depth);
+    twin.setGeometry(kPanelIndent, row.plannedTop, width, row.plannedHeight);
+    twin.setAppearance(color, caption);
+    twin.show();
+    if (&panel != &twin) {
+        panel.setGeometry(kPanelIndent, row.top, width, row.height);
+        panel.setAppearance(color, caption);
+        panel.show();
+    }
+}
+
+void DayView::selectPanel(EventDataRow* row) {
+    TaskPanel* previous = panelOf(model_.selectedPanel);
+    model_.selectedPanel = row;
+    if (previous != nullptr) {
+        previous->repaint();
+    }
+    if (TaskPanel* selected = panelOf(row)) {
+        selected->repaint();
+    }
+}
+
+TaskPanel* DayView::panelOf(const EventDataRow* row) const {
+    const auto found = panelByRow_.find(row);
+    return found == panelByRow_.end() ? nullptr : found->second;
+}
+
+void DayView::panelClicked(TaskPanel& panel) {
+    selectPanel(&panel.row());
+    emit selectionChanged();
+}
+
+void DayView::panelDoubleClicked(TaskPanel& panel) {
+    selectPanel(&panel.row());
+    emit selectionChanged();
+    emit editEventRequested();
+}
+
+void DayView::panelHovered(TaskPanel& panel) {
+    model_.hoverPanel = &panel.row();
+}
+
+}  // namespace kalvo

@@ -1,0 +1,153 @@
+#include "day/widgets/TaskPanel.h"
+
+#include <QContextMenuEvent>
+#include <QLocale>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTime>
+
+#include "day/DateFunctions.h"
+#include "day/widgets/DayView.h"
+
+namespace kalvo {
+namespace {
+
+const QColor kHoverFrame(0x80, 0x80, 0x80);
+const QColor kTwinHoverFrame(0xFF, 0xFF, 0x00);  // yellow, stored as 0x00FFFF
+
+// The locale's long time format without the time zone, which a time of day does not have.
+QString longTimeText(DateTime value) {
+    QString format = QLocale().timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    format = format.trimmed();
+    const auto millisecond = static_cast<int>(splitDateTime(value).millisecondOfDay);
+    return QLocale().toString(QTime::fromMSecsSinceStartOfDay(millisecond % 86'400'000), format);
+}
+
+}  // namespace
+
+TaskPanel::TaskPanel(DayView& dayView, EventDataRow& row, bool isPlanned, QWidget* parent)
+    : QWidget(parent), dayView_(dayView), row_(row), isPlanned_(isPlanned) {
+    setObjectName(isPlanned ? QStringLiteral("plannedPanel") : QStringLiteral("TaskPanel"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_Hover);
+}
+
+void TaskPanel::setAppearance(const QColor& color, const QString& caption) {
+    color_ = color;
+    caption_ = caption;
+    setAccessibleName(caption);
+    updateHint();
+    update();
+}
+
+void TaskPanel::setBorderColor(const QColor& color) {
+    if (borderColor_ != color) {
+        borderColor_ = color;
+        repaint();
+    }
+}
+
+QString TaskPanel::hintText() const {
+    const int minutes = pixelsToTime(height());
+    const QString hours = QLocale().toString(minutes / 60.0, 'f', 1);
+    PanelTimes times{row_.startTime, row_.endTime};
+    if (isPlanned_) {
+        const int index = dayView_.placement().indexOf(row_);
+        if (index >= 0) {
+            times = dayView_.placement().occurrences()[static_cast<std::size_t>(index)].planned;
+        }
+    }
+    const QString first =
+        isPlanned_ ? caption_ + QStringLiteral(" planned") : QString::fromStdString(row_.typeName);
+    return first + QStringLiteral("\nDuration = ") + QString::number(minutes) +
+           QStringLiteral(" min / ") + hours + QStringLiteral(" hour(s) \nStart time = ") +
+           longTimeText(times.startTime) + QStringLiteral("\nEnd time = ") +
+           longTimeText(times.endTime);
+}
+
+void TaskPanel::updateHint() {
+    const QString hint = hintText();
+    setToolTip(hint);
+    setAccessibleDescription(hint);
+}
+
+void TaskPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), color_);
+    // Dark type colours get a light caption, so that every caption stays readable.
+    painter.setPen(color_.lightnessF() < 0.45 ? QColor(Qt::white) : QColor(Qt::black));
+    painter.drawText(rect(), Qt::AlignCenter, caption_);
+    const bool selected = !isPlanned_ && dayView_.model().selectedPanel == &row_;
+    painter.setPen(QPen(selected ? QColor(Qt::white) : borderColor_, 1));
+    painter.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+void TaskPanel::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    setBorderColor(kHoverFrame);
+    if (twin_ != nullptr) {
+        twin_->setBorderColor(kTwinHoverFrame);
+    }
+}
+
+void TaskPanel::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    setBorderColor(Qt::black);
+    if (twin_ != nullptr) {
+        twin_->setBorderColor(Qt::black);
+    }
+}
+
+void TaskPanel::mousePressEvent(QMouseEvent* event) {
+    if (isPlanned_) {
+        event->ignore();
+        return;
+    }
+    setBorderColor(kHoverFrame);
+    event->accept();
+}
+
+void TaskPanel::mouseMoveEvent(QMouseEvent* event) {
+    if (!isPlanned_) {
+        setBorderColor(kHoverFrame);
+        dayView_.panelHovered(*this);
+    }
+    updateHint();
+    event->accept();
+}
+
+void TaskPanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (isPlanned_) {
+        event->ignore();
+        return;
+    }
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        dayView_.panelClicked(*this);
+    }
+    event->accept();
+}
+
+void TaskPanel::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (isPlanned_) {
+        event->ignore();
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        dayView_.panelDoubleClicked(*this);
+    }
+    event->accept();
+}
+
+void TaskPanel::contextMenuEvent(QContextMenuEvent* event) {
+    if (isPlanned_) {
+        event->ignore();
+        return;
+    }
+    dayView_.panelHovered(*this);
+    dayView_.panelMenu().popup(event->globalPos());
+    event->accept();
+}
+
+}  // namespace kalvo
