@@ -26,6 +26,9 @@
 #include "day/widgets/DayView.h"
 #include "gui/ToolBarCustomizeDialog.h"
 #include "gui/ToolBarIcons.h"
+#include "settings/HelpBrowser.h"
+#include "settings/HelpDocuments.h"
+#include "settings/TAboutBox.h"
 
 namespace kalvo {
 namespace {
@@ -87,6 +90,7 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     : QMainWindow(parent),
       programmSettings_(programmSettings),
       settingsStore_(settingsStore),
+      programFolder_(QString::fromStdString(programFolder)),
       database_(programFolder) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Kalvo Planner"));
@@ -118,6 +122,15 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
 
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TForm1::checkAlarms);
+
+    AboutBox = std::make_unique<TAboutBox>(
+        programmSettings_, settingsStore_, programFolder_,
+        AboutBoxServices{
+            .backupDatabase = [this](const QString& folder) { backupDatabase(folder); },
+            .restoreDatabase = [this](const QString& folder) { restoreDatabase(folder); },
+            .reportError = showApplicationError,
+            .openDocument = {}},
+        this);
 }
 
 void TForm1::createActions() {
@@ -633,7 +646,11 @@ void TForm1::FormShow() {
     QMetaObject::invokeMethod(this, &TForm1::showTipAtStartup, Qt::QueuedConnection);
 }
 
-void TForm1::showTipAtStartup() {}
+void TForm1::showTipAtStartup() {
+    if (programmSettings_.getShowTip()) {
+        AboutBox->showTipPage();
+    }
+}
 
 bool TForm1::FormCloseQuery() {
     if (!programmSettings_.getShowExitConfirmation()) {
@@ -692,18 +709,43 @@ void TForm1::actionChartExecute() {
     pageControl->setCurrentWidget(sheetChart);
 }
 
-void TForm1::actionBackupDatabaseExecute() {}
-void TForm1::actionRestoreFromBackupExecute() {}
-void TForm1::actionAboutExecute() {}
-void TForm1::actionOptionsExecute() {}
-void TForm1::actionContentsExecute() {}
+void TForm1::actionBackupDatabaseExecute() {
+    AboutBox->showBackupPage();
+}
+
+void TForm1::actionRestoreFromBackupExecute() {
+    AboutBox->showRestorePage();
+}
+
+void TForm1::actionAboutExecute() {
+    AboutBox->showAboutPage();
+}
+
+void TForm1::actionOptionsExecute() {
+    AboutBox->showOptionsPage();
+}
+
+void TForm1::actionContentsExecute() {
+    if (!helpBrowser_) {
+        helpBrowser_ = std::make_unique<HelpBrowser>(programFolder_);
+    }
+    helpBrowser_->showContents();
+}
 void TForm1::actionCustomizeToolbarExecute() {
     ToolBarCustomizeDialog dialog(*toolBar, this);
     dialog.exec();
 }
-void TForm1::VideoTutorials1Click() {}
-void TForm1::WebSite1Click() {}
-void TForm1::SendEMail1Click() {}
+void TForm1::VideoTutorials1Click() {
+    AboutBox->showTutorialsPage();
+}
+
+void TForm1::WebSite1Click() {
+    openWebSite();
+}
+
+void TForm1::SendEMail1Click() {
+    sendMailToSupport();
+}
 
 void TForm1::buildDay() {
     dayView_->buildDay();

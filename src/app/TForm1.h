@@ -24,6 +24,8 @@ class QWidget;
 namespace kalvo {
 
 class DayView;
+class HelpBrowser;
+class TAboutBox;
 class SettingsStore;
 
 // The main window: it owns the model for the life of the process, holds the command table
@@ -39,9 +41,12 @@ public:
            const std::string& programFolder, QWidget* parent = nullptr);
     ~TForm1() override;
 
+    const QString& programFolder() const { return programFolder_; }
+
     Model& model() { return model_; }
     Database& database() { return database_; }
     DayView& dayView() { return *dayView_; }
+    TAboutBox& aboutBox() { return *AboutBox; }
 
     // A message box owned by the main window: caption "Error", stop icon, one OK button.
     void showError(const QString& text);
@@ -146,9 +151,12 @@ private:
 
     ProgrammSettings& programmSettings_;
     SettingsStore& settingsStore_;
+    QString programFolder_;
     Database database_;
     Model model_;
     std::unique_ptr<DayView> dayView_;
+    std::unique_ptr<TAboutBox> AboutBox;
+    std::unique_ptr<HelpBrowser> helpBrowser_;
     WindowPlacementStore placementStore_;
     bool shownOnce_ = false;
 };

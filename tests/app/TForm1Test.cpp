@@ -4,12 +4,14 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "ModalAnswer.h"
@@ -30,9 +32,10 @@ protected:
         typeFileBefore = test::fileText(folder.file("Type.xml"));
     }
 
-    std::unique_ptr<TForm1> openWindow(bool exitConfirmation) {
-        store.key("Software\\Kalvo Planner\\Common Options")["ShowExitConfirmation"] =
-            exitConfirmation ? 1 : 0;
+    std::unique_ptr<TForm1> openWindow(bool exitConfirmation, bool tip = false) {
+        auto& options = store.key("Software\\Kalvo Planner\\Common Options");
+        options["ShowExitConfirmation"] = exitConfirmation ? 1 : 0;
+        options["ShowTip"] = tip ? 1 : 0;
         auto window = std::make_unique<TForm1>(settings, store, folder.path().string() + "/");
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -61,6 +64,35 @@ TEST_F(TForm1Test, OpensOnTheProgramFolderDatabaseWithItsFrame) {
     const QStringList pages = {window->pageControl->tabText(0), window->pageControl->tabText(1),
                                window->pageControl->tabText(2)};
     EXPECT_EQ(pages, (QStringList{"Appointment Type", "Appointment", "Chart"}));
+}
+
+TEST_F(TForm1Test, TipOfTheDayComesOnlyOnceTheWindowIsOnScreen) {
+    bool windowWasVisible = false;
+    bool tipShown = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog != nullptr && dialog->windowTitle() == "Tip of the Day") {
+            tipShown = true;
+            windowWasVisible =
+                dialog->parentWidget() != nullptr && dialog->parentWidget()->window()->isVisible();
+            dialog->reject();
+        }
+    });
+    watcher.start(10);
+    auto window = openWindow(false, true);
+    QTRY_VERIFY_WITH_TIMEOUT(tipShown, 3000);
+    EXPECT_TRUE(windowWasVisible);
+}
+
+TEST_F(TForm1Test, RestoreReplacesTheShownDay) {
+    auto window = openWindow(false);
+    test::TemporaryFolder backup;
+    test::writeDatabase(backup.path(), "<ROW Id=\"0\" Name=\"Restored\"/>", "", "");
+    window->restoreDatabase(QString::fromStdString(backup.path().string()));
+    ASSERT_EQ(window->model().types.size(), 1U);
+    EXPECT_EQ(window->model().types[0]->name, "Restored");
+    EXPECT_EQ(window->calendar->selectedDate(), QDate::currentDate());
 }
 
 TEST_F(TForm1Test, AreasFollowTheEdgesTheyAreAnchoredTo) {
