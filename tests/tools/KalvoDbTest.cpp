@@ -329,3 +329,59 @@ TEST(KalvoDbProgram, RunsFromTheCommandLine) {
 
 }  // namespace
 }  // namespace kalvo
+
+namespace kalvo {
+namespace {
+
+// A weekday series with a sub-appointment, an open-ended row off by a minute from the pixel
+// grid, a row ending at midnight, and a day deleted from a series: what the timeline shows.
+TEST(KalvoDbDay, ListsTheOccurrencesAsTheTimelineShowsThem) {
+    test::TemporaryFolder folder;
+    test::writeDatabase(
+        folder.path(),
+        "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Meeting\"/>"
+        "<ROW Id=\"2\" Name=\"Sleep\"/>",
+        "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\" ParentEventId=\"0\"/>"
+        "<ROW Id=\"2\" TypeId=\"2\"/>",
+        // 2026-12-07 is a Monday.
+        "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20261207\" StartTime=\"20261207T09:01:00000\" "
+        "EndTime=\"20261207T12:00:00000\" OriginalStartTime=\"20261207T09:00:00000\" "
+        "OriginalEndTime=\"20261207T11:00:00000\" ExcludeWeekends=\"TRUE\"/>"
+        "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20261207\" StartTime=\"20261207T10:00:00000\" "
+        "EndTime=\"20261207T10:30:00000\" StartDelta=\"24\" "
+        "OriginalStartTime=\"20261207T10:00:00000\" "
+        "OriginalEndTime=\"20261207T10:30:00000\" OriginalStartDelta=\"24\"/>"
+        "<ROW Id=\"2\" EventId=\"2\" StartDate=\"20261207\" EndDate=\"20261208\" "
+        "StartTime=\"20261207T23:00:00000\" EndTime=\"20261208\" "
+        "OriginalStartTime=\"20261207T23:00:00000\" OriginalEndTime=\"20261208\"/>"
+        "<ROW Id=\"3\" EventId=\"2\" StartDate=\"20261209\" EndDate=\"20261209\" Deleted=\"TRUE\" "
+        "StartTime=\"20261209T23:00:00000\" EndTime=\"20261210\" "
+        "OriginalStartTime=\"20261209T23:00:00000\" OriginalEndTime=\"20261210\"/>");
+    struct Case {
+        const char* date;
+        std::string listing;
+    };
+    const std::vector<Case> cases = {
+        {"2026-12-07",
+         "0\t0\t0\tWork\t09:00\t12:00\t09:00\t11:00\t-\n"
+         "1\t1\t1\tMeeting\t10:00\t10:30\t10:00\t10:30\t-\n"
+         "2\t2\t0\tSleep\t23:00\t24:00\t23:00\t24:00\t-\n"},
+        {"2026-12-09",
+         "0\t0\t0\tWork\t09:00\t12:00\t09:00\t11:00\t-\n"
+         "1\t1\t1\tMeeting\t10:00\t10:30\t10:00\t10:30\t-\n"
+         "3\t2\t0\tSleep\t23:00\t24:00\t23:00\t24:00\tdeleted\n"},
+        {"2026-12-12", ""},  // Saturday: the series skips weekends, the sleep rows have ended
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.date);
+        const Output result = run({"day", folder.path().string(), c.date});
+        EXPECT_EQ(result.exitCode, kExitSuccess) << result.err;
+        EXPECT_EQ(result.out, c.listing);
+    }
+    const Output badDate = run({"day", folder.path().string(), "2026-02-30"});
+    EXPECT_EQ(badDate.exitCode, kExitFailure);
+    EXPECT_EQ(badDate.err, "The date '2026-02-30' is not a date of the form YYYY-MM-DD.\n");
+}
+
+}  // namespace
+}  // namespace kalvo

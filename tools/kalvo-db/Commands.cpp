@@ -1,9 +1,13 @@
 #include "kalvo-db/Commands.h"
 
+#include <cstdio>
 #include <exception>
 #include <optional>
 #include <string_view>
+#include <tuple>
 
+#include "day/DateFunctions.h"
+#include "day/DayPlacement.h"
 #include "db/Database.h"
 #include "db/Datapacket.h"
 #include "db/Table.h"
@@ -20,6 +24,7 @@ constexpr std::string_view kUsage =
     "  dump FILE                 print the current rows of one table file as CSV\n"
     "  roundtrip IN OUT          read the table file IN and write it back into OUT\n"
     "  resave FOLDER OUTFOLDER   write the database in FOLDER into OUTFOLDER as Save does\n"
+    "  day FOLDER YYYY-MM-DD     list the occurrences of that date as the timeline shows them\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong\n"
     "command line.\n";
@@ -54,6 +59,41 @@ int finished(std::ostream& out, std::ostream& err) {
         return kExitFailure;
     }
     return kExitSuccess;
+}
+
+// YYYY-MM-DD, or nothing.
+std::optional<DateTime> parseIsoDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return std::nullopt;
+    }
+    CivilDate date;
+    for (const auto& [field, start, length] :
+         {std::tuple{&date.year, 0, 4}, std::tuple{&date.month, 5, 2},
+          std::tuple{&date.day, 8, 2}}) {
+        *field = 0;
+        for (int i = start; i < start + length; ++i) {
+            const char c = text[static_cast<std::size_t>(i)];
+            if (c < '0' || c > '9') {
+                return std::nullopt;
+            }
+            *field = *field * 10 + (c - '0');
+        }
+    }
+    if (!isValidCivilDate(date)) {
+        return std::nullopt;
+    }
+    return static_cast<DateTime>(daysFromCivil(date));
+}
+
+// HH:MM of a time shown on the timeline; an end at the midnight after `startDay` is 24:00.
+std::string clockText(DateTime time, std::int64_t startDay) {
+    int minutes = minuteOfDay(time);
+    if (minutes == 0 && dayNumber(time) > startDay) {
+        minutes = 24 * 60;
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
+    return text;
 }
 
 }  // namespace
@@ -113,6 +153,43 @@ int resaveDatabase(const std::string& folder, const std::string& outFolder, std:
     }
 }
 
+int listDay(const std::string& folder, const std::string& date, std::ostream& out,
+            std::ostream& err) {
+    try {
+        const std::optional<DateTime> day = parseIsoDate(date);
+        if (!day) {
+            reportError(err, "The date '" + date + "' is not a date of the form YYYY-MM-DD.");
+            return kExitFailure;
+        }
+        std::optional<Database> database = openedDatabase(folder, err);
+        if (!database) {
+            return kExitFailure;
+        }
+        Model model = database->readModel();
+        model.selectedDate = *day;
+        DayPlacement placement;
+        static_cast<void>(buildDay(model, placement));
+        for (const PlacedOccurrence& occurrence : placement.occurrences()) {
+            const EventDataRow& row = *occurrence.row;
+            const std::int64_t actualDay = dayNumber(row.startTime);
+            const std::int64_t plannedDay = dayNumber(occurrence.planned.startTime);
+            out << row.id << '\t' << (row.event != nullptr ? row.event->id : row.eventId) << '\t'
+                << occurrence.depth << '\t'
+                << (row.event != nullptr && row.event->type != nullptr ? row.event->type->name
+                                                                       : row.typeName)
+                << '\t' << clockText(row.startTime, actualDay) << '\t'
+                << clockText(row.endTime, actualDay) << '\t'
+                << clockText(occurrence.planned.startTime, plannedDay) << '\t'
+                << clockText(occurrence.planned.endTime, plannedDay) << '\t'
+                << (row.deleted ? "deleted" : "-") << '\n';
+        }
+        return finished(out, err);
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
 namespace {
 
 using Arguments = std::span<const std::string>;
@@ -134,6 +211,10 @@ constexpr Command kCommands[] = {
      [](Arguments a, std::ostream&, std::ostream& err) { return roundtripTable(a[0], a[1], err); }},
     {"resave", 2,
      [](Arguments a, std::ostream&, std::ostream& err) { return resaveDatabase(a[0], a[1], err); }},
+    {"day", 2,
+     [](Arguments a, std::ostream& out, std::ostream& err) {
+         return listDay(a[0], a[1], out, err);
+     }},
 };
 
 }  // namespace

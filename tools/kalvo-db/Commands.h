@@ -27,6 +27,13 @@ int roundtripTable(const std::string& in, const std::string& out, std::ostream& 
 // command writes the program folder.
 int resaveDatabase(const std::string& folder, const std::string& outFolder, std::ostream& err);
 
+// Builds the day `date` (YYYY-MM-DD) of the database in `folder` as the timeline does and lists
+// its occurrences in the day's order, one tab-separated line each: row id, appointment id,
+// nesting depth, type name, actual start and end, planned start and end (HH:MM, an end at the
+// following midnight as 24:00), then "deleted" or "-".
+int listDay(const std::string& folder, const std::string& date, std::ostream& out,
+            std::ostream& err);
+
 // The command line without the program name: the command and its arguments.
 int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
 
