@@ -6,6 +6,7 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateEdit>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -22,6 +24,7 @@
 #include "app/AnchoredLayout.h"
 #include "app/ApplicationErrors.h"
 #include "app/CommandKeyFilter.h"
+#include "day/Occurrences.h"
 #include "day/Timeline.h"
 #include "day/widgets/DayView.h"
 #include "gui/ToolBarCustomizeDialog.h"
@@ -611,8 +614,41 @@ void TForm1::createRightPanel() {
         pageControl->addTab(sheet, caption);
         *page = sheet;
     }
+    createChartPage();
     nameInnerControls(pageControl, {{"qt_tabwidget_stackedwidget", "Pages"}});
     column->addWidget(pageControl, 1);
+}
+
+void TForm1::createChartPage() {
+    auto* layout = new AnchoredLayout(QSize(383, 230), sheetChart);
+    chart = new QWidget(sheetChart);
+    nameForScreenReaders(chart, QStringLiteral("chart"));
+    chart->setAutoFillBackground(true);
+    QPalette white = chart->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    chart->setPalette(white);
+    layout->addAnchored(chart, {0, 0, 383, 200},
+                        AnchorLeft | AnchorTop | AnchorRight | AnchorBottom);
+
+    const QDate today = QDate::currentDate();
+    const auto datePicker = [&](const QString& name) {
+        auto* picker = new QDateEdit(today, sheetChart);
+        nameForScreenReaders(picker, name);
+        picker->setCalendarPopup(true);
+        picker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+        connect(picker, &QDateEdit::dateChanged, this, &TForm1::refreshChart);
+        return picker;
+    };
+    auto* labelFrom = captionLabel(QStringLiteral("LabelFrom"), QStringLiteral("From"), sheetChart);
+    pickerProfStart = datePicker(QStringLiteral("pickerProfStart"));
+    labelFrom->setBuddy(pickerProfStart);
+    auto* labelTo = captionLabel(QStringLiteral("labelTo"), QStringLiteral("To"), sheetChart);
+    pickerProfEnd = datePicker(QStringLiteral("pickerProfEnd"));
+    labelTo->setBuddy(pickerProfEnd);
+    layout->addAnchored(labelFrom, {8, 209, 30, 14}, AnchorLeft | AnchorBottom);
+    layout->addAnchored(pickerProfStart, {40, 205, 89, 21}, AnchorLeft | AnchorBottom);
+    layout->addAnchored(labelTo, {136, 209, 22, 14}, AnchorLeft | AnchorBottom);
+    layout->addAnchored(pickerProfEnd, {160, 205, 89, 21}, AnchorLeft | AnchorBottom);
 }
 
 void TForm1::setFocusOrder() {
@@ -700,6 +736,10 @@ void TForm1::restoreDatabase(const QString& folder) {
     });
     const QDate today = QDate::currentDate();
     calendar->setSelectedDate(today);
+    for (QDateEdit* picker : {pickerProfStart, pickerProfEnd}) {
+        const QSignalBlocker quiet(picker);  // the day build below recollects the chart once
+        picker->setDate(today);
+    }
     model_.selectedDate = calendarDateOf(today);
     buildDay();
     rebuildTypeTree(-1);
@@ -749,6 +789,7 @@ void TForm1::SendEMail1Click() {
 
 void TForm1::buildDay() {
     dayView_->buildDay();
+    refreshChart();
 }
 
 void TForm1::calendarClick() {
@@ -758,7 +799,13 @@ void TForm1::calendarClick() {
 }
 void TForm1::rebuildTypeTree(int) {}
 void TForm1::checkAlarms() {}
-void TForm1::refreshChart() {}
+void TForm1::refreshChart() {
+    const auto dayOf = [](const QDateEdit* picker) { return calendarDateOf(picker->date()); };
+    collectChartPanels(model_, dayOf(pickerProfStart), dayOf(pickerProfEnd));
+    drawChart();
+}
+
+void TForm1::drawChart() {}
 void TForm1::editEvent() {}
 void TForm1::deleteEvent() {}
 void TForm1::shiftEvent(QAction*) {}

@@ -12,6 +12,7 @@
 class QAction;
 class QCalendarWidget;
 class QCheckBox;
+class QDateEdit;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -102,6 +103,9 @@ public:
     QWidget* sheetEventType = nullptr;
     QWidget* sheetEvent = nullptr;
     QWidget* sheetChart = nullptr;
+    QWidget* chart = nullptr;
+    QDateEdit* pickerProfStart = nullptr;
+    QDateEdit* pickerProfEnd = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -115,6 +119,7 @@ private:
     void placeAtFirstStart();
     void createTimeline(QWidget* content);
     void createRightPanel();
+    void createChartPage();
     void setFocusOrder();
 
     bool FormCloseQuery();
@@ -142,6 +147,7 @@ private:
     void rebuildTypeTree(int selectTypeId);
     void checkAlarms();
     void refreshChart();
+    void drawChart();
     void editEvent();
     void deleteEvent();
     void shiftEvent(QAction* command);

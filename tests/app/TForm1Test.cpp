@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QDateEdit>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -93,6 +94,20 @@ TEST_F(TForm1Test, RestoreReplacesTheShownDay) {
     ASSERT_EQ(window->model().types.size(), 1U);
     EXPECT_EQ(window->model().types[0]->name, "Restored");
     EXPECT_EQ(window->calendar->selectedDate(), QDate::currentDate());
+}
+
+TEST_F(TForm1Test, ChartPickersStartAtTodayAndCollectTheirRange) {
+    // A daily appointment from 1 December 2026 on, open-ended.
+    test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>",
+                        "<ROW Id=\"0\" TypeId=\"0\"/>",
+                        "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20261201\" "
+                        "StartTime=\"20261201T09:00:00000\" EndTime=\"20261201T10:00:00000\"/>");
+    auto window = openWindow(false);
+    EXPECT_EQ(window->pickerProfStart->date(), QDate::currentDate());
+    EXPECT_EQ(window->pickerProfEnd->date(), QDate::currentDate());
+    window->pickerProfStart->setDate(QDate(2026, 11, 29));
+    window->pickerProfEnd->setDate(QDate(2026, 12, 3));
+    EXPECT_EQ(window->model().chartPanels.size(), 3U);  // 1, 2 and 3 December
 }
 
 TEST_F(TForm1Test, AreasFollowTheEdgesTheyAreAnchoredTo) {
