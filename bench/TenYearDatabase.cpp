@@ -44,7 +44,10 @@ Model tenYearModel() {
         row->eventId = static_cast<std::int32_t>(static_cast<long>(id) * kEvents / kRows);
         const DateTime day = kFirstDay + static_cast<double>(id) * 3650 / kRows;
         row->startDate = static_cast<int>(day);
-        row->endDate = id % 20 == 0 ? 0 : row->startDate;
+        // The series still running today end with an open row; older ones ended when their
+        // last piece was cut off.
+        const bool lastPieceOfCurrentSeries = id % 20 == 19 && row->eventId >= kEvents - 30;
+        row->endDate = lastPieceOfCurrentSeries ? 0 : row->startDate;
         const int startMinute = 360 + static_cast<int>(random() % 720);
         row->startTime = row->startDate + startMinute / 1440.0;
         row->endTime = row->startTime + (30 + random() % 120) / 1440.0;
