@@ -400,8 +400,8 @@ void TForm1::createMenus() {
     for (QAction* item : {itemEditEventData, itemDeleteEventData}) {
         item->setShortcutContext(Qt::WidgetShortcut);
     }
-    connect(itemEditEventData, &QAction::triggered, this, &TForm1::editEvent);
-    connect(itemDeleteEventData, &QAction::triggered, this, &TForm1::deleteEvent);
+    connect(itemEditEventData, &QAction::triggered, this, &TForm1::itemEditEventDataClick);
+    connect(itemDeleteEventData, &QAction::triggered, this, &TForm1::itemDeleteEventDataClick);
     popupMenu->addAction(EditEventType1);
     popupMenu->addSeparator();
     popupMenu->addActions({actionShiftUpEventData, actionShiftDownEventData});
@@ -806,8 +806,35 @@ void TForm1::refreshChart() {
 }
 
 void TForm1::drawChart() {}
-void TForm1::editEvent() {}
-void TForm1::deleteEvent() {}
+// The menu, toolbar and keys act on the selected occurrence, the panel's context menu on the
+// one last under the mouse.
+void TForm1::editEvent() {
+    editOccurrence(model_.selectedPanel);
+}
+
+void TForm1::itemEditEventDataClick() {
+    editOccurrence(model_.hoverPanel);
+}
+
+void TForm1::deleteEvent() {
+    deleteOccurrenceOf(model_.selectedPanel);
+}
+
+void TForm1::itemDeleteEventDataClick() {
+    deleteOccurrenceOf(model_.hoverPanel);
+}
+
+void TForm1::editOccurrence(EventDataRow* row) {
+    if (row == nullptr) {
+        return;
+    }
+    dayView_->selectPanel(row);
+    pageControl->setCurrentWidget(sheetEvent);
+    refreshAppointmentPage();
+}
+
+void TForm1::deleteOccurrenceOf(EventDataRow*) {}
+void TForm1::refreshAppointmentPage() {}
 void TForm1::shiftEvent(QAction*) {}
 void TForm1::editTypeCommand(QAction*) {}
 void TForm1::printTimeChart() {}

@@ -150,6 +150,11 @@ private:
     void drawChart();
     void editEvent();
     void deleteEvent();
+    void itemEditEventDataClick();
+    void itemDeleteEventDataClick();
+    void editOccurrence(EventDataRow* row);
+    void deleteOccurrenceOf(EventDataRow* row);
+    void refreshAppointmentPage();
     void shiftEvent(QAction* command);
     void editTypeCommand(QAction* command);
     void printTimeChart();

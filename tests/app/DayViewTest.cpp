@@ -1,0 +1,121 @@
+#include "day/widgets/DayView.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QTest>
+
+#include "day/widgets/TaskPanel.h"
+#include "db/Database.h"
+#include "support/DatabaseFiles.h"
+
+namespace kalvo {
+namespace {
+
+// Monday 7 December 2026: Work 09:01-09:31 every weekday (snapped to 09:00-09:30 when placed),
+// Meeting inside it 10 pixels down, and a Lunch whose day is deleted.
+class DayViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::writeDatabase(
+            folder.path(),
+            "<ROW Id=\"0\" Name=\"Work\" Color=\"255\"/><ROW Id=\"1\" ParentTypeId=\"0\" "
+            "Name=\"Meeting\"/><ROW Id=\"2\" Name=\"Lunch\"/>",
+            "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\" ParentEventId=\"0\"/>"
+            "<ROW Id=\"2\" TypeId=\"2\"/>",
+            "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20261207\" StartTime=\"20261207T09:01:00000\" "
+            "EndTime=\"20261207T09:31:00000\" OriginalStartTime=\"20261207T09:00:00000\" "
+            "OriginalEndTime=\"20261207T10:00:00000\"/>"
+            "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20261207\" StartTime=\"20261207T09:25:00000\" "
+            "EndTime=\"20261207T09:30:00000\" StartDelta=\"10\" OriginalStartDelta=\"10\" "
+            "OriginalStartTime=\"20261207T09:25:00000\" OriginalEndTime=\"20261207T09:30:00000\"/>"
+            "<ROW Id=\"2\" EventId=\"2\" StartDate=\"20261207\" EndDate=\"20261207\" "
+            "Deleted=\"TRUE\" "
+            "StartTime=\"20261207T12:00:00000\" EndTime=\"20261207T13:00:00000\" "
+            "OriginalStartTime=\"20261207T12:00:00000\" "
+            "OriginalEndTime=\"20261207T13:00:00000\"/>");
+        Database database(folder.path().string() + "/");
+        ASSERT_TRUE(database.openDatabase("", [](const std::string&) {}));
+        model = database.readModel();
+        model.selectedDate = 46363;  // 7 December 2026
+        actual.resize(185, 576);
+        planned.resize(185, 576);
+        view = std::make_unique<DayView>(model, actual, planned, menu);
+        view->buildDay();
+    }
+
+    EventDataRow& row(int id) { return *model.eventDataPanels[static_cast<std::size_t>(id)]; }
+
+    test::TemporaryFolder folder;
+    Model model;
+    QWidget actual;
+    QWidget planned;
+    QMenu menu;
+    std::unique_ptr<DayView> view;
+};
+
+TEST_F(DayViewTest, PanelsSitWhereTheirTimesSayInsideTheirParents) {
+    TaskPanel* work = view->panelOf(&row(0));
+    TaskPanel* meeting = view->panelOf(&row(1));
+    ASSERT_NE(work, nullptr);
+    ASSERT_NE(meeting, nullptr);
+    EXPECT_EQ(work->parentWidget(), &actual);
+    EXPECT_EQ(work->geometry(), QRect(20, 216, 165, 12));
+    EXPECT_EQ(meeting->parentWidget(), work);
+    EXPECT_EQ(meeting->geometry(), QRect(20, 10, 145, 2));
+    EXPECT_EQ(work->twin()->parentWidget(), &planned);
+    EXPECT_EQ(work->twin()->geometry(), QRect(20, 216, 165, 24));
+    EXPECT_EQ(meeting->twin()->parentWidget(), work->twin());
+}
+
+TEST_F(DayViewTest, DeletedOccurrenceShowsOnlyItsPlannedTwin) {
+    EXPECT_EQ(view->panelOf(&row(2)), nullptr);
+    const auto twins = planned.findChildren<TaskPanel*>(Qt::FindDirectChildrenOnly);
+    const bool lunchTwinShown = std::any_of(twins.begin(), twins.end(), [&](TaskPanel* twin) {
+        return &twin->row() == &row(2) && !twin->isHidden();
+    });
+    EXPECT_TRUE(lunchTwinShown);
+}
+
+TEST_F(DayViewTest, HintsAndScreenReaderTextsTellTypeDurationAndTimes) {
+    TaskPanel* work = view->panelOf(&row(0));
+    const QString start = QLocale().toString(
+        QTime(9, 0), QLocale().timeFormat(QLocale::LongFormat).remove('t').trimmed());
+    const QString end = QLocale().toString(
+        QTime(9, 30), QLocale().timeFormat(QLocale::LongFormat).remove('t').trimmed());
+    const QString rest = "\nDuration = 30 min / " + QLocale().toString(0.5, 'f', 1) +
+                         " hour(s) \nStart time = " + start + "\nEnd time = " + end;
+    EXPECT_EQ(work->toolTip(), "Work" + rest);
+    EXPECT_EQ(work->accessibleName(), "Work");
+    EXPECT_EQ(work->accessibleDescription(), work->toolTip());
+    EXPECT_TRUE(work->twin()->toolTip().startsWith("Work planned\nDuration = 60 min / "));
+}
+
+TEST_F(DayViewTest, ClickSelectsAnOccurrenceButNotATwin) {
+    actual.show();
+    planned.show();
+    TaskPanel* work = view->panelOf(&row(0));
+    model.selectedPanel = nullptr;
+    QTest::mouseClick(work->twin(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(model.selectedPanel, nullptr);
+    QTest::mouseClick(work, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(model.selectedPanel, &row(0));
+    const QImage picture = work->grab().toImage();
+    EXPECT_EQ(picture.pixelColor(0, 0), QColor(Qt::white));  // the selection's frame
+    EXPECT_EQ(picture.pixelColor(5, 5), QColor(255, 0, 0));  // 255 is red as 0x00BBGGRR
+}
+
+TEST_F(DayViewTest, HoverFramesThePanelGreyAndItsTwinYellow) {
+    TaskPanel* work = view->panelOf(&row(0));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(work, &enter);
+    EXPECT_EQ(work->borderColor(), QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(work->twin()->borderColor(), QColor(0xFF, 0xFF, 0x00));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(work, &leave);
+    EXPECT_EQ(work->borderColor(), QColor(Qt::black));
+    EXPECT_EQ(work->twin()->borderColor(), QColor(Qt::black));
+}
+
+}  // namespace
+}  // namespace kalvo
