@@ -1,0 +1,237 @@
+#include "day/DragStep.h"
+
+#include <vector>
+
+namespace kalvo {
+namespace {
+
+bool panelsIntersect(const DragState& state, const EventDataRow& row,
+                     const std::vector<EventDataRow*>& siblings, int top, int delta) {
+    const int newTop = top + delta;
+    const int newBottom = newTop + row.height;
+    for (const EventDataRow* sibling : siblings) {
+        const auto inside = [sibling](int edge) {
+            return sibling->top < edge && edge < sibling->top + sibling->height;
+        };
+        if ((inside(newTop) && !state.resizingBottom) ||
+            (inside(newBottom) && !state.resizingTop)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool subPanelsFit(const EventDataRow& row, const std::vector<EventDataRow*>& subPanels, int top) {
+    for (const EventDataRow* child : subPanels) {
+        if (top + child->top + child->height > row.top + row.height) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The largest part of `delta` that every limit admits, or 0: each limit in turn shortens it one
+// pixel at a time towards 0. A later limit can pull an edge back into a neighbour that the
+// neighbour search had let the panel pass (a body dropped across a panel near the end of the
+// column, then held back by the column's edge), so the round is repeated until it changes
+// nothing. When the first round ends admissible, that is its result.
+template <typename... Limits>
+int admissiblePart(int delta, const Limits&... limits) {
+    const int step = delta > 0 ? -1 : 1;
+    const auto shorten = [&](const auto& admits) {
+        bool shortened = false;
+        while (delta != 0 && !admits(delta)) {
+            delta += step;
+            shortened = true;
+        }
+        return shortened;
+    };
+    for (bool again = true; again && delta != 0;) {
+        again = false;
+        ((again = shorten(limits) || again), ...);
+    }
+    return delta;
+}
+
+bool isTwin(TimelineColumn column) {
+    return column == TimelineColumn::planned;
+}
+
+bool onGrip(const EventDataRow& row, int y) {
+    return (0 <= y && y <= DragState::edgeSize) ||
+           (row.height - DragState::edgeSize <= y && y <= row.height);
+}
+
+// The end of a movement that reached the panel: hint, frame and Appointment page.
+void finishMovement(DragResult& result) {
+    result.setHint = true;
+    result.greyFrame = true;
+    result.refreshAppointmentPage = true;
+}
+
+void runApply(const ApplyStep& apply) {
+    if (apply) {
+        apply();
+    }
+}
+
+}  // namespace
+
+bool checkPanelsIntersect(const DragState& state, const EventDataRow& row,
+                          const DayPlacement& placement, int top, int delta) {
+    return panelsIntersect(state, row, placement.siblingsOf(row), top, delta);
+}
+
+bool checkSubPanelsIntersect(const EventDataRow& row, const DayPlacement& placement, int top) {
+    return subPanelsFit(row, placement.subPanelsOf(row), top);
+}
+
+bool checkPanelsOverlapping(const EventDataRow& row, const DayPlacement& placement) {
+    for (const EventDataRow* sibling : placement.siblingsOf(row)) {
+        if (row.top <= sibling->top && row.top + row.height >= sibling->top + sibling->height) {
+            return false;
+        }
+    }
+    return true;
+}
+
+DragResult dragPress(DragState& state, const EventDataRow& row, TimelineColumn column, int y) {
+    DragResult result;
+    if (isTwin(column)) {
+        return result;
+    }
+    state.mouseDownY = y;
+    state.mouseDownTop = row.top;
+    state.mouseDownHeight = row.height;
+    state.resizingTop = state.resizingBottom = state.moving = false;
+    if (0 <= y && y <= DragState::edgeSize) {
+        state.resizingTop = true;
+    } else if (y < row.height - DragState::edgeSize || y > row.height) {
+        state.moving = true;
+    } else {
+        state.resizingBottom = true;
+    }
+    result.greyFrame = true;
+    return result;
+}
+
+DragResult dragMove(DragState& state, EventDataRow& row, TimelineColumn column,
+                    const DayPlacement& placement, int y, const ApplyStep& apply) {
+    DragResult result;
+    if (isTwin(column)) {
+        result.setHint = true;
+        return result;
+    }
+    result.cursor = onGrip(row, y) ? DragCursor::verticalResize : DragCursor::normal;
+    if (!state.dragging()) {
+        finishMovement(result);
+        return result;
+    }
+
+    const std::vector<EventDataRow*> siblings = placement.siblingsOf(row);
+    const std::vector<EventDataRow*> subPanels = placement.subPanelsOf(row);
+    const int parentHeight = placement.parentHeight(row);
+    const auto neighbours = [&](int delta) {
+        return panelsIntersect(state, row, siblings, row.top, delta);
+    };
+    const auto parentTop = [&](int delta) { return row.top + delta >= 0; };
+    const auto parentBottom = [&](int delta) {
+        return row.top + delta + row.height <= parentHeight;
+    };
+
+    if (state.resizingTop) {
+        if (row.height - y > DragState::minSize) {
+            // The top edge goes to the mouse; the sub-appointments go with it and must still
+            // end above the fixed bottom edge.
+            const int delta = admissiblePart(y, neighbours, parentTop, [&](int d) {
+                return subPanelsFit(row, subPanels, row.top + d);
+            });
+            if (delta == 0) {
+                return result;
+            }
+            row.top += delta;
+            row.height -= delta;
+            runApply(apply);
+            result.applied = true;
+        }
+    } else if (state.resizingBottom) {
+        if (y > DragState::minSize) {
+            // Moving the bottom by delta is, for the sub-appointments, the top moving the other
+            // way with the bottom fixed.
+            const int delta = admissiblePart(y - row.height, neighbours, parentBottom, [&](int d) {
+                return subPanelsFit(row, subPanels, row.top - d);
+            });
+            if (delta == 0) {
+                return result;
+            }
+            row.height += delta;
+            runApply(apply);
+            result.applied = true;
+        }
+    } else {
+        // The sub-appointments keep their offsets and so move along: they are not siblings of
+        // their parent and set no limit here.
+        const int delta = admissiblePart(y - state.mouseDownY, parentTop, neighbours, parentBottom);
+        if (delta == 0) {
+            return result;
+        }
+        row.top += delta;
+        runApply(apply);
+        result.applied = true;
+    }
+    finishMovement(result);
+    return result;
+}
+
+DragResult dragRelease(DragState& state, EventDataRow& row, TimelineColumn column,
+                       const DayPlacement& placement, const ApplyStep& apply) {
+    DragResult result;
+    if (isTwin(column)) {
+        return result;
+    }
+    // Only a release that ends a press may put the panel back: without one, the remembered
+    // position is another drag's.
+    const bool pressed = state.dragging();
+    state.resizingTop = state.resizingBottom = state.moving = false;
+    if (pressed && !checkPanelsOverlapping(row, placement) &&
+        (row.top != state.mouseDownTop || row.height != state.mouseDownHeight)) {
+        row.top = state.mouseDownTop;
+        row.height = state.mouseDownHeight;
+        runApply(apply);
+        result.applied = true;
+        result.undone = true;
+    }
+    result.cursor = DragCursor::normal;
+    result.greyFrame = true;
+    return result;
+}
+
+DragResult shiftOccurrence(ShiftCommand command, EventDataRow& row, const DayPlacement& placement,
+                           const ApplyStep& apply) {
+    const bool atEnd = command == ShiftCommand::endEarlier || command == ShiftCommand::endLater;
+    const int pressY = atEnd ? row.height : 0;
+    const bool earlier = command == ShiftCommand::startEarlier ||
+                         command == ShiftCommand::endEarlier || command == ShiftCommand::shiftUp;
+
+    DragState state;
+    dragPress(state, row, TimelineColumn::actual, pressY);
+    if (command == ShiftCommand::shiftUp || command == ShiftCommand::shiftDown) {
+        state.resizingTop = false;
+        state.moving = true;
+    } else if (atEnd) {
+        // On a panel of 2 pixels or less a press at its bottom edge lies in the top grip too,
+        // and the top wins; the end commands mean the end whatever the height.
+        state.resizingTop = false;
+        state.resizingBottom = true;
+    }
+    DragResult result =
+        dragMove(state, row, TimelineColumn::actual, placement, pressY + (earlier ? -1 : 1), apply);
+    const DragResult released = dragRelease(state, row, TimelineColumn::actual, placement, apply);
+    result.applied = result.applied || released.applied;
+    result.undone = released.undone;
+    result.greyFrame = true;
+    result.cursor = released.cursor;
+    return result;
+}
+
+}  // namespace kalvo

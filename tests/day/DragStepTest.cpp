@@ -1,0 +1,406 @@
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "day/DayModel.h"
+#include "day/DragStep.h"
+
+namespace kalvo {
+namespace {
+
+using test::at;
+using test::dateOf;
+using test::DayModel;
+
+struct Box {
+    int top, height;
+};
+
+class DragStepTest : public ::testing::Test {
+protected:
+    void SetUp() override { fresh(); }
+
+    // Starts again with an empty day.
+    void fresh() {
+        day = DayModel{};
+        day.model.selectedDate = at(tuesday, 700);
+        state = DragState{};
+        applies.clear();
+        expected.clear();
+    }
+
+    // A one-day occurrence of the shown day at `box` inside its parent's panel.
+    EventDataRow& panel(Box box, EventDataRow* parent = nullptr) {
+        const int columnTop = (parent != nullptr ? columnTopOf(*parent) : 0) + box.top;
+        EventDataRow& row = day.add(parent != nullptr ? parent->event : nullptr, tuesday, tuesday,
+                                    pixelsToTime(columnTop), pixelsToTime(columnTop + box.height));
+        row.startDelta = box.top;  // what places a sub-appointment
+        expected.push_back({&row, box, columnTop});
+        return row;
+    }
+
+    void build() {
+        (void)buildDay(day.model, placement);
+        for (const Expected& e : expected) {
+            ASSERT_EQ(e.row->top, e.box.top);
+            ASSERT_EQ(e.row->height, e.box.height);
+        }
+    }
+
+    // Stores the times as the window's apply does, and remembers where the panel was.
+    ApplyStep recorder(EventDataRow& row) {
+        return [this, &row] {
+            row.startDelta = row.top;
+            placement.syncTimeByPosition(row);
+            applies.push_back({row.top, row.height});
+        };
+    }
+
+    DragResult drag(EventDataRow& row, int pressY, int moveY) {
+        dragPress(state, row, TimelineColumn::actual, pressY);
+        return dragMove(state, row, TimelineColumn::actual, placement, moveY, recorder(row));
+    }
+    DragResult release(EventDataRow& row) {
+        return dragRelease(state, row, TimelineColumn::actual, placement, recorder(row));
+    }
+
+    const DateTime tuesday = dateOf(2024, 3, 5);
+    DayModel day;
+    DayPlacement placement;
+    DragState state;
+    std::vector<std::pair<int, int>> applies;
+
+private:
+    struct Expected {
+        EventDataRow* row;
+        Box box;
+        int columnTop;
+    };
+    int columnTopOf(const EventDataRow& row) const {
+        for (const Expected& e : expected) {
+            if (e.row == &row) {
+                return e.columnTop;
+            }
+        }
+        return 0;
+    }
+
+    std::vector<Expected> expected;
+};
+
+TEST_F(DragStepTest, PressChoosesTheModeByTheGripZones) {
+    enum Mode { top, body, bottom };
+    struct Case {
+        int height, y;
+        Mode mode;
+    };
+    const Case cases[] = {
+        {12, 0, top},     {12, 2, top},     {12, 3, body},  {12, 9, body},
+        {12, 10, bottom}, {12, 12, bottom}, {12, 13, body}, {3, 2, top},
+        {3, 3, bottom},   {2, 2, top},      {0, 0, top},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "height " << c.height << ", y " << c.y);
+        EventDataRow row;
+        row.top = 216;
+        row.height = c.height;
+        state.moving = state.resizingTop = state.resizingBottom = true;
+        const DragResult result = dragPress(state, row, TimelineColumn::actual, c.y);
+        EXPECT_EQ(state.resizingTop, c.mode == top);
+        EXPECT_EQ(state.moving, c.mode == body);
+        EXPECT_EQ(state.resizingBottom, c.mode == bottom);
+        EXPECT_EQ(state.mouseDownY, c.y);
+        EXPECT_EQ(state.mouseDownTop, 216);
+        EXPECT_EQ(state.mouseDownHeight, c.height);
+        EXPECT_TRUE(result.greyFrame);
+    }
+}
+
+TEST_F(DragStepTest, EachMovementGoesAsFarAsNeighboursEdgesAndMinimumHeightAllow) {
+    struct Case {
+        const char* what;
+        Box panel;
+        std::vector<Box> siblings;
+        int pressY, moveY;
+        Box after;
+        bool applied, refreshed;
+    };
+    const Case cases[] = {
+        {"body stops at 00:00", {4, 12}, {}, 5, -20, {0, 12}, true, true},
+        {"body at 00:00 does not go up", {0, 12}, {}, 5, 3, {0, 12}, false, false},
+        {"body stops with its bottom at 24:00", {560, 12}, {}, 5, 25, {564, 12}, true, true},
+        {"body still under the mouse", {100, 12}, {}, 5, 5, {100, 12}, false, false},
+        {"body stops on a neighbour below", {100, 12}, {{117, 12}}, 5, 15, {105, 12}, true, true},
+        {"body touching one above", {112, 12}, {{100, 12}}, 5, 4, {112, 12}, false, false},
+        {"body wholly past a smaller one", {100, 10}, {{120, 4}}, 5, 35, {130, 10}, true, true},
+        // Clear of the neighbour at first, then held back by 24:00 into it: it must end above.
+        {"body thrown past one at 24:00", {500, 10}, {{560, 12}}, 5, 81, {550, 10}, true, true},
+        {"start stops on a neighbour", {100, 12}, {{80, 12}}, 1, -15, {92, 20}, true, true},
+        {"start stops at 00:00", {10, 12}, {}, 0, -30, {0, 22}, true, true},
+        {"end stops on a neighbour", {100, 12}, {{120, 12}}, 12, 25, {100, 20}, true, true},
+        {"end stops at 24:00", {560, 10}, {}, 10, 30, {560, 16}, true, true},
+        {"end up to y 1 is refused", {100, 12}, {}, 12, 1, {100, 12}, false, true},
+        {"end up to y 2", {100, 12}, {}, 12, 2, {100, 2}, true, true},
+        {"3 pixels: start to 2 pixels", {100, 3}, {}, 0, 1, {101, 2}, true, true},
+        {"3 pixels: start to 1 pixel is refused", {100, 3}, {}, 0, 2, {100, 3}, false, true},
+        {"3 pixels: end to 2 pixels", {100, 3}, {}, 3, 2, {100, 2}, true, true},
+        {"3 pixels: end to 1 pixel is refused", {100, 3}, {}, 3, 1, {100, 3}, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        EventDataRow& row = panel(c.panel);
+        for (const Box& sibling : c.siblings) {
+            panel(sibling);
+        }
+        build();
+
+        const DragResult result = drag(row, c.pressY, c.moveY);
+        EXPECT_EQ(row.top, c.after.top);
+        EXPECT_EQ(row.height, c.after.height);
+        EXPECT_EQ(result.applied, c.applied);
+        EXPECT_EQ(result.refreshAppointmentPage, c.refreshed);
+        EXPECT_EQ(result.setHint, c.refreshed);
+        std::vector<std::pair<int, int>> appliedAt;
+        if (c.applied) {
+            appliedAt.emplace_back(c.after.top, c.after.height);
+        }
+        EXPECT_EQ(applies, appliedAt);
+    }
+}
+
+TEST_F(DragStepTest, SubAppointmentsStayInsideTheirParentAndMoveWithIt) {
+    struct Case {
+        const char* what;
+        int dragged;  // 0: the parent {100, 100}; 1, 2: its sub-appointments {10, 20}, {60, 20}
+        int pressY, moveY;
+        Box after;
+    };
+    const Case cases[] = {
+        {"parent's start down stops where one would stick out", 0, 0, 25, {120, 80}},
+        {"parent's start up takes them along", 0, 0, -20, {80, 120}},
+        {"parent's end up stops at the end of one", 0, 100, 70, {100, 80}},
+        {"parent moves, they keep their offsets", 0, 50, 80, {130, 100}},
+        {"one stops touching the other", 1, 5, 45, {40, 20}},
+        {"one stops at the parent's bottom", 2, 5, 45, {80, 20}},
+        {"one stops at the parent's top", 1, 5, -15, {0, 20}},
+        {"an end stops at the parent's bottom", 2, 20, 60, {60, 40}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        EventDataRow& parent = panel({100, 100});
+        EventDataRow& first = panel({10, 20}, &parent);
+        EventDataRow& second = panel({60, 20}, &parent);
+        // A neighbour of the parent where, counted in the parent's pixels, the first
+        // sub-appointment would run into it: it is not theirs.
+        panel({32, 20});
+        build();
+        EventDataRow* rows[] = {&parent, &first, &second};
+
+        drag(*rows[c.dragged], c.pressY, c.moveY);
+        EXPECT_EQ(rows[c.dragged]->top, c.after.top);
+        EXPECT_EQ(rows[c.dragged]->height, c.after.height);
+        if (c.dragged == 0) {
+            EXPECT_EQ(first.top, 10);
+            EXPECT_EQ(second.top, 60);
+        }
+    }
+}
+
+TEST_F(DragStepTest, ReleaseUndoesADropThatCoversANeighbour) {
+    struct Case {
+        const char* what;
+        int pressY, moveY;
+        bool undone;
+    };
+    const Case cases[] = {
+        {"body over the neighbour", 5, 17, true},
+        {"end over the neighbour", 10, 25, true},
+        {"end onto the neighbour's end", 10, 19, true},
+        {"body wholly past the neighbour", 5, 35, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        EventDataRow& row = panel({100, 10});
+        panel({115, 4});
+        build();
+        const DateTime startTime = row.startTime;
+        const DateTime endTime = row.endTime;
+
+        ASSERT_TRUE(drag(row, c.pressY, c.moveY).applied);
+        const std::pair<int, int> dropped = applies.back();
+        const DragResult result = release(row);
+        EXPECT_EQ(result.undone, c.undone);
+        EXPECT_EQ(result.applied, c.undone);
+        EXPECT_FALSE(state.dragging());
+        EXPECT_EQ(result.cursor, DragCursor::normal);
+        if (c.undone) {
+            // Applied again at the press position, so the stored times come back too.
+            EXPECT_EQ(applies, (std::vector<std::pair<int, int>>{dropped, {100, 10}}));
+            EXPECT_EQ(row.startTime, startTime);
+            EXPECT_EQ(row.endTime, endTime);
+        } else {
+            EXPECT_EQ(applies.size(), 1u);
+            EXPECT_EQ((std::pair{row.top, row.height}), dropped);
+        }
+        // A second release has no press to go back to.
+        applies.clear();
+        row.top = 112;
+        EXPECT_FALSE(release(row).undone);
+        EXPECT_TRUE(applies.empty());
+    }
+}
+
+TEST_F(DragStepTest, TwinsIgnorePressesMovementsAndReleases) {
+    EventDataRow& row = panel({100, 12});
+    panel({80, 10});
+    build();
+    bool applied = false;
+    const ApplyStep apply = [&applied] { applied = true; };
+
+    const DragResult pressed = dragPress(state, row, TimelineColumn::planned, 5);
+    EXPECT_FALSE(state.dragging());
+    EXPECT_FALSE(pressed.greyFrame);
+
+    state.moving = true;  // even while the occurrence itself is being dragged
+    state.mouseDownY = 5;
+    const DragResult moved = dragMove(state, row, TimelineColumn::planned, placement, -30, apply);
+    EXPECT_TRUE(moved.setHint);
+    EXPECT_FALSE(moved.applied || moved.greyFrame || moved.refreshAppointmentPage);
+    EXPECT_EQ(moved.cursor, DragCursor::unchanged);
+
+    row.top = 85;  // covering the neighbour, as a drop the release would undo
+    const DragResult released = dragRelease(state, row, TimelineColumn::planned, placement, apply);
+    EXPECT_FALSE(released.undone || released.greyFrame);
+    EXPECT_TRUE(state.moving);
+    EXPECT_EQ(row.top, 85);
+    EXPECT_EQ(row.height, 12);
+    EXPECT_FALSE(applied);
+}
+
+TEST_F(DragStepTest, HoveringChangesNothingStoredAndRefreshesThePanel) {
+    EventDataRow& row = panel({100, 12});
+    build();
+    const DateTime startTime = row.startTime;
+    const std::pair<int, DragCursor> cursors[] = {
+        {-1, DragCursor::normal},         {0, DragCursor::verticalResize},
+        {2, DragCursor::verticalResize},  {3, DragCursor::normal},
+        {9, DragCursor::normal},          {10, DragCursor::verticalResize},
+        {12, DragCursor::verticalResize}, {13, DragCursor::normal},
+    };
+    for (const auto& [y, cursor] : cursors) {
+        SCOPED_TRACE(y);
+        const DragResult result =
+            dragMove(state, row, TimelineColumn::actual, placement, y, recorder(row));
+        EXPECT_EQ(result.cursor, cursor);
+        EXPECT_FALSE(result.applied);
+        EXPECT_TRUE(result.setHint && result.greyFrame && result.refreshAppointmentPage);
+    }
+    EXPECT_TRUE(applies.empty());
+    EXPECT_EQ(row.top, 100);
+    EXPECT_EQ(row.startTime, startTime);
+}
+
+TEST_F(DragStepTest, DragFollowsThePanelLocalMouseWhateverTheScroll) {
+    // The window hands on the event's position in the panel; here the mouse runs down the
+    // screen one pixel an event towards a neighbour 5 pixels below, with the timeline scrolled.
+    for (const int scroll : {0, 240}) {
+        SCOPED_TRACE(scroll);
+        fresh();
+        EventDataRow& row = panel({100, 12});
+        panel({117, 12});
+        build();
+        const int columnOnScreen = 74 - scroll;
+        const auto local = [&](int screenY) { return screenY - columnOnScreen - row.top; };
+        int screenY = columnOnScreen + 105;
+        dragPress(state, row, TimelineColumn::actual, local(screenY));
+        const auto moveOn = [&](int events) {
+            for (int i = 0; i < events; ++i) {
+                dragMove(state, row, TimelineColumn::actual, placement, local(++screenY),
+                         recorder(row));
+            }
+        };
+
+        moveOn(10);
+        EXPECT_EQ(applies.size(), 5u);  // one pixel a step until the panels touch
+        EXPECT_EQ(row.top, 105);
+        EXPECT_EQ(row.startTime, at(tuesday, 262));  // 262.5 minutes, to the even minute
+        EXPECT_EQ(row.endTime, at(tuesday, 292));
+
+        // Held touching until the mouse is a whole neighbour further: then onto it (edges
+        // equal, so no edge is inside; a release there would undo it), then past it.
+        moveOn(20);
+        std::vector<int> tops;
+        for (const auto& [top, height] : applies) {
+            tops.push_back(top);
+        }
+        EXPECT_EQ(tops, (std::vector<int>{101, 102, 103, 104, 105, 117, 129, 130}));
+    }
+}
+
+TEST_F(DragStepTest, ShiftCommandsMoveOnePixelUnderTheLimitsOfADrag) {
+    struct Case {
+        const char* what;
+        ShiftCommand command;
+        Box panel;
+        std::vector<Box> siblings;
+        Box after;
+    };
+    const Case cases[] = {
+        {"start earlier", ShiftCommand::startEarlier, {216, 12}, {}, {215, 13}},
+        {"start later", ShiftCommand::startLater, {216, 12}, {}, {217, 11}},
+        {"end earlier", ShiftCommand::endEarlier, {216, 12}, {}, {216, 11}},
+        {"end later", ShiftCommand::endLater, {216, 12}, {}, {216, 13}},
+        {"shift up", ShiftCommand::shiftUp, {216, 12}, {}, {215, 12}},
+        {"shift down", ShiftCommand::shiftDown, {216, 12}, {}, {217, 12}},
+        {"start later on 2 pixels", ShiftCommand::startLater, {216, 2}, {}, {216, 2}},
+        {"end earlier on 2 pixels", ShiftCommand::endEarlier, {216, 2}, {}, {216, 2}},
+        {"end later on 2 pixels", ShiftCommand::endLater, {216, 2}, {}, {216, 3}},
+        {"end later at 24:00", ShiftCommand::endLater, {564, 12}, {}, {564, 12}},
+        {"shift up touching the one above",
+         ShiftCommand::shiftUp,
+         {216, 12},
+         {{204, 12}},
+         {216, 12}},
+        {"shift down touching the one below",
+         ShiftCommand::shiftDown,
+         {216, 12},
+         {{228, 12}},
+         {216, 12}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        EventDataRow& row = panel(c.panel);
+        for (const Box& sibling : c.siblings) {
+            panel(sibling);
+        }
+        build();
+        state.moving = true;  // a drag in progress keeps its own state
+
+        const DragResult result = shiftOccurrence(c.command, row, placement, recorder(row));
+        EXPECT_EQ(row.top, c.after.top);
+        EXPECT_EQ(row.height, c.after.height);
+        const bool changed = c.after.top != c.panel.top || c.after.height != c.panel.height;
+        EXPECT_EQ(result.applied, changed);
+        EXPECT_EQ(applies.size(), changed ? 1u : 0u);
+        EXPECT_FALSE(result.undone);
+        EXPECT_TRUE(state.moving);
+    }
+
+    // One pixel is 2 or 3 minutes: 09:00 becomes 08:58, then 08:55.
+    fresh();
+    EventDataRow& row = panel({216, 12});
+    build();
+    shiftOccurrence(ShiftCommand::startEarlier, row, placement, recorder(row));
+    EXPECT_EQ(row.startTime, at(tuesday, 538));
+    shiftOccurrence(ShiftCommand::startEarlier, row, placement, recorder(row));
+    EXPECT_EQ(row.startTime, at(tuesday, 535));
+    EXPECT_EQ(row.endTime, at(tuesday, 570));
+}
+
+}  // namespace
+}  // namespace kalvo
