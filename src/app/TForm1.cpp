@@ -24,6 +24,7 @@
 #include "app/AnchoredLayout.h"
 #include "app/ApplicationErrors.h"
 #include "app/CommandKeyFilter.h"
+#include "day/DeleteOccurrence.h"
 #include "day/Occurrences.h"
 #include "day/Timeline.h"
 #include "day/widgets/DayView.h"
@@ -833,7 +834,25 @@ void TForm1::editOccurrence(EventDataRow* row) {
     refreshAppointmentPage();
 }
 
-void TForm1::deleteOccurrenceOf(EventDataRow*) {}
+void TForm1::deleteOccurrenceOf(EventDataRow* row) {
+    if (row == nullptr) {
+        return;
+    }
+    dayView_->clearPanels();
+    DeleteResult result{};
+    try {
+        result = deleteOccurrence(model_, dayView_->placement(), *row,
+                                  checkBoxApplyToFuture->isChecked());
+    } catch (...) {
+        dayView_->createPanels();  // a refused deletion changed nothing
+        throw;
+    }
+    dayView_->createPanels();
+    refreshChart();
+    if (result.refreshAppointmentPage) {
+        refreshAppointmentPage();
+    }
+}
 void TForm1::refreshAppointmentPage() {}
 void TForm1::shiftEvent(QAction*) {}
 void TForm1::editTypeCommand(QAction*) {}

@@ -17,6 +17,7 @@
 
 #include "ModalAnswer.h"
 #include "app/ApplicationErrors.h"
+#include "day/widgets/DayView.h"
 #include "settings/FakeSettingsStore.h"
 #include "support/DatabaseFiles.h"
 
@@ -108,6 +109,29 @@ TEST_F(TForm1Test, ChartPickersStartAtTodayAndCollectTheirRange) {
     window->pickerProfStart->setDate(QDate(2026, 11, 29));
     window->pickerProfEnd->setDate(QDate(2026, 12, 3));
     EXPECT_EQ(window->model().chartPanels.size(), 3U);  // 1, 2 and 3 December
+}
+
+TEST_F(TForm1Test, DelDeletesTheSelectedOccurrenceOfTheShownDay) {
+    const QString today = QDate::currentDate().toString("yyyyMMdd");
+    test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>",
+                        "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"0\"/>",
+                        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + today + "\" EndDate=\"" +
+                         today + "\" StartTime=\"" + today + "T09:00:00000\" EndTime=\"" + today +
+                         "T10:00:00000\"/><ROW Id=\"1\" EventId=\"1\" StartDate=\"" + today +
+                         "\" EndDate=\"" + today + "\" StartTime=\"" + today +
+                         "T11:00:00000\" EndTime=\"" + today + "T12:00:00000\"/>")
+                            .toStdString());
+    auto window = openWindow(false);
+    ASSERT_EQ(window->model().dayPanels.size(), 2U);
+    EventDataRow* second = window->model().eventDataPanels[1].get();
+    window->dayView().selectPanel(second);
+    window->tree->setFocus();
+    QTest::keyClick(window->tree, Qt::Key_Delete);
+    ASSERT_EQ(window->model().events.size(), 1U);  // the appointment went with its only row
+    EXPECT_EQ(window->model().events[0]->id, 0);
+    ASSERT_EQ(window->model().dayPanels.size(), 1U);
+    EXPECT_NE(window->dayView().panelOf(window->model().dayPanels[0]), nullptr);
+    EXPECT_NE(window->model().selectedPanel, second);
 }
 
 TEST_F(TForm1Test, AreasFollowTheEdgesTheyAreAnchoredTo) {

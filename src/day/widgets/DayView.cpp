@@ -31,12 +31,16 @@ void DayView::clearPanels() {
         }
     }
     panels_.clear();
-    placement_.reset(model_.selectedDate);
 }
 
 bool DayView::buildDay() {
     clearPanels();
     const bool selectionChosen = kalvo::buildDay(model_, placement_);
+    createPanels();
+    return selectionChosen;
+}
+
+void DayView::createPanels() {
     std::vector<TaskPanel*> panelOfOccurrence(placement_.occurrences().size(), nullptr);
     std::vector<TaskPanel*> twinOfOccurrence(placement_.occurrences().size(), nullptr);
     for (std::size_t index = 0; index < placement_.occurrences().size(); ++index) {
@@ -62,7 +66,6 @@ bool DayView::buildDay() {
             layOut(occurrence, *twin, *twin);
         }
     }
-    return selectionChosen;
 }
 
 void DayView::layOut(const PlacedOccurrence& occurrence, TaskPanel& panel, TaskPanel& twin) const {

@@ -33,8 +33,11 @@ public:
     // Places the occurrences of model.selectedDate and makes their panels. Returns true when
     // the day build chose the selection, so the Appointment page must show it.
     bool buildDay();
-    // Removes every panel, as the day build does first and as freeing the model needs.
+    // Removes every panel, as the day build does first and as any change that destroys rows
+    // needs before it runs: no widget may outlive the row it draws.
     void clearPanels();
+    // Makes the panels of the placement as it stands, after a change that built the day anew.
+    void createPanels();
 
     // Moves the white frame to `row` (none: no selection).
     void selectPanel(EventDataRow* row);
