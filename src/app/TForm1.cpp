@@ -118,6 +118,10 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     model_ = database_.readModel();
     dayView_ = std::make_unique<DayView>(model_, *panelMain, *panelDifference, *popupMenu);
     connect(dayView_.get(), &DayView::editEventRequested, actionEditEvent, &QAction::trigger);
+    connect(dayView_.get(), &DayView::chartChanged, this, &TForm1::drawChart);
+    connect(dayView_.get(), &DayView::appointmentPageChanged, this,
+            &TForm1::refreshAppointmentPage);
+    dayView_->setApplyToFuture([this] { return checkBoxApplyToFuture->isChecked(); });
     connect(calendar, &QCalendarWidget::clicked, this, &TForm1::calendarClick);
     connect(calendar, &QCalendarWidget::activated, this, &TForm1::calendarClick);
     model_.selectedDate = calendarDateOf(calendar->selectedDate());
@@ -854,7 +858,20 @@ void TForm1::deleteOccurrenceOf(EventDataRow* row) {
     }
 }
 void TForm1::refreshAppointmentPage() {}
-void TForm1::shiftEvent(QAction*) {}
+void TForm1::shiftEvent(QAction* command) {
+    const std::pair<QAction*, ShiftCommand> commands[] = {
+        {actionShiftUpEventData, ShiftCommand::shiftUp},
+        {actionShiftDownEventData, ShiftCommand::shiftDown},
+        {actionShiftUpEventDataStart, ShiftCommand::startEarlier},
+        {actionShiftDownEventDataStart, ShiftCommand::startLater},
+        {actionShiftUpEventDataEnd, ShiftCommand::endEarlier},
+        {actionShiftDownEventDataEnd, ShiftCommand::endLater}};
+    for (const auto& [action, shift] : commands) {
+        if (action == command) {
+            dayView_->shiftSelected(shift);
+        }
+    }
+}
 void TForm1::editTypeCommand(QAction*) {}
 void TForm1::printTimeChart() {}
 void TForm1::printerSetup() {}

@@ -1,11 +1,35 @@
 #include "day/Occurrences.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "day/DateFunctions.h"
 
 namespace kalvo {
 
+namespace {
+
+bool mayCover(const Event& event, std::int64_t day) {
+    Event::Coverage& coverage = event.coverage;
+    if (coverage.rows != event.eventData.size()) {
+        coverage = {event.eventData.size(), INT64_MAX, INT64_MIN, false};
+        for (const EventDataRow* row : event.eventData) {
+            const std::int64_t lastDay = dayNumber(row->endDate);
+            coverage.firstDay = std::min(coverage.firstDay, dayNumber(row->startDate));
+            coverage.openEnded = coverage.openEnded || lastDay == 0;
+            coverage.lastDay = std::max(coverage.lastDay, lastDay);
+        }
+    }
+    return day >= coverage.firstDay && (coverage.openEnded || day <= coverage.lastDay);
+}
+
+}  // namespace
+
 EventDataRow* findOccurrence(const Event& event, DateTime date) {
     const std::int64_t day = dayNumber(date);
+    if (!mayCover(event, day)) {
+        return nullptr;
+    }
     const bool weekend = isWeekend(date);
     for (EventDataRow* row : event.eventData) {
         if (row->excludeWeekends && weekend) {

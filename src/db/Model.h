@@ -52,6 +52,18 @@ struct Event {
     std::int32_t repeatType = 0;
     std::int32_t repeatValue = 0;
     bool excludeWeekends = false;
+
+    // The days the appointment's rows may cover, so that a day build can pass over the years of
+    // appointments that ended long ago without reading their rows. Taken again whenever the
+    // number of rows changes: rows only ever gain days by being added, so a span that rows lost
+    // days from still holds every day they cover.
+    struct Coverage {
+        std::size_t rows = static_cast<std::size_t>(-1);
+        std::int64_t firstDay = 0;
+        std::int64_t lastDay = 0;  // valid when not open-ended
+        bool openEnded = false;
+    };
+    mutable Coverage coverage;
 };
 
 // One row of "EventData.xml": an appointment over a range of dates with its actual and

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QTest>
 
+#include "day/DateFunctions.h"
 #include "day/widgets/TaskPanel.h"
 #include "db/Database.h"
 #include "support/DatabaseFiles.h"
@@ -115,6 +116,58 @@ TEST_F(DayViewTest, HoverFramesThePanelGreyAndItsTwinYellow) {
     QApplication::sendEvent(work, &leave);
     EXPECT_EQ(work->borderColor(), QColor(Qt::black));
     EXPECT_EQ(work->twin()->borderColor(), QColor(Qt::black));
+}
+
+// Minutes of the day of a stored time.
+int minutes(DateTime time) {
+    return minuteOfDay(time);
+}
+
+TEST_F(DayViewTest, DraggingTheBottomEdgeStoresTheNewEndAtEveryPixel) {
+    actual.show();
+    TaskPanel* work = view->panelOf(&row(0));
+    const std::size_t rowsBefore = model.eventDataPanels.size();
+    // The bottom edge follows the mouse: the panel is as high as the mouse is far down in it.
+    QTest::mousePress(work, Qt::LeftButton, {}, QPoint(5, 11));
+    QTest::mouseMove(work, QPoint(5, 18));
+    EXPECT_EQ(minutes(row(0).endTime), 9 * 60 + 45);  // applied while the mouse still moves
+    QTest::mouseMove(work, QPoint(5, 24));
+    QTest::mouseRelease(work, Qt::LeftButton, {}, QPoint(5, 24));
+    EXPECT_EQ(work->geometry(), QRect(20, 216, 165, 24));
+    EXPECT_EQ(minutes(row(0).startTime), 9 * 60);
+    EXPECT_EQ(minutes(row(0).endTime), 10 * 60);
+    // The open series of Work and of its Meeting were cut after the edited day.
+    EXPECT_EQ(model.eventDataPanels.size(), rowsBefore + 2);
+    EXPECT_EQ(row(0).endDate, row(0).startDate);
+    for (const auto& stored : model.eventDataPanels) {
+        EXPECT_TRUE(stored->endDate == 0 || stored->endDate >= stored->startDate);
+    }
+    EXPECT_EQ(work->twin()->geometry(), QRect(20, 216, 165, 24));
+    EXPECT_EQ(model.selectedPanel, &row(0));
+}
+
+TEST_F(DayViewTest, DraggingTheBodyMovesTheSubAppointmentWithIt) {
+    actual.show();
+    TaskPanel* work = view->panelOf(&row(0));
+    TaskPanel* meeting = view->panelOf(&row(1));
+    QTest::mousePress(work, Qt::LeftButton, {}, QPoint(5, 6));
+    QTest::mouseMove(work, QPoint(5, 30));
+    QTest::mouseRelease(work, Qt::LeftButton, {}, QPoint(5, 30));
+    EXPECT_EQ(work->y(), 240);  // 24 pixels down: one hour later
+    EXPECT_EQ(minutes(row(0).startTime), 10 * 60);
+    EXPECT_EQ(meeting->y(), 10);  // still 10 pixels inside its parent
+    EXPECT_EQ(minutes(row(1).startTime), 10 * 60 + 25);
+}
+
+TEST_F(DayViewTest, PlannedTwinsIgnorePressesAndDrags) {
+    planned.show();
+    TaskPanel* twin = view->panelOf(&row(0))->twin();
+    const DateTime end = row(0).originalEndTime;
+    QTest::mousePress(twin, Qt::LeftButton, {}, QPoint(5, 22));
+    QTest::mouseMove(twin, QPoint(5, 40));
+    QTest::mouseRelease(twin, Qt::LeftButton, {}, QPoint(5, 40));
+    EXPECT_EQ(twin->geometry(), QRect(20, 216, 165, 24));
+    EXPECT_EQ(row(0).originalEndTime, end);
 }
 
 }  // namespace

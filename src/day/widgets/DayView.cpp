@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QWidget>
 
+#include "day/ApplyChanges.h"
 #include "day/widgets/TaskPanel.h"
 #include "gui/StoredColor.h"
 
@@ -114,6 +115,82 @@ void DayView::panelDoubleClicked(TaskPanel& panel) {
 
 void DayView::panelHovered(TaskPanel& panel) {
     model_.hoverPanel = &panel.row();
+}
+
+void DayView::setApplyToFuture(std::function<bool()> applyToFuture) {
+    applyToFuture_ = std::move(applyToFuture);
+}
+
+ApplyStep DayView::applyStepFor(EventDataRow& row) {
+    return [this, &row] {
+        const ChangeResult result = applyChanges(model_, placement_, row, applyToFuture_());
+        // The edited panel and the sub-appointments that moved with it show their new places.
+        for (EventDataRow* applied : result.applied) {
+            if (TaskPanel* panel = panelOf(applied)) {
+                panel->setGeometry(panel->x(), applied->top, panel->width(), applied->height);
+                panel->twin()->setGeometry(panel->twin()->x(), applied->plannedTop,
+                                           panel->twin()->width(), applied->plannedHeight);
+                panel->raise();
+                panel->twin()->updateHint();
+            }
+        }
+        if (result.redrawChart) {
+            emit chartChanged();
+        }
+        if (result.refreshAppointmentPage) {
+            emit appointmentPageChanged();
+        }
+    };
+}
+
+void DayView::show(const DragResult& result, TaskPanel* panel) {
+    if (panel == nullptr) {
+        return;
+    }
+    if (result.cursor == DragCursor::verticalResize) {
+        panel->setCursor(Qt::SizeVerCursor);
+    } else if (result.cursor == DragCursor::normal) {
+        panel->unsetCursor();
+    }
+    if (result.greyFrame) {
+        panel->setBorderColor(QColor(0x80, 0x80, 0x80));
+    }
+    if (result.setHint) {
+        panel->updateHint();
+    }
+    if (result.refreshAppointmentPage) {
+        emit appointmentPageChanged();
+    }
+}
+
+void DayView::panelPressed(TaskPanel& panel, int y) {
+    const TimelineColumn column =
+        panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
+    show(dragPress(drag_, panel.row(), column, y), &panel);
+}
+
+void DayView::panelMoved(TaskPanel& panel, int y) {
+    const TimelineColumn column =
+        panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
+    if (!panel.isPlanned()) {
+        panelHovered(panel);
+    }
+    show(dragMove(drag_, panel.row(), column, placement_, y, applyStepFor(panel.row())), &panel);
+}
+
+void DayView::panelReleased(TaskPanel& panel) {
+    const TimelineColumn column =
+        panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
+    show(dragRelease(drag_, panel.row(), column, placement_, applyStepFor(panel.row())), &panel);
+}
+
+void DayView::shiftSelected(ShiftCommand command) {
+    EventDataRow* row = model_.selectedPanel;
+    if (row == nullptr || placement_.indexOf(*row) < 0) {
+        return;
+    }
+    model_.hoverPanel = row;
+    show(shiftOccurrence(command, *row, placement_, applyStepFor(*row)), panelOf(row));
 }
 
 }  // namespace kalvo

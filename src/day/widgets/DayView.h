@@ -2,10 +2,12 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
 #include "day/DayPlacement.h"
+#include "day/DragStep.h"
 #include "db/Model.h"
 
 class QMenu;
@@ -43,23 +45,39 @@ public:
     void selectPanel(EventDataRow* row);
     TaskPanel* panelOf(const EventDataRow* row) const;
 
-    // Called by the panels.
+    // Whether an edit applies to the shown day only or to every later day too.
+    void setApplyToFuture(std::function<bool()> applyToFuture);
+
+    // Called by the panels, with positions in the panel's own coordinates.
     void panelClicked(TaskPanel& panel);
     void panelDoubleClicked(TaskPanel& panel);
     void panelHovered(TaskPanel& panel);
+    void panelPressed(TaskPanel& panel, int y);
+    void panelMoved(TaskPanel& panel, int y);
+    void panelReleased(TaskPanel& panel);
+
+    // A shift command on the selected occurrence: the same step as a drag by one pixel.
+    void shiftSelected(ShiftCommand command);
 
 signals:
     void selectionChanged();
     void editEventRequested();
+    // An edit changed stored times: the chart's sums and the Appointment page are out of date.
+    void chartChanged();
+    void appointmentPageChanged();
 
 private:
     void layOut(const PlacedOccurrence& occurrence, TaskPanel& panel, TaskPanel& twin) const;
+    ApplyStep applyStepFor(EventDataRow& row);
+    void show(const DragResult& result, TaskPanel* panel);
 
     Model& model_;
     QWidget& actualColumn_;
     QWidget& plannedColumn_;
     QMenu& panelMenu_;
     DayPlacement placement_;
+    DragState drag_;
+    std::function<bool()> applyToFuture_ = [] { return false; };
     std::vector<QPointer<TaskPanel>> panels_;  // occurrence panels and twins, for removal
     std::unordered_map<const EventDataRow*, TaskPanel*> panelByRow_;
 };

@@ -105,16 +105,12 @@ void TaskPanel::mousePressEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    setBorderColor(kHoverFrame);
+    dayView_.panelPressed(*this, static_cast<int>(event->position().y()));
     event->accept();
 }
 
 void TaskPanel::mouseMoveEvent(QMouseEvent* event) {
-    if (!isPlanned_) {
-        setBorderColor(kHoverFrame);
-        dayView_.panelHovered(*this);
-    }
-    updateHint();
+    dayView_.panelMoved(*this, static_cast<int>(event->position().y()));
     event->accept();
 }
 
@@ -123,7 +119,10 @@ void TaskPanel::mouseReleaseEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    const bool click =
+        event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    dayView_.panelReleased(*this);
+    if (click) {
         dayView_.panelClicked(*this);
     }
     event->accept();
