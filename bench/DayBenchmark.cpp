@@ -7,7 +7,9 @@
 #include <QWidget>
 
 #include "TenYearDatabase.h"
+#include "day/ApplyChanges.h"
 #include "day/DayPlacement.h"
+#include "day/DragStep.h"
 #include "day/widgets/DayView.h"
 
 namespace kalvo::bench {
@@ -51,6 +53,33 @@ void BuildDayWithWidgets(benchmark::State& state) {
     state.counters["occurrences"] = static_cast<double>(view.placement().occurrences().size());
 }
 BENCHMARK(BuildDayWithWidgets)->Unit(benchmark::kMillisecond);
+
+// One admitted pixel of a body drag, stored at once with "Apply to Future" on: the first step
+// splits the series, every later one only moves the day's piece and the days after it.
+void DragStepCore(benchmark::State& state) {
+    Model& model = tenYears();
+    DayPlacement placement;
+    model.selectedDate = kLastYearDay;
+    model.selectedPanel = nullptr;
+    static_cast<void>(buildDay(model, placement));
+    EventDataRow& row = *placement.occurrences()[placement.topLevel().front()].row;
+    model.hoverPanel = &row;
+    DragState drag;
+    const int grip = row.height / 2;
+    dragPress(drag, row, TimelineColumn::actual, grip);
+    int direction = 1;
+    std::int64_t applied = 0;
+    const ApplyStep apply = [&] { applyChanges(model, placement, row, true); };
+    for (auto _ : state) {
+        const DragResult result =
+            dragMove(drag, row, TimelineColumn::actual, placement, grip + direction, apply);
+        applied += result.applied ? 1 : 0;
+        direction = -direction;
+    }
+    state.counters["admitted"] =
+        benchmark::Counter(static_cast<double>(applied), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(DragStepCore)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kalvo::bench

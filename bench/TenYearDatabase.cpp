@@ -14,6 +14,10 @@ namespace {
 constexpr int kTypes = 50;
 constexpr int kEvents = 5000;
 constexpr int kRows = 100000;
+// Each day holds this many rows, of as many appointments; an appointment runs as a daily
+// series for kSeriesDays days, one row a day (every edit of a day cuts a series into pieces).
+constexpr int kRowsPerDay = 27;
+constexpr int kSeriesDays = 20;
 constexpr DateTime kFirstDay = 42005;  // 1 January 2015
 
 }  // namespace
@@ -35,25 +39,33 @@ Model tenYearModel() {
         event->id = id;
         event->typeId = static_cast<std::int32_t>(random() % kTypes);
         event->parentId = id % 5 == 4 ? id - 1 : -1;
-        event->startDate = kFirstDay + (id * 3650 / kEvents);
+        event->startDate = kFirstDay + (id / kRowsPerDay) * kSeriesDays;
         model.events.push_back(std::move(event));
     }
     for (int id = 0; id < kRows; ++id) {
         auto row = std::make_unique<EventDataRow>();
         row->id = id;
-        row->eventId = static_cast<std::int32_t>(static_cast<long>(id) * kEvents / kRows);
-        const DateTime day = kFirstDay + static_cast<double>(id) * 3650 / kRows;
-        row->startDate = static_cast<int>(day);
+        const int day = id / kRowsPerDay;
+        const int block = day / kSeriesDays;
+        row->eventId = (block * kRowsPerDay + id % kRowsPerDay) % kEvents;
+        row->startDate = kFirstDay + day;
         // The series still running today end with an open row; older ones ended when their
         // last piece was cut off.
-        const bool lastPieceOfCurrentSeries = id % 20 == 19 && row->eventId >= kEvents - 30;
+        const int lastBlock = (kRows / kRowsPerDay) / kSeriesDays;
+        const bool lastPieceOfCurrentSeries =
+            day % kSeriesDays == kSeriesDays - 1 && block == lastBlock - 1;
         row->endDate = lastPieceOfCurrentSeries ? 0 : row->startDate;
-        const int startMinute = 360 + static_cast<int>(random() % 720);
+        // The day's appointments follow one another every half hour from 06:00; a
+        // sub-appointment lies 5 minutes into its parent's half hour.
+        const int slot = id % kRowsPerDay;
+        const bool isChild = row->eventId % 5 == 4 && slot > 0;
+        const int startMinute = 360 + (isChild ? (slot - 1) * 30 + 5 : slot * 30);
+        const int duration = isChild ? 10 : 25;
         row->startTime = row->startDate + startMinute / 1440.0;
-        row->endTime = row->startTime + (30 + random() % 120) / 1440.0;
+        row->endTime = row->startTime + duration / 1440.0;
         row->originalStartTime = row->startTime;
         row->originalEndTime = row->endTime;
-        row->startDelta = row->originalStartDelta = startMinute / 2;
+        row->startDelta = row->originalStartDelta = isChild ? 2 : startMinute * 2 / 5;
         row->comment = id % 4 == 0 ? "Discussed the quarterly plan & next steps" : "";
         row->originalComment = row->comment;
         row->excludeWeekends = id % 7 == 0;
