@@ -1,0 +1,234 @@
+// The main window's layout frame: the timeline, the right-hand panel and the Chart page.
+#include "app/TForm1.h"
+
+#include <QAbstractItemView>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/AnchoredLayout.h"
+#include "app/MainWindowParts.h"
+#include "day/Timeline.h"
+#include "gui/SectionedToolBar.h"
+
+namespace kalvo {
+namespace {
+
+// The client area the layout positions refer to; areas anchored to the right or bottom
+// follow the window's edges from there.
+constexpr QSize kDesignClientSize(887, 661);
+
+// A ruler of tick marks: every 5 minutes, longer at quarter and half hours, longest at hours.
+QPixmap rulerPicture() {
+    QPixmap picture(20, kColumnHeight);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::black, 1));
+    for (int y = 0; y < kColumnHeight; y += 2) {
+        int start = 15;
+        if (y % 24 == 0) {
+            start = 0;
+        } else if (y % 12 == 0) {
+            start = 5;
+        } else if (y % 6 == 0) {
+            start = 10;
+        }
+        painter.drawLine(start, y, 20, y);
+    }
+    return picture;
+}
+
+}  // namespace
+
+void TForm1::createLayout() {
+    auto* client = new QWidget(this);
+    nameForScreenReaders(client, QStringLiteral("clientArea"));
+    auto* layout = new AnchoredLayout(kDesignClientSize, client);
+
+    createToolBar(client);
+    layout->addAnchored(toolBar, {0, 0, kDesignClientSize.width(), 56},
+                        AnchorLeft | AnchorTop | AnchorRight);
+
+    layout->addAnchored(captionLabel(QStringLiteral("Label1"), QStringLiteral("Actual"), client),
+                        {64, 58, 120, 14}, AnchorLeft | AnchorTop);
+    layout->addAnchored(captionLabel(QStringLiteral("Label2"), QStringLiteral("Planned"), client),
+                        {280, 58, 120, 14}, AnchorLeft | AnchorTop);
+
+    ScrollBox1 = new QScrollArea(client);
+    nameForScreenReaders(ScrollBox1, QStringLiteral("ScrollBox1"));
+    ScrollBox1->setFrameShape(QFrame::NoFrame);
+    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* timeline = new QWidget;
+    nameForScreenReaders(timeline, QStringLiteral("timeline"));
+    timeline->setFixedSize(466, kColumnHeight);
+    createTimeline(timeline);
+    ScrollBox1->setWidget(timeline);
+    ScrollBox1->viewport()->setAccessibleName(QStringLiteral("ScrollBox1"));
+    layout->addAnchored(ScrollBox1, {0, 74, 483, 578}, AnchorLeft | AnchorTop | AnchorBottom);
+
+    checkBoxApplyToFuture = new QCheckBox(QStringLiteral("Apply to Future"), client);
+    nameForScreenReaders(checkBoxApplyToFuture, QStringLiteral("checkBoxApplyToFuture"),
+                         checkBoxApplyToFuture->text());
+    layout->addAnchored(checkBoxApplyToFuture, {488, 64, 180, 22}, AnchorLeft | AnchorTop);
+
+    buttonTutorial = new QPushButton(QStringLiteral("View the Video Tutorials"), client);
+    nameForScreenReaders(buttonTutorial, QStringLiteral("buttonTutorial"), buttonTutorial->text());
+    connect(buttonTutorial, &QPushButton::clicked, VideoTutorials1, &QAction::trigger);
+    layout->addAnchored(buttonTutorial, {752, 64, 129, 25}, AnchorTop | AnchorRight);
+
+    panelRight = new QWidget(client);
+    nameForScreenReaders(panelRight, QStringLiteral("panelRight"));
+    createRightPanel();
+    layout->addAnchored(panelRight, {488, 94, 395, 561},
+                        AnchorLeft | AnchorTop | AnchorRight | AnchorBottom);
+
+    setCentralWidget(client);
+    setFocusOrder();
+}
+void TForm1::createTimeline(QWidget* content) {
+    for (int hour = 0; hour < 24; ++hour) {
+        const QString text = QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0'));
+        // The first label kept its designer name; the others were numbered from 4 on.
+        const QString name =
+            hour == 0 ? QStringLiteral("label0") : QStringLiteral("Label%1").arg(hour + 5);
+        auto* label = captionLabel(name, text, content);
+        label->move(8, hour * kPixelsPerHour);
+    }
+    const QPixmap ruler = rulerPicture();
+    for (const auto& [name, left] :
+         {std::pair{QStringLiteral("image"), 45}, std::pair{QStringLiteral("imageRight"), 261}}) {
+        auto* image = new QLabel(content);
+        nameForScreenReaders(image, name);
+        image->setPixmap(ruler);
+        image->setGeometry(left, 0, 20, kColumnHeight);
+    }
+    for (auto [column, name, left] :
+         {std::tuple{&panelMain, QStringLiteral("panelMain"), 64},
+          std::tuple{&panelDifference, QStringLiteral("panelDifference"), 280}}) {
+        auto* panel = new QFrame(content);
+        nameForScreenReaders(panel, name);
+        panel->setAutoFillBackground(true);
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));  // silver
+        panel->setPalette(palette);
+        panel->setGeometry(left, 0, 185, kColumnHeight);
+        *column = panel;
+    }
+}
+
+void TForm1::createRightPanel() {
+    auto* column = new QVBoxLayout(panelRight);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(3);
+
+    auto* panelTree = new QWidget(panelRight);
+    nameForScreenReaders(panelTree, QStringLiteral("panelTree"));
+    panelTree->setMinimumHeight(160);
+    panelTree->setMaximumHeight(300);
+    panelTree->setFixedHeight(299);
+    auto* treeRow = new QHBoxLayout(panelTree);
+    treeRow->setContentsMargins(0, 0, 0, 0);
+    treeRow->setSpacing(3);
+
+    tree = new QTreeWidget(panelTree);
+    nameForScreenReaders(tree, QStringLiteral("tree"));
+    tree->setHeaderHidden(true);
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { popupMenuTree->popup(tree->viewport()->mapToGlobal(at)); });
+    treeRow->addWidget(tree, 1);
+
+    auto* panelCalendar = new QWidget(panelTree);
+    nameForScreenReaders(panelCalendar, QStringLiteral("panelCalendar"));
+    panelCalendar->setFixedWidth(201);
+    auto* calendarColumn = new QVBoxLayout(panelCalendar);
+    calendarColumn->setContentsMargins(0, 0, 0, 0);
+    calendar = new QCalendarWidget(panelCalendar);
+    nameForScreenReaders(calendar, QStringLiteral("calendar"));
+    calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    calendar->setGridVisible(false);
+    nameInnerControls(calendar, {{"qt_calendar_prevmonth", "Previous month"},
+                                 {"qt_calendar_nextmonth", "Next month"},
+                                 {"qt_calendar_monthbutton", "Month"},
+                                 {"qt_calendar_yearbutton", "Year"},
+                                 {"qt_calendar_yearedit", "Year"},
+                                 {"qt_calendar_navigationbar", "Month and year"},
+                                 {"qt_calendar_calendarview", "Days of the month"}});
+    if (auto* days = calendar->findChild<QAbstractItemView*>()) {
+        days->viewport()->setAccessibleName(QStringLiteral("Days of the month"));
+    }
+    calendarColumn->addWidget(calendar);
+    calendarColumn->addStretch();
+    treeRow->addWidget(panelCalendar);
+    column->addWidget(panelTree);
+
+    pageControl = new QTabWidget(panelRight);
+    nameForScreenReaders(pageControl, QStringLiteral("pageControl"));
+    for (auto [page, name, caption] :
+         {std::tuple{&sheetEventType, QStringLiteral("sheetEventType"),
+                     QStringLiteral("Appointment Type")},
+          std::tuple{&sheetEvent, QStringLiteral("sheetEvent"), QStringLiteral("Appointment")},
+          std::tuple{&sheetChart, QStringLiteral("sheetChart"), QStringLiteral("Chart")}}) {
+        auto* sheet = new QWidget(pageControl);
+        nameForScreenReaders(sheet, name, caption);
+        pageControl->addTab(sheet, caption);
+        *page = sheet;
+    }
+    createChartPage();
+    nameInnerControls(pageControl, {{"qt_tabwidget_stackedwidget", "Pages"}});
+    column->addWidget(pageControl, 1);
+}
+
+void TForm1::createChartPage() {
+    auto* layout = new AnchoredLayout(QSize(383, 230), sheetChart);
+    chart = new QWidget(sheetChart);
+    nameForScreenReaders(chart, QStringLiteral("chart"));
+    chart->setAutoFillBackground(true);
+    QPalette white = chart->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    chart->setPalette(white);
+    layout->addAnchored(chart, {0, 0, 383, 200},
+                        AnchorLeft | AnchorTop | AnchorRight | AnchorBottom);
+
+    const QDate today = QDate::currentDate();
+    const auto datePicker = [&](const QString& name) {
+        auto* picker = new QDateEdit(today, sheetChart);
+        nameForScreenReaders(picker, name);
+        picker->setCalendarPopup(true);
+        picker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+        connect(picker, &QDateEdit::dateChanged, this, &TForm1::refreshChart);
+        return picker;
+    };
+    auto* labelFrom = captionLabel(QStringLiteral("LabelFrom"), QStringLiteral("From"), sheetChart);
+    pickerProfStart = datePicker(QStringLiteral("pickerProfStart"));
+    labelFrom->setBuddy(pickerProfStart);
+    auto* labelTo = captionLabel(QStringLiteral("labelTo"), QStringLiteral("To"), sheetChart);
+    pickerProfEnd = datePicker(QStringLiteral("pickerProfEnd"));
+    labelTo->setBuddy(pickerProfEnd);
+    layout->addAnchored(labelFrom, {8, 209, 30, 14}, AnchorLeft | AnchorBottom);
+    layout->addAnchored(pickerProfStart, {40, 205, 89, 21}, AnchorLeft | AnchorBottom);
+    layout->addAnchored(labelTo, {136, 209, 22, 14}, AnchorLeft | AnchorBottom);
+    layout->addAnchored(pickerProfEnd, {160, 205, 89, 21}, AnchorLeft | AnchorBottom);
+}
+
+void TForm1::setFocusOrder() {
+    // Reading order: the toolbar, the timeline, then the right-hand side from top to bottom.
+    const QList<QWidget*> order = {toolBar,      ScrollBox1, checkBoxApplyToFuture, buttonTutorial,
+                                   tree,         calendar,   pageControl,           pickerProfStart,
+                                   pickerProfEnd};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+}  // namespace kalvo
