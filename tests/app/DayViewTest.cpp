@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 
 #include "day/DateFunctions.h"
@@ -168,6 +169,68 @@ TEST_F(DayViewTest, PlannedTwinsIgnorePressesAndDrags) {
     QTest::mouseRelease(twin, Qt::LeftButton, {}, QPoint(5, 40));
     EXPECT_EQ(twin->geometry(), QRect(20, 216, 165, 24));
     EXPECT_EQ(row(0).originalEndTime, end);
+}
+
+// A drag of a type as the type tree starts it; the view reads the id with the decoder it is given.
+class DropTest : public DayViewTest {
+protected:
+    void SetUp() override {
+        DayViewTest::SetUp();
+        view->setDraggedTypeId([](const QMimeData& data) -> std::optional<int> {
+            if (!data.hasFormat("application/x-test-type")) {
+                return std::nullopt;
+            }
+            return data.data("application/x-test-type").toInt();
+        });
+        actual.show();
+    }
+
+    std::unique_ptr<QMimeData> typeDrag(int typeId) {
+        auto data = std::make_unique<QMimeData>();
+        data->setData("application/x-test-type", QByteArray::number(typeId));
+        return data;
+    }
+
+    // Sends the drag's enter, move and drop to `target`; returns whether the move was accepted.
+    bool dragAndDrop(QWidget* target, int typeId, QPoint at) {
+        const auto data = typeDrag(typeId);
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(target, &move);
+        if (!move.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        return true;
+    }
+};
+
+TEST_F(DropTest, ATopLevelTypeDroppedOnTheColumnBecomesAHalfHourAppointmentThere) {
+    const std::size_t events = model.events.size();
+    ASSERT_TRUE(dragAndDrop(&actual, 2, QPoint(50, 336)));  // Lunch at 14:00
+    ASSERT_EQ(model.events.size(), events + 1);
+    const EventDataRow& created = *model.eventDataPanels.back();
+    EXPECT_EQ(minuteOfDay(created.startTime), 14 * 60);
+    EXPECT_EQ(minuteOfDay(created.endTime), 14 * 60 + 30);
+    EXPECT_EQ(minuteOfDay(created.originalStartTime), 14 * 60);  // planned as dropped
+    TaskPanel* panel = view->panelOf(&created);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->geometry(), QRect(20, 336, 165, 12));
+}
+
+TEST_F(DropTest, ASubTypeGoesIntoAnOccurrenceOfItsParentTypeOnly) {
+    EXPECT_FALSE(dragAndDrop(&actual, 1, QPoint(50, 400)));  // Meeting is no top-level type
+    TaskPanel* work = view->panelOf(&row(0));
+    const std::size_t events = model.events.size();
+    EXPECT_FALSE(dragAndDrop(work, 2, QPoint(50, 4)));  // Lunch is no sub-type of Work
+    EXPECT_EQ(model.events.size(), events);
+    EXPECT_FALSE(dragAndDrop(work->twin(), 1, QPoint(50, 4)));  // twins take no drops
+    ASSERT_TRUE(dragAndDrop(view->panelOf(&row(0)), 1, QPoint(50, 4)));
+    const Event& created = *model.events.back();
+    EXPECT_EQ(created.parent, model.events[0].get());
+    EXPECT_EQ(model.eventDataPanels.back()->startDelta, 4);
 }
 
 }  // namespace

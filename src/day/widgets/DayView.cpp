@@ -1,9 +1,13 @@
 #include "day/widgets/DayView.h"
 
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QWidget>
 
 #include "day/ApplyChanges.h"
+#include "day/CreateAppointment.h"
 #include "day/widgets/TaskPanel.h"
 #include "gui/StoredColor.h"
 
@@ -15,7 +19,10 @@ DayView::DayView(Model& model, QWidget& actualColumn, QWidget& plannedColumn, QM
       model_(model),
       actualColumn_(actualColumn),
       plannedColumn_(plannedColumn),
-      panelMenu_(panelMenu) {}
+      panelMenu_(panelMenu) {
+    actualColumn_.setAcceptDrops(true);
+    actualColumn_.installEventFilter(this);
+}
 
 DayView::~DayView() {
     clearPanels();
@@ -182,6 +189,86 @@ void DayView::panelReleased(TaskPanel& panel) {
     const TimelineColumn column =
         panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
     show(dragRelease(drag_, panel.row(), column, placement_, applyStepFor(panel.row())), &panel);
+}
+
+void DayView::setDraggedTypeId(DraggedTypeId draggedTypeId) {
+    draggedTypeId_ = std::move(draggedTypeId);
+}
+
+namespace {
+
+DropTarget dropTargetOf(const TaskPanel* panel) {
+    if (panel == nullptr) {
+        return {};
+    }
+    return {panel->isPlanned() ? TimelineColumn::planned : TimelineColumn::actual, &panel->row()};
+}
+
+}  // namespace
+
+bool DayView::acceptsDropOn(const TaskPanel* panel, const QMimeData& data) const {
+    const std::optional<int> typeId = draggedTypeId_(data);
+    return typeId && acceptsDrop(model_, *typeId, dropTargetOf(panel));
+}
+
+void DayView::dropOn(TaskPanel* panel, const QMimeData& data, int y) {
+    const std::optional<int> typeId = draggedTypeId_(data);
+    if (!typeId) {
+        return;
+    }
+    const DropTarget target = dropTargetOf(panel);
+    // The drop builds the day anew, so the panels go first: the target may be one of them.
+    clearPanels();
+    DropResult result;
+    try {
+        result = dropAppointment(model_, placement_, *typeId, target, y, applyToFuture_());
+    } catch (...) {
+        createPanels();
+        throw;
+    }
+    createPanels();
+    if (!result.refusal.empty()) {
+        emit dropRefused(QString::fromStdString(result.refusal));
+        return;
+    }
+    if (result.created) {
+        emit dayRebuilt();
+    }
+    if (result.refreshAppointmentPage) {
+        emit appointmentPageChanged();
+    }
+}
+
+bool DayView::onFreeSpace(QPoint at) const {
+    return actualColumn_.childAt(at) == nullptr;
+}
+
+bool DayView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &actualColumn_) {
+        return QObject::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+        // A drag that an occurrence panel refused comes on to the column: the column takes only
+        // what is dropped on its free space.
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            drag->setAccepted(onFreeSpace(drag->position().toPoint()) &&
+                              acceptsDropOn(nullptr, *drag->mimeData()));
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (onFreeSpace(drop->position().toPoint()) &&
+                acceptsDropOn(nullptr, *drop->mimeData())) {
+                drop->acceptProposedAction();
+                dropOn(nullptr, *drop->mimeData(), static_cast<int>(drop->position().y()));
+            }
+            return true;
+        }
+        default:
+            return QObject::eventFilter(watched, event);
+    }
 }
 
 void DayView::shiftSelected(ShiftCommand command) {

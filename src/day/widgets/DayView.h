@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <functional>
+#include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -11,6 +14,8 @@
 #include "db/Model.h"
 
 class QMenu;
+class QMimeData;
+class QDropEvent;
 class QWidget;
 
 namespace kalvo {
@@ -59,16 +64,32 @@ public:
     // A shift command on the selected occurrence: the same step as a drag by one pixel.
     void shiftSelected(ShiftCommand command);
 
+    // Dropping a type from the type tree creates an appointment: on the Actual column for a
+    // top-level type, on an occurrence of its parent type for a sub-type. The decoder reads the
+    // dragged type's id from the drag's data.
+    using DraggedTypeId = std::function<std::optional<int>(const QMimeData&)>;
+    void setDraggedTypeId(DraggedTypeId draggedTypeId);
+    // Whether a drag over `panel` (none: the Actual column) may be dropped there.
+    bool acceptsDropOn(const TaskPanel* panel, const QMimeData& data) const;
+    void dropOn(TaskPanel* panel, const QMimeData& data, int y);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     void selectionChanged();
     void editEventRequested();
     // An edit changed stored times: the chart's sums and the Appointment page are out of date.
     void chartChanged();
     void appointmentPageChanged();
+    // A drop was refused with this message, for the warning box.
+    void dropRefused(const QString& message);
+    // The day was built anew by an edit (a drop): the chart's rows are to be collected again.
+    void dayRebuilt();
 
 private:
     void layOut(const PlacedOccurrence& occurrence, TaskPanel& panel, TaskPanel& twin) const;
     ApplyStep applyStepFor(EventDataRow& row);
+    bool onFreeSpace(QPoint at) const;
     void show(const DragResult& result, TaskPanel* panel);
 
     Model& model_;
@@ -78,6 +99,7 @@ private:
     DayPlacement placement_;
     DragState drag_;
     std::function<bool()> applyToFuture_ = [] { return false; };
+    DraggedTypeId draggedTypeId_ = [](const QMimeData&) { return std::optional<int>(); };
     std::vector<QPointer<TaskPanel>> panels_;  // occurrence panels and twins, for removal
     std::unordered_map<const EventDataRow*, TaskPanel*> panelByRow_;
 };

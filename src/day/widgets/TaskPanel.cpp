@@ -1,29 +1,22 @@
 #include "day/widgets/TaskPanel.h"
 
 #include <QContextMenuEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTime>
 
 #include "day/DateFunctions.h"
 #include "day/widgets/DayView.h"
+#include "day/widgets/PanelText.h"
 
 namespace kalvo {
 namespace {
 
 const QColor kHoverFrame(0x80, 0x80, 0x80);
 const QColor kTwinHoverFrame(0xFF, 0xFF, 0x00);  // yellow, stored as 0x00FFFF
-
-// The locale's long time format without the time zone, which a time of day does not have.
-QString longTimeText(DateTime value) {
-    QString format = QLocale().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    format = format.trimmed();
-    const auto millisecond = static_cast<int>(splitDateTime(value).millisecondOfDay);
-    return QLocale().toString(QTime::fromMSecsSinceStartOfDay(millisecond % 86'400'000), format);
-}
 
 }  // namespace
 
@@ -32,6 +25,7 @@ TaskPanel::TaskPanel(DayView& dayView, EventDataRow& row, bool isPlanned, QWidge
     setObjectName(isPlanned ? QStringLiteral("plannedPanel") : QStringLiteral("TaskPanel"));
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover);
+    setAcceptDrops(true);
 }
 
 void TaskPanel::setAppearance(const QColor& color, const QString& caption) {
@@ -76,8 +70,7 @@ void TaskPanel::updateHint() {
 void TaskPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), color_);
-    // Dark type colours get a light caption, so that every caption stays readable.
-    painter.setPen(color_.lightnessF() < 0.45 ? QColor(Qt::white) : QColor(Qt::black));
+    painter.setPen(captionTextColor(color_));
     painter.drawText(rect(), Qt::AlignCenter, caption_);
     const bool selected = !isPlanned_ && dayView_.model().selectedPanel == &row_;
     painter.setPen(QPen(selected ? QColor(Qt::white) : borderColor_, 1));
@@ -147,6 +140,23 @@ void TaskPanel::contextMenuEvent(QContextMenuEvent* event) {
     dayView_.panelHovered(*this);
     dayView_.panelMenu().popup(event->globalPos());
     event->accept();
+}
+
+void TaskPanel::dragEnterEvent(QDragEnterEvent* event) {
+    event->setAccepted(dayView_.acceptsDropOn(this, *event->mimeData()));
+}
+
+void TaskPanel::dragMoveEvent(QDragMoveEvent* event) {
+    event->setAccepted(dayView_.acceptsDropOn(this, *event->mimeData()));
+}
+
+void TaskPanel::dropEvent(QDropEvent* event) {
+    if (!dayView_.acceptsDropOn(this, *event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    dayView_.dropOn(this, *event->mimeData(), static_cast<int>(event->position().y()));
 }
 
 }  // namespace kalvo
