@@ -1,0 +1,226 @@
+#include "day/widgets/AppointmentPage.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QToolButton>
+#include <algorithm>
+#include <initializer_list>
+
+#include "day/Timeline.h"
+#include "day/widgets/PanelText.h"
+#include "day/widgets/UpDownButtons.h"
+#include "gui/StoredColor.h"
+#include "settings/AccessibleNames.h"
+
+namespace kalvo {
+namespace {
+
+// The page was laid out for this size; the memo follows its right and bottom edges from there.
+constexpr QSize kDesignSize(383, 230);
+constexpr int kCaptionHeight = 25;
+constexpr QSize kUpDownSize(17, 25);
+constexpr QPoint kMemoTopLeft(56, 88);
+constexpr QSize kMemoDesignSize(321, 132);
+
+// A stored comment breaks its lines with CR LF, as the table files have always held them.
+const QString kLineBreak = QStringLiteral("\r\n");
+
+QLabel* label(const QString& componentName, const QString& caption, QWidget* parent) {
+    return named(new QLabel(caption, parent), componentName, caption);
+}
+
+// A value label is announced by what it shows; empty, by its name.
+void showValue(QLabel* value, const QString& text) {
+    value->setText(text);
+    value->setAccessibleName(text.isEmpty() ? value->objectName() : text);
+}
+
+// A label at `topLeft` with the room up to `right`, one line of its font high whether it shows
+// a text yet or not.
+void placeLabel(QLabel* control, QPoint topLeft, int right) {
+    control->setGeometry(topLeft.x(), topLeft.y(), std::max(0, right - topLeft.x()),
+                         control->fontMetrics().height());
+}
+
+// What the memo shows of a stored comment: its lines, whichever break ends them, without an
+// empty line after the last one, which would only take the caret below the text.
+QString memoTextOf(const std::string& comment) {
+    QString text = QString::fromStdString(comment);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n'))) {
+        text.chop(1);
+    }
+    return text;
+}
+
+}  // namespace
+
+AppointmentPage::AppointmentPage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("AppointmentPage"));
+    createControls();
+    refreshAppointmentPage(Model{}, nullptr);
+}
+
+void AppointmentPage::createControls() {
+    panelEventDataCaption = label(QStringLiteral("panelEventDataCaption"), {}, this);
+    panelEventDataCaption->setAlignment(Qt::AlignCenter);
+    panelEventDataCaption->setAutoFillBackground(true);
+    // Beside the strip rather than inside it, so that its arrows keep the page's colours
+    // whatever colour the strip takes.
+    upDownEventData = new UpDownButtons(QStringLiteral("upDownEventData"), this);
+
+    LabelStart = label(QStringLiteral("LabelStart"), QStringLiteral("Start Time"), this);
+    labelStartTime = label(QStringLiteral("labelStartTime"), {}, this);
+    upDownStart = new UpDownButtons(QStringLiteral("upDownStart"), this);
+    LabelEnd = label(QStringLiteral("LabelEnd"), QStringLiteral("End Time"), this);
+    labelEndTime = label(QStringLiteral("labelEndTime"), {}, this);
+    upDownEnd = new UpDownButtons(QStringLiteral("upDownEnd"), this);
+    LabelEventDataDuration =
+        label(QStringLiteral("LabelEventDataDuration"), QStringLiteral("Duration"), this);
+    labelDuration = label(QStringLiteral("labelDuration"), {}, this);
+    LabelEventDataComment =
+        label(QStringLiteral("LabelEventDataComment"), QStringLiteral("Comment"), this);
+
+    memoEventDataComment = named(new QPlainTextEdit(this), QStringLiteral("memoEventDataComment"));
+    nameScrollAreaParts(memoEventDataComment);
+    // Tab leaves the comment for the next control, so the keyboard never gets stuck in it.
+    memoEventDataComment->setTabChangesFocus(true);
+    LabelEventDataComment->setBuddy(memoEventDataComment);
+
+    setTabOrder(upDownEventData->upButton(), upDownEventData->downButton());
+    setTabOrder(upDownEventData->downButton(), upDownStart->upButton());
+    setTabOrder(upDownStart->upButton(), upDownStart->downButton());
+    setTabOrder(upDownStart->downButton(), upDownEnd->upButton());
+    setTabOrder(upDownEnd->upButton(), upDownEnd->downButton());
+    setTabOrder(upDownEnd->downButton(), memoEventDataComment);
+
+    connect(upDownStart, &UpDownButtons::arrowClicked, this, &AppointmentPage::upDownStartClick);
+    connect(upDownEnd, &UpDownButtons::arrowClicked, this, &AppointmentPage::upDownEndClick);
+    connect(upDownEventData, &UpDownButtons::arrowClicked, this,
+            &AppointmentPage::upDownEventDataClick);
+    connect(memoEventDataComment, &QPlainTextEdit::textChanged, this,
+            &AppointmentPage::memoEventDataCommentChange);
+}
+
+QSize AppointmentPage::sizeHint() const {
+    return kDesignSize;
+}
+
+QSize AppointmentPage::minimumSizeHint() const {
+    return {0, 0};
+}
+
+void AppointmentPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOutControls();
+}
+
+void AppointmentPage::layOutControls() {
+    panelEventDataCaption->setGeometry(0, 0, width(), kCaptionHeight);
+    upDownEventData->setGeometry(QRect(QPoint(width() - kUpDownSize.width(), 0), kUpDownSize));
+
+    placeLabel(LabelStart, {0, 32}, 56);
+    placeLabel(labelStartTime, {56, 32}, 120);
+    upDownStart->setGeometry(QRect(QPoint(120, 32), kUpDownSize));
+    placeLabel(LabelEnd, {152, 32}, 208);
+    placeLabel(labelEndTime, {208, 32}, 272);
+    upDownEnd->setGeometry(QRect(QPoint(272, 32), kUpDownSize));
+    placeLabel(LabelEventDataDuration, {0, 64}, 48);
+    placeLabel(labelDuration, {48, 64}, width());
+    placeLabel(LabelEventDataComment, {0, 88}, kMemoTopLeft.x());
+
+    const QSize grown = size() - kDesignSize;
+    memoEventDataComment->setGeometry(kMemoTopLeft.x(), kMemoTopLeft.y(),
+                                      std::max(0, kMemoDesignSize.width() + grown.width()),
+                                      std::max(0, kMemoDesignSize.height() + grown.height()));
+}
+
+void AppointmentPage::refreshAppointmentPage(const Model& model, const EventDataRow* selected) {
+    const bool on = selected != nullptr;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             upDownStart, upDownEnd, upDownEventData, LabelStart, LabelEnd, LabelEventDataDuration,
+             LabelEventDataComment, memoEventDataComment}) {
+        control->setEnabled(on);
+    }
+    commentChangeAttached_ = false;
+    if (!on) {
+        setCaptionStrip({}, {});
+        for (QLabel* value : {labelStartTime, labelEndTime, labelDuration}) {
+            showValue(value, {});
+        }
+        memoEventDataComment->clear();
+        memoText_.clear();
+        return;
+    }
+
+    const EventType* type =
+        selected->event != nullptr ? model.findType(selected->event->typeId) : nullptr;
+    // As on the timeline, an appointment whose type is gone shows grey and without caption.
+    setCaptionStrip(type != nullptr ? colorFromStored(type->color) : QColor(Qt::gray),
+                    type != nullptr ? QString::fromStdString(type->name) : QString());
+    showValue(labelStartTime, longTimeText(selected->startTime));
+    showValue(labelEndTime, longTimeText(selected->endTime));
+    showValue(labelDuration, QString::number(pixelsToTime(selected->height)));
+    // The memo already holding the comment is left alone: every keystroke stores the comment and
+    // refreshes the page, and filling the memo anew would throw the caret back to the start.
+    const QString comment = QString::fromStdString(selected->comment);
+    if (memoComment() != comment) {
+        memoEventDataComment->setPlainText(memoTextOf(selected->comment));
+    }
+    memoText_ = memoEventDataComment->toPlainText();
+    commentChangeAttached_ = true;
+}
+
+void AppointmentPage::setCaptionStrip(const QColor& color, const QString& caption) {
+    if (color.isValid()) {
+        QPalette colored = panelEventDataCaption->palette();
+        colored.setColor(QPalette::Window, color);
+        colored.setColor(QPalette::WindowText, captionTextColor(color));
+        panelEventDataCaption->setPalette(colored);
+    } else {
+        panelEventDataCaption->setPalette(QPalette());  // the page's own background again
+    }
+    showValue(panelEventDataCaption, caption);
+}
+
+QString AppointmentPage::memoComment() const {
+    QStringList lines = memoEventDataComment->toPlainText().split(QLatin1Char('\n'));
+    // The break after the last line leaves an empty line behind it, which is no line.
+    if (lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    QString comment;
+    for (const QString& line : lines) {
+        comment += line + kLineBreak;
+    }
+    return comment;
+}
+
+void AppointmentPage::upDownStartClick(UpDownArrow arrow) {
+    emit shiftRequested(arrow == UpDownArrow::up ? ShiftCommand::startEarlier
+                                                 : ShiftCommand::startLater);
+}
+
+void AppointmentPage::upDownEndClick(UpDownArrow arrow) {
+    emit shiftRequested(arrow == UpDownArrow::up ? ShiftCommand::endEarlier
+                                                 : ShiftCommand::endLater);
+}
+
+void AppointmentPage::upDownEventDataClick(UpDownArrow arrow) {
+    emit shiftRequested(arrow == UpDownArrow::up ? ShiftCommand::shiftUp : ShiftCommand::shiftDown);
+}
+
+void AppointmentPage::memoEventDataCommentChange() {
+    // The editor also reports changes of its layout that leave the text as it was; each of
+    // those would store the comment again, and cut a series for nothing.
+    const QString text = memoEventDataComment->toPlainText();
+    if (!commentChangeAttached_ || text == memoText_) {
+        return;
+    }
+    memoText_ = text;
+    emit commentEdited(memoComment());
+}
+
+}  // namespace kalvo
