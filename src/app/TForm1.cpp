@@ -15,8 +15,10 @@
 #include "app/ApplicationErrors.h"
 #include "app/CommandKeyFilter.h"
 #include "app/MainWindowParts.h"
+#include "day/ApplyChanges.h"
 #include "day/DeleteOccurrence.h"
 #include "day/Occurrences.h"
+#include "day/widgets/AppointmentPage.h"
 #include "day/widgets/DayView.h"
 #include "gui/ToolBarCustomizeDialog.h"
 #include "settings/HelpBrowser.h"
@@ -58,6 +60,12 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     connect(dayView_.get(), &DayView::appointmentPageChanged, this,
             &TForm1::refreshAppointmentPage);
     dayView_->setApplyToFuture([this] { return checkBoxApplyToFuture->isChecked(); });
+    connect(dayView_.get(), &DayView::selectionChanged, this, &TForm1::refreshAppointmentPage);
+    connect(dayView_.get(), &DayView::dayRebuilt, this, &TForm1::refreshChart);
+    connect(appointmentPage, &AppointmentPage::shiftRequested, dayView_.get(),
+            &DayView::shiftSelected);
+    connect(appointmentPage, &AppointmentPage::commentEdited, this,
+            &TForm1::memoEventDataCommentChange);
     connect(calendar, &QCalendarWidget::clicked, this, &TForm1::calendarClick);
     connect(calendar, &QCalendarWidget::activated, this, &TForm1::calendarClick);
     model_.selectedDate = calendarDateOf(calendar->selectedDate());
@@ -211,12 +219,19 @@ void TForm1::SendEMail1Click() {
 }
 
 void TForm1::buildDay() {
-    dayView_->buildDay();
+    if (dayView_->buildDay()) {
+        refreshAppointmentPage();
+    }
     refreshChart();
 }
 
 void TForm1::calendarClick() {
-    model_.selectedDate = calendarDateOf(calendar->selectedDate());
+    const QDate date = calendar->selectedDate();
+    model_.selectedDate = calendarDateOf(date);
+    for (QDateEdit* picker : {pickerProfStart, pickerProfEnd}) {
+        const QSignalBlocker quiet(picker);  // the day build below collects the chart once
+        picker->setDate(date);
+    }
     model_.selectedPanel = nullptr;
     buildDay();
 }
@@ -275,7 +290,24 @@ void TForm1::deleteOccurrenceOf(EventDataRow* row) {
         refreshAppointmentPage();
     }
 }
-void TForm1::refreshAppointmentPage() {}
+void TForm1::refreshAppointmentPage() {
+    appointmentPage->refreshAppointmentPage(model_, model_.selectedPanel);
+}
+
+// The comment belongs to the shown day only, whatever "Apply to Future" says.
+void TForm1::memoEventDataCommentChange(const QString& comment) {
+    if (model_.selectedPanel == nullptr) {
+        return;
+    }
+    const ChangeResult result =
+        changeComment(model_, dayView_->placement(), *model_.selectedPanel, comment.toStdString());
+    if (result.redrawChart) {
+        drawChart();
+    }
+    if (result.refreshAppointmentPage) {
+        refreshAppointmentPage();
+    }
+}
 void TForm1::shiftEvent(QAction* command) {
     const std::pair<QAction*, ShiftCommand> commands[] = {
         {actionShiftUpEventData, ShiftCommand::shiftUp},

@@ -24,6 +24,7 @@ class QWidget;
 
 namespace kalvo {
 
+class AppointmentPage;
 class DayView;
 class HelpBrowser;
 class TAboutBox;
@@ -103,6 +104,7 @@ public:
     QWidget* sheetEventType = nullptr;
     QWidget* sheetEvent = nullptr;
     QWidget* sheetChart = nullptr;
+    AppointmentPage* appointmentPage = nullptr;
     QWidget* chart = nullptr;
     QDateEdit* pickerProfStart = nullptr;
     QDateEdit* pickerProfEnd = nullptr;
@@ -155,6 +157,7 @@ private:
     void editOccurrence(EventDataRow* row);
     void deleteOccurrenceOf(EventDataRow* row);
     void refreshAppointmentPage();
+    void memoEventDataCommentChange(const QString& comment);
     void shiftEvent(QAction* command);
     void editTypeCommand(QAction* command);
     void printTimeChart();

@@ -19,6 +19,7 @@
 #include "app/AnchoredLayout.h"
 #include "app/MainWindowParts.h"
 #include "day/Timeline.h"
+#include "day/widgets/AppointmentPage.h"
 #include "gui/SectionedToolBar.h"
 
 namespace kalvo {
@@ -184,6 +185,10 @@ void TForm1::createRightPanel() {
         pageControl->addTab(sheet, caption);
         *page = sheet;
     }
+    appointmentPage = new AppointmentPage(sheetEvent);
+    auto* appointmentLayout = new QVBoxLayout(sheetEvent);
+    appointmentLayout->setContentsMargins(0, 0, 0, 0);
+    appointmentLayout->addWidget(appointmentPage);
     createChartPage();
     nameInnerControls(pageControl, {{"qt_tabwidget_stackedwidget", "Pages"}});
     column->addWidget(pageControl, 1);

@@ -1,5 +1,7 @@
 #include "app/TForm1.h"
 
+#include <QCheckBox>
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -7,6 +9,7 @@
 #include <QDateEdit>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalSpy>
@@ -25,6 +28,10 @@ namespace kalvo {
 namespace {
 
 using test::answerNextMessageBox;
+
+DateTime calendarDayOf(const QDate& date) {
+    return static_cast<DateTime>(daysFromCivil({date.year(), date.month(), date.day()}));
+}
 using test::ModalMessage;
 
 class TForm1Test : public ::testing::Test {
@@ -132,6 +139,37 @@ TEST_F(TForm1Test, DelDeletesTheSelectedOccurrenceOfTheShownDay) {
     ASSERT_EQ(window->model().dayPanels.size(), 1U);
     EXPECT_NE(window->dayView().panelOf(window->model().dayPanels[0]), nullptr);
     EXPECT_NE(window->model().selectedPanel, second);
+}
+
+TEST_F(TForm1Test, ACommentTypedOnTheFifthDayOfASeriesStaysOnThatDay) {
+    const QDate first = QDate::currentDate().addDays(-4);
+    const QString day = first.toString("yyyyMMdd");
+    test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>",
+                        "<ROW Id=\"0\" TypeId=\"0\"/>",
+                        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + day + "\" StartTime=\"" +
+                         day + "T09:00:00000\" EndTime=\"" + day + "T10:00:00000\" Comment=\"\"/>")
+                            .toStdString());
+    auto window = openWindow(false);
+    window->checkBoxApplyToFuture->setChecked(true);
+    ASSERT_NE(window->model().selectedPanel, nullptr);  // the day build selects the occurrence
+    auto* memo = window->findChild<QPlainTextEdit*>("memoEventDataComment");
+    ASSERT_NE(memo, nullptr);
+    window->pageControl->setCurrentWidget(window->sheetEvent);
+    memo->setFocus();
+    QTest::keyClicks(memo, "Call Ann");
+    EXPECT_TRUE(window->checkBoxApplyToFuture->isChecked());
+    int commented = 0;
+    for (const auto& row : window->model().eventDataPanels) {
+        if (row->comment == "Call Ann\r\n") {  // the memo keeps each line with its break
+            ++commented;
+            EXPECT_EQ(row->startDate, row->endDate);
+            EXPECT_EQ(row->startDate, calendarDayOf(QDate::currentDate()));
+        } else {
+            EXPECT_EQ(row->comment, "");
+        }
+    }
+    EXPECT_EQ(commented, 1);
+    EXPECT_EQ(window->model().eventDataPanels.size(), 3U);  // before, the day, after
 }
 
 TEST_F(TForm1Test, AreasFollowTheEdgesTheyAreAnchoredTo) {
