@@ -1,5 +1,7 @@
 #include "gui/QtSettingsStore.h"
 
+#include "gui/UserSettings.h"
+
 #include <QMetaType>
 #include <QSettings>
 #include <QString>
@@ -41,18 +43,7 @@ bool QtSettingsStore::openKey(std::string_view path) {
     const QString organisation = parts.at(1);
     parts.remove(0, 2);
 
-#ifdef Q_OS_WIN
-    // Given an organisation alone, QSettings would write below
-    // "Software\<organisation>\OrganizationDefaults"; naming the key keeps the path.
-    auto settings = std::make_unique<QSettings>(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\") + organisation, QSettings::NativeFormat);
-#else
-    auto settings =
-        std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organisation);
-#endif
-    // Only the user's own store counts, as HKEY_CURRENT_USER does on Windows: a system-wide
-    // file must not supply values.
-    settings->setFallbacksEnabled(false);
+    auto settings = openUserSettings(organisation);
     if (settings->status() != QSettings::NoError) {
         return false;
     }

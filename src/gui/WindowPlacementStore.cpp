@@ -1,5 +1,7 @@
 #include "gui/WindowPlacementStore.h"
 
+#include "gui/UserSettings.h"
+
 #include <QByteArray>
 #include <QMainWindow>
 #include <QMetaType>
@@ -55,17 +57,7 @@ std::optional<ToolBarArrangement> arrangementFromStored(const QVariant& stored) 
 }
 
 std::unique_ptr<QSettings> WindowPlacementStore::openSettings() {
-#ifdef Q_OS_WIN
-    // Given an organisation alone, QSettings would write below
-    // "Software\<organisation>\OrganizationDefaults"; naming the key keeps the path.
-    auto settings = std::make_unique<QSettings>(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\") + organisation, QSettings::NativeFormat);
-#else
-    auto settings =
-        std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organisation);
-#endif
-    // Only the user's own placement counts: a system-wide file must not supply one.
-    settings->setFallbacksEnabled(false);
+    auto settings = openUserSettings(organisation);
     settings->beginGroup(section);
     return settings;
 }
