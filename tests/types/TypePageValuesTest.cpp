@@ -69,38 +69,6 @@ TEST(TypePage, ImportanceOutsideTheListShowsNoEntryAndIsReadAsMinusOne) {
     }
 }
 
-TEST(TypePage, ReadsEveryControlIntoItsMember) {
-    EventType type = fullyFilledType();
-    TypePageValues page;
-    page.name = "";
-    page.color = 0x00FF0000;  // blue
-    page.importance = kNoImportance;
-    page.comment = "c";
-    page.longComment = "l";
-    page.excludeWeekends = false;
-    page.beforeAlarm = false;
-    page.beforeAlarmDelay = "17";
-    page.beforeAlarmFile = "";
-    page.afterAlarm = false;
-    page.afterAlarmDelay = "-2";
-    page.afterAlarmFile = "x";
-    readTypePage(page, type);
-    EXPECT_EQ(type.name, "");
-    EXPECT_EQ(type.color, 0x00FF0000);
-    EXPECT_EQ(type.importance, -1);
-    EXPECT_EQ(type.comment, "c");
-    EXPECT_EQ(type.longComment, "l");
-    EXPECT_FALSE(type.excludeWeekends || type.beforeAlarm || type.afterAlarm);
-    EXPECT_EQ(type.beforeAlarmDelay, 17);
-    EXPECT_EQ(type.beforeAlarmFile, "");
-    EXPECT_EQ(type.afterAlarmDelay, -2);
-    EXPECT_EQ(type.afterAlarmFile, "x");
-    EXPECT_EQ(type.beforeAlarmRepeatType, 2);
-    EXPECT_EQ(type.afterAlarmRepeatType, 4);
-    EXPECT_EQ(type.flags, 0x55);
-    EXPECT_EQ(type.parentId, 3);
-}
-
 TEST(TypePage, WhatTheHiddenOrUnselectedControlsCannotSayLeavesTheMember) {
     const std::pair<const char*, std::int16_t> delays[] = {
         {"", 9}, {"abc", 9}, {"12x", 9}, {"40000", 9}, {"-32768", -32768}, {"0", 0}};
