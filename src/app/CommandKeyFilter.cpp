@@ -1,5 +1,6 @@
 #include "app/CommandKeyFilter.h"
 
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QKeyEvent>
@@ -39,6 +40,15 @@ bool isTextEditingKey(const QKeyEvent& key) {
     }
 }
 
+// The editor of an item being renamed in place (a type in the tree): Esc cancels the rename
+// there instead of closing the window.
+bool isItemEditorEscape(const QWidget* widget, const QKeyEvent& key) {
+    return key.key() == Qt::Key_Escape && key.modifiers() == Qt::NoModifier &&
+           qobject_cast<const QLineEdit*>(widget) != nullptr && widget->parentWidget() != nullptr &&
+           qobject_cast<const QAbstractItemView*>(widget->parentWidget()->parentWidget()) !=
+               nullptr;
+}
+
 }  // namespace
 
 CommandKeyFilter::CommandKeyFilter(QWidget* window) : QObject(window), window_(window) {}
@@ -50,7 +60,8 @@ bool CommandKeyFilter::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     }
     auto* key = static_cast<QKeyEvent*>(event);
-    if (isTextField(QApplication::focusWidget()) && isTextEditingKey(*key)) {
+    const QWidget* focus = QApplication::focusWidget();
+    if ((isTextField(focus) && isTextEditingKey(*key)) || isItemEditorEscape(focus, *key)) {
         key->accept();  // the key goes to the text field as a key press
         return true;
     }

@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include "alarms/Sound.h"
 #include "app/ApplicationErrors.h"
 #include "app/CommandKeyFilter.h"
 #include "app/MainWindowParts.h"
@@ -20,10 +21,15 @@
 #include "day/Occurrences.h"
 #include "day/widgets/AppointmentPage.h"
 #include "day/widgets/DayView.h"
+#include "gui/QtSoundPlayer.h"
 #include "gui/ToolBarCustomizeDialog.h"
 #include "settings/HelpBrowser.h"
 #include "settings/HelpDocuments.h"
 #include "settings/TAboutBox.h"
+#include "types/TypePage.h"
+#include "types/TypeTreeController.h"
+#include "types/TypeTreeWidget.h"
+#include "types/WarningBox.h"
 
 namespace kalvo {
 
@@ -61,6 +67,19 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             &TForm1::refreshAppointmentPage);
     dayView_->setApplyToFuture([this] { return checkBoxApplyToFuture->isChecked(); });
     connect(dayView_.get(), &DayView::selectionChanged, this, &TForm1::refreshAppointmentPage);
+    connect(dayView_.get(), &DayView::dropRefused, this,
+            [this](const QString& message) { showWarningBox(this, message); });
+    dayView_->setDraggedTypeId(
+        [](const QMimeData& drag) -> std::optional<int> { return draggedTypeId(drag); });
+    wavPlayer_ = std::make_unique<QtSoundPlayer>();
+    typeTree_ = std::make_unique<TypeTreeController>(
+        model_, *tree, *typePage,
+        TypeTreeServices{
+            .showWarning = [this](const QString& text) { showWarningBox(this, text); },
+            .buildDay = [this] { buildDay(); },
+            .playSound = [this](const QString& file) { return playSound(file); },
+            .stopSound = [this] { stopSound(); },
+            .showTypePage = [this] { pageControl->setCurrentWidget(sheetEventType); }});
     connect(dayView_.get(), &DayView::dayRebuilt, this, &TForm1::refreshChart);
     connect(appointmentPage, &AppointmentPage::shiftRequested, dayView_.get(),
             &DayView::shiftSelected);
@@ -235,7 +254,9 @@ void TForm1::calendarClick() {
     model_.selectedPanel = nullptr;
     buildDay();
 }
-void TForm1::rebuildTypeTree(int) {}
+void TForm1::rebuildTypeTree(int selectTypeId) {
+    typeTree_->rebuildTypeTree(selectTypeId);
+}
 void TForm1::checkAlarms() {}
 void TForm1::refreshChart() {
     const auto dayOf = [](const QDateEdit* picker) { return calendarDateOf(picker->date()); };
@@ -322,7 +343,33 @@ void TForm1::shiftEvent(QAction* command) {
         }
     }
 }
-void TForm1::editTypeCommand(QAction*) {}
+void TForm1::editTypeCommand(QAction* command) {
+    if (command == actionAddNode) {
+        typeTree_->actionAddNodeExecute();
+    } else if (command == actionEditNode) {
+        typeTree_->actionEditNodeExecute();
+    } else if (command == actionDeleteNode) {
+        typeTree_->actionDeleteNodeExecute();
+    } else if (command == EditEventType1) {
+        typeTree_->EditEventType1Click();
+    }
+}
+
+bool TForm1::playSound(const QString& fileName) {
+    const bool started = kalvo::playSound(*wavPlayer_, fileName.toStdString());
+    typePage->updateBeforeAlarmControls();
+    typePage->updateAfterAlarmControls();
+    return started;
+}
+
+void TForm1::stopSound() {
+    const std::optional<std::string> report = kalvo::stopSound(*wavPlayer_);
+    typePage->updateBeforeAlarmControls();
+    typePage->updateAfterAlarmControls();
+    if (report) {
+        showApplicationError(QString::fromStdString(*report));
+    }
+}
 void TForm1::printTimeChart() {}
 void TForm1::printerSetup() {}
 

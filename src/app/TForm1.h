@@ -25,6 +25,10 @@ class QWidget;
 namespace kalvo {
 
 class AppointmentPage;
+class QtSoundPlayer;
+class TypePage;
+class TypeTreeController;
+class TypeTreeWidget;
 class DayView;
 class HelpBrowser;
 class TAboutBox;
@@ -98,13 +102,14 @@ public:
     QCheckBox* checkBoxApplyToFuture = nullptr;
     QPushButton* buttonTutorial = nullptr;
     QWidget* panelRight = nullptr;
-    QTreeWidget* tree = nullptr;
+    TypeTreeWidget* tree = nullptr;
     QCalendarWidget* calendar = nullptr;
     QTabWidget* pageControl = nullptr;
     QWidget* sheetEventType = nullptr;
     QWidget* sheetEvent = nullptr;
     QWidget* sheetChart = nullptr;
     AppointmentPage* appointmentPage = nullptr;
+    TypePage* typePage = nullptr;
     QWidget* chart = nullptr;
     QDateEdit* pickerProfStart = nullptr;
     QDateEdit* pickerProfEnd = nullptr;
@@ -160,6 +165,8 @@ private:
     void memoEventDataCommentChange(const QString& comment);
     void shiftEvent(QAction* command);
     void editTypeCommand(QAction* command);
+    bool playSound(const QString& fileName);
+    void stopSound();
     void printTimeChart();
     void printerSetup();
 
@@ -169,6 +176,8 @@ private:
     Database database_;
     Model model_;
     std::unique_ptr<DayView> dayView_;
+    std::unique_ptr<TypeTreeController> typeTree_;
+    std::unique_ptr<QtSoundPlayer> wavPlayer_;
     std::unique_ptr<TAboutBox> AboutBox;
     std::unique_ptr<HelpBrowser> helpBrowser_;
     WindowPlacementStore placementStore_;

@@ -21,6 +21,8 @@
 #include "day/Timeline.h"
 #include "day/widgets/AppointmentPage.h"
 #include "gui/SectionedToolBar.h"
+#include "types/TypePage.h"
+#include "types/TypeTreeWidget.h"
 
 namespace kalvo {
 namespace {
@@ -141,7 +143,7 @@ void TForm1::createRightPanel() {
     treeRow->setContentsMargins(0, 0, 0, 0);
     treeRow->setSpacing(3);
 
-    tree = new QTreeWidget(panelTree);
+    tree = new TypeTreeWidget(panelTree);
     nameForScreenReaders(tree, QStringLiteral("tree"));
     tree->setHeaderHidden(true);
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -185,6 +187,10 @@ void TForm1::createRightPanel() {
         pageControl->addTab(sheet, caption);
         *page = sheet;
     }
+    typePage = new TypePage(sheetEventType);
+    auto* typeLayout = new QVBoxLayout(sheetEventType);
+    typeLayout->setContentsMargins(0, 0, 0, 0);
+    typeLayout->addWidget(typePage);
     appointmentPage = new AppointmentPage(sheetEvent);
     auto* appointmentLayout = new QVBoxLayout(sheetEvent);
     appointmentLayout->setContentsMargins(0, 0, 0, 0);

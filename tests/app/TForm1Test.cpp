@@ -17,12 +17,14 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItem>
 
 #include "ModalAnswer.h"
 #include "app/ApplicationErrors.h"
 #include "day/widgets/DayView.h"
 #include "settings/FakeSettingsStore.h"
 #include "support/DatabaseFiles.h"
+#include "types/TypeTreeWidget.h"
 
 namespace kalvo {
 namespace {
@@ -170,6 +172,23 @@ TEST_F(TForm1Test, ACommentTypedOnTheFifthDayOfASeriesStaysOnThatDay) {
     }
     EXPECT_EQ(commented, 1);
     EXPECT_EQ(window->model().eventDataPanels.size(), 3U);  // before, the day, after
+}
+
+TEST_F(TForm1Test, EscapeWhileRenamingATypeCancelsTheRenameNotTheWindow) {
+    auto window = openWindow(false);
+    QTreeWidgetItem* work = window->tree->topLevelItem(0)->child(0);
+    ASSERT_NE(work, nullptr);
+    window->tree->setCurrentItem(work);
+    window->tree->setFocus();
+    QTest::keyClick(window->tree, Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(qobject_cast<QLineEdit*>(editor), nullptr);
+    QTest::keyClicks(editor, "Home");
+    QTest::keyClick(editor, Qt::Key_Delete);  // edits the name, deletes no type
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(window->model().types.size(), 1U);
+    EXPECT_EQ(window->model().types[0]->name, "Work");
 }
 
 TEST_F(TForm1Test, AreasFollowTheEdgesTheyAreAnchoredTo) {
