@@ -16,6 +16,19 @@ namespace {
 
 constexpr int kMaximumOpenElements = 63;
 
+// Attribute names are short: comparing them in place is cheaper than a library call.
+bool sameName(const std::string& attrName, std::string_view name) {
+    if (attrName.size() != name.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (attrName[i] != name[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool isWhitespace(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte >= 1 && byte <= 32;
@@ -509,7 +522,7 @@ int DatapacketParser::columnOfAttribute(std::string_view name) {
     for (std::size_t step = 1; step <= count; ++step) {
         const std::size_t candidate =
             (static_cast<std::size_t>(lastColumn_ + 1) + step - 1) % count;
-        if (columns[candidate].attrName == name) {
+        if (sameName(columns[candidate].attrName, name)) {
             lastColumn_ = static_cast<int>(candidate);
             return lastColumn_;
         }
