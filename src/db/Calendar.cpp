@@ -72,10 +72,4 @@ DateTimeParts dateTimeParts(DateTime value) {
     return {civilFromDays(split.day), ms / 3'600'000, ms / 60'000 % 60, ms % 60'000};
 }
 
-DateTime dateTimeFromParts(const DateTimeParts& parts) {
-    return joinDateTime(
-        daysFromCivil(parts.date),
-        parts.hour * 3'600'000LL + parts.minute * 60'000LL + parts.millisecondOfMinute);
-}
-
 }  // namespace kalvo

@@ -40,6 +40,5 @@ DayAndTime splitDateTime(DateTime value);
 DateTime joinDateTime(std::int64_t day, std::int64_t millisecondOfDay);
 
 DateTimeParts dateTimeParts(DateTime value);
-DateTime dateTimeFromParts(const DateTimeParts& parts);
 
 }  // namespace kalvo

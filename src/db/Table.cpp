@@ -163,16 +163,6 @@ int Table::findColumn(std::string_view name) const {
     return -1;
 }
 
-void Table::setParameter(std::string name, std::string value) {
-    for (Parameter& parameter : parameters_) {
-        if (parameter.name == name) {
-            parameter.value = std::move(value);
-            return;
-        }
-    }
-    parameters_.push_back({std::move(name), std::move(value), {}, false});
-}
-
 void Table::requireOpen() const {
     if (!open_) {
         throw std::runtime_error("Cannot perform this operation on a closed dataset");

@@ -79,7 +79,6 @@ public:
     const std::vector<Column>& columns() const { return columns_; }
     int findColumn(std::string_view name) const;
     const std::vector<Parameter>& parameters() const { return parameters_; }
-    void setParameter(std::string name, std::string value);
     const std::vector<std::uint32_t>& changeLog() const { return changeLog_; }
 
     std::size_t rowCount() const;

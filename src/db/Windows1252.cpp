@@ -87,29 +87,12 @@ char32_t nextUtf8Character(std::string_view text, std::size_t& pos) {
     return c;
 }
 
-std::size_t utf8Length(std::string_view text) {
-    std::size_t count = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++count) {
-        nextUtf8Character(text, pos);
-    }
-    return count;
-}
-
 std::string_view utf8Prefix(std::string_view text, std::size_t characters) {
     std::size_t pos = 0;
     for (std::size_t i = 0; i < characters && pos < text.size(); ++i) {
         nextUtf8Character(text, pos);
     }
     return text.substr(0, pos);
-}
-
-std::string windows1252ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (char b : bytes) {
-        appendUtf8(out, windows1252ToUnicode(static_cast<std::uint8_t>(b)));
-    }
-    return out;
 }
 
 }  // namespace kalvo

@@ -21,11 +21,7 @@ void appendUtf8(std::string& out, char32_t codePoint);
 // a well-formed sequence is taken as a Windows-1252 byte, so no input is rejected.
 char32_t nextUtf8Character(std::string_view text, std::size_t& pos);
 
-std::size_t utf8Length(std::string_view text);
-
 // The first `characters` characters of a UTF-8 text.
 std::string_view utf8Prefix(std::string_view text, std::size_t characters);
-
-std::string windows1252ToUtf8(std::string_view bytes);
 
 }  // namespace kalvo
