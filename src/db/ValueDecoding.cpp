@@ -92,6 +92,19 @@ std::optional<std::size_t> numberStart(std::string_view raw) {
     return std::nullopt;
 }
 
+// The value from the start of its number on, without a plus sign, which from_chars refuses.
+std::optional<std::string_view> numberText(std::string_view raw) {
+    const std::optional<std::size_t> start = numberStart(raw);
+    if (!start) {
+        return std::nullopt;
+    }
+    std::string_view number = raw.substr(*start);
+    if (number.front() == '+') {
+        number.remove_prefix(1);
+    }
+    return number;
+}
+
 bool readDigits(std::string_view text, std::size_t& pos, std::size_t count, int& value) {
     if (pos + count > text.size()) {
         return false;
@@ -196,19 +209,16 @@ std::optional<std::int64_t> decodeInteger(std::string_view raw) {
             return value;
         }
     }
-    std::optional<std::size_t> start = numberStart(raw);
-    if (!start) {
+    const std::optional<std::string_view> number = numberText(raw);
+    if (!number) {
         return std::nullopt;
     }
-    std::string_view number = raw.substr(*start);
-    if (number.front() == '+') {
-        number.remove_prefix(1);
-    }
-    if (number.front() == '.') {
+    if (number->front() == '.') {
         return 0;  // ".5": the integer part is empty
     }
     std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    const auto [end, error] =
+        std::from_chars(number->data(), number->data() + number->size(), value);
     if (error != std::errc()) {
         return std::nullopt;
     }
@@ -216,16 +226,13 @@ std::optional<std::int64_t> decodeInteger(std::string_view raw) {
 }
 
 std::optional<double> decodeFloat(std::string_view raw) {
-    std::optional<std::size_t> start = numberStart(raw);
-    if (!start) {
+    const std::optional<std::string_view> number = numberText(raw);
+    if (!number) {
         return std::nullopt;
     }
-    std::string_view number = raw.substr(*start);
-    if (number.front() == '+') {
-        number.remove_prefix(1);
-    }
     double value = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    const auto [end, error] =
+        std::from_chars(number->data(), number->data() + number->size(), value);
     if (error != std::errc()) {
         return std::nullopt;
     }
