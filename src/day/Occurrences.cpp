@@ -55,6 +55,7 @@ void collectChartDay(Model& model, DateTime date) {
 
 void collectChartPanels(Model& model, DateTime from, DateTime to) {
     model.chartPanels.clear();
+    model.chartSlices.clear();
     const std::int64_t lastDay = dayNumber(to);
     for (DateTime date = from; dayNumber(date) <= lastDay; date = addDays(date, 1)) {
         collectChartDay(model, date);

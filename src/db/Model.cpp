@@ -92,6 +92,7 @@ void Model::freeModel() {
     hoverPanel = nullptr;
     dayPanels.clear();
     chartPanels.clear();
+    chartSlices.clear();
     rootEvents.clear();
     eventDataPanels.clear();
     events.clear();

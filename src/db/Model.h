@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/ChartData.h"
 #include "db/Calendar.h"
 
 namespace kalvo {
@@ -115,6 +116,7 @@ struct Model {
     std::vector<Event*> rootEvents;
     std::vector<EventDataRow*> dayPanels;
     std::vector<EventDataRow*> chartPanels;
+    std::vector<ChartData> chartSlices;  // the time split of chartPanels
     DateTime selectedDate = 0;
     EventDataRow* selectedPanel = nullptr;
     EventDataRow* hoverPanel = nullptr;
