@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,15 +13,19 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include "alarms/AlarmCheck.h"
 #include "alarms/Sound.h"
 #include "app/ApplicationErrors.h"
 #include "app/CommandKeyFilter.h"
 #include "app/MainWindowParts.h"
+#include "chart/TimeSplit.h"
+#include "chart/widgets/ReportTimeSplit.h"
 #include "day/ApplyChanges.h"
 #include "day/DeleteOccurrence.h"
 #include "day/Occurrences.h"
 #include "day/widgets/AppointmentPage.h"
 #include "day/widgets/DayView.h"
+#include "gui/PieChart.h"
 #include "gui/QtSoundPlayer.h"
 #include "gui/ToolBarCustomizeDialog.h"
 #include "settings/HelpBrowser.h"
@@ -33,8 +38,34 @@
 
 namespace kalvo {
 
+// What the alarm check takes from the window: its clock, its one player with the type page's
+// play and stop buttons, the beep and the warning box.
+class TForm1::Alarms final : public AlarmServices {
+public:
+    Alarms(TForm1& window, std::function<QTime()> currentTime)
+        : window_(window), currentTime_(std::move(currentTime)) {}
+
+    int currentMinuteOfDay() override {
+        const QTime now = currentTime_();
+        return now.hour() * 60 + now.minute();
+    }
+    bool playSound(const std::string& fileName) override {
+        return window_.playSound(QString::fromStdString(fileName));
+    }
+    bool soundOpen() const override { return window_.wavPlayer_->isOpen(); }
+    void stopSound() override { window_.stopSound(); }
+    void beep() override { QApplication::beep(); }
+    void showWarning(const std::string& text) override {
+        showWarningBox(&window_, QString::fromStdString(text));
+    }
+
+private:
+    TForm1& window_;
+    std::function<QTime()> currentTime_;
+};
+
 TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
-               const std::string& programFolder, QWidget* parent)
+               const std::string& programFolder, WindowPlatform platform, QWidget* parent)
     : QMainWindow(parent),
       programmSettings_(programmSettings),
       settingsStore_(settingsStore),
@@ -71,7 +102,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             [this](const QString& message) { showWarningBox(this, message); });
     dayView_->setDraggedTypeId(
         [](const QMimeData& drag) -> std::optional<int> { return draggedTypeId(drag); });
-    wavPlayer_ = std::make_unique<QtSoundPlayer>();
+    wavPlayer_ = platform.soundPlayer ? std::move(platform.soundPlayer)
+                                      : std::make_unique<QtSoundPlayer>();
     typeTree_ = std::make_unique<TypeTreeController>(
         model_, *tree, *typePage,
         TypeTreeServices{
@@ -91,6 +123,11 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     buildDay();
     rebuildTypeTree(-1);
 
+    formReportGrowthChart_ = std::make_unique<TformReportGrowthChart>(this);
+    alarms_ = std::make_unique<Alarms>(
+        *this, platform.currentTime ? std::move(platform.currentTime) : &QTime::currentTime);
+    // The idle hook: the check runs whenever the event queue has become empty, in the
+    // message boxes' own loops too.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TForm1::checkAlarms);
 
@@ -257,14 +294,23 @@ void TForm1::calendarClick() {
 void TForm1::rebuildTypeTree(int selectTypeId) {
     typeTree_->rebuildTypeTree(selectTypeId);
 }
-void TForm1::checkAlarms() {}
+void TForm1::checkAlarms() {
+    kalvo::checkAlarms(model_.dayPanels, *alarms_);
+}
+
 void TForm1::refreshChart() {
-    const auto dayOf = [](const QDateEdit* picker) { return calendarDateOf(picker->date()); };
-    collectChartPanels(model_, dayOf(pickerProfStart), dayOf(pickerProfEnd));
+    collectChartPanels(model_, calendarDateOf(pickerProfStart->date()),
+                       calendarDateOf(pickerProfEnd->date()));
     drawChart();
 }
 
-void TForm1::drawChart() {}
+// After an edit the collected rows are the edited ones: their new times count without
+// collecting again.
+void TForm1::drawChart() {
+    computeSlices(model_);
+    chart->setSlices(pieSlices(model_.chartSlices, calendarDateOf(pickerProfStart->date()),
+                               calendarDateOf(pickerProfEnd->date())));
+}
 // The menu, toolbar and keys act on the selected occurrence, the panel's context menu on the
 // one last under the mouse.
 void TForm1::editEvent() {
@@ -370,7 +416,15 @@ void TForm1::stopSound() {
         showApplicationError(QString::fromStdString(*report));
     }
 }
-void TForm1::printTimeChart() {}
-void TForm1::printerSetup() {}
+void TForm1::buttonPrintClick() {
+    formReportGrowthChart_->setChartData(model_.chartSlices,
+                                         calendarDateOf(pickerProfStart->date()),
+                                         calendarDateOf(pickerProfEnd->date()));
+    formReportGrowthChart_->preview();
+}
+
+void TForm1::PrinterSetup1Click() {
+    formReportGrowthChart_->printerSetup();
+}
 
 }  // namespace kalvo

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QTime>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "alarms/SoundPlayer.h"
 #include "db/Database.h"
 #include "db/Model.h"
 #include "gui/WindowPlacementStore.h"
@@ -19,13 +22,15 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
+class QToolButton;
 class QTreeWidget;
 class QWidget;
 
 namespace kalvo {
 
 class AppointmentPage;
-class QtSoundPlayer;
+class PieChartView;
+class TformReportGrowthChart;
 class TypePage;
 class TypeTreeController;
 class TypeTreeWidget;
@@ -33,6 +38,12 @@ class DayView;
 class HelpBrowser;
 class TAboutBox;
 class SettingsStore;
+
+// The platform services that tests replace: the sound player and the local clock.
+struct WindowPlatform {
+    std::unique_ptr<SoundPlayer> soundPlayer;  // the Qt Multimedia player when none is given
+    std::function<QTime()> currentTime;        // the local clock when none is given
+};
 
 // The main window: it owns the model for the life of the process, holds the command table
 // and turns every command into one call on the model, then refreshes what is on screen.
@@ -44,7 +55,8 @@ public:
     // the model cannot be read (no database, an unreadable file) the error escapes and no
     // window exists.
     TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
-           const std::string& programFolder, QWidget* parent = nullptr);
+           const std::string& programFolder, WindowPlatform platform = {},
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     const QString& programFolder() const { return programFolder_; }
@@ -53,6 +65,7 @@ public:
     Database& database() { return database_; }
     DayView& dayView() { return *dayView_; }
     TAboutBox& aboutBox() { return *AboutBox; }
+    TformReportGrowthChart& formReportGrowthChart() { return *formReportGrowthChart_; }
 
     // A message box owned by the main window: caption "Error", stop icon, one OK button.
     void showError(const QString& text);
@@ -110,9 +123,10 @@ public:
     QWidget* sheetChart = nullptr;
     AppointmentPage* appointmentPage = nullptr;
     TypePage* typePage = nullptr;
-    QWidget* chart = nullptr;
+    PieChartView* chart = nullptr;
     QDateEdit* pickerProfStart = nullptr;
     QDateEdit* pickerProfEnd = nullptr;
+    QToolButton* buttonPrint = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,6 +146,7 @@ private:
     bool FormCloseQuery();
     void FormShow();
     void showTipAtStartup();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     void actionExitExecute();
     void actionSaveExecute();
@@ -167,8 +182,8 @@ private:
     void editTypeCommand(QAction* command);
     bool playSound(const QString& fileName);
     void stopSound();
-    void printTimeChart();
-    void printerSetup();
+    void buttonPrintClick();
+    void PrinterSetup1Click();
 
     ProgrammSettings& programmSettings_;
     SettingsStore& settingsStore_;
@@ -177,7 +192,10 @@ private:
     Model model_;
     std::unique_ptr<DayView> dayView_;
     std::unique_ptr<TypeTreeController> typeTree_;
-    std::unique_ptr<QtSoundPlayer> wavPlayer_;
+    std::unique_ptr<SoundPlayer> wavPlayer_;
+    class Alarms;
+    std::unique_ptr<Alarms> alarms_;
+    std::unique_ptr<TformReportGrowthChart> formReportGrowthChart_;
     std::unique_ptr<TAboutBox> AboutBox;
     std::unique_ptr<HelpBrowser> helpBrowser_;
     WindowPlacementStore placementStore_;

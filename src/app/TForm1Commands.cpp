@@ -205,9 +205,9 @@ void TForm1::createActions() {
         return action;
     };
     Print1 = menuCommand("Print1", "&Print Time Chart", QKeySequence(Qt::CTRL | Qt::Key_P),
-                         &TForm1::printTimeChart);
+                         &TForm1::buttonPrintClick);
     PrinterSetup1 = menuCommand("PrinterSetup1", "Printer &Setup",
-                                QKeySequence(Qt::CTRL | Qt::Key_Q), &TForm1::printerSetup);
+                                QKeySequence(Qt::CTRL | Qt::Key_Q), &TForm1::PrinterSetup1Click);
     VideoTutorials1 =
         menuCommand("VideoTutorials1", "View the Video Tutorials",
                     QKeySequence(Qt::CTRL | Qt::Key_T), &TForm1::VideoTutorials1Click);

@@ -5,14 +5,17 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -20,7 +23,9 @@
 #include "app/MainWindowParts.h"
 #include "day/Timeline.h"
 #include "day/widgets/AppointmentPage.h"
+#include "gui/PieChart.h"
 #include "gui/SectionedToolBar.h"
+#include "gui/ToolBarIcons.h"
 #include "types/TypePage.h"
 #include "types/TypeTreeWidget.h"
 
@@ -202,41 +207,63 @@ void TForm1::createRightPanel() {
 
 void TForm1::createChartPage() {
     auto* layout = new AnchoredLayout(QSize(383, 230), sheetChart);
-    chart = new QWidget(sheetChart);
-    nameForScreenReaders(chart, QStringLiteral("chart"));
-    chart->setAutoFillBackground(true);
-    QPalette white = chart->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    chart->setPalette(white);
+    chart = new PieChartView(sheetChart);
+    nameForScreenReaders(chart, QStringLiteral("chart"), QStringLiteral("Time Split Chart"));
     layout->addAnchored(chart, {0, 0, 383, 200},
                         AnchorLeft | AnchorTop | AnchorRight | AnchorBottom);
 
     const QDate today = QDate::currentDate();
-    const auto datePicker = [&](const QString& name) {
+    const auto datePicker = [&](const QString& name, const QString& caption) {
         auto* picker = new QDateEdit(today, sheetChart);
-        nameForScreenReaders(picker, name);
+        nameForScreenReaders(picker, name, caption);
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
         connect(picker, &QDateEdit::dateChanged, this, &TForm1::refreshChart);
+        // A click recollects the chart too, whether or not it changes the date.
+        picker->installEventFilter(this);
+        if (auto* text = picker->findChild<QLineEdit*>()) {
+            text->installEventFilter(this);
+        }
         return picker;
     };
     auto* labelFrom = captionLabel(QStringLiteral("LabelFrom"), QStringLiteral("From"), sheetChart);
-    pickerProfStart = datePicker(QStringLiteral("pickerProfStart"));
+    pickerProfStart = datePicker(QStringLiteral("pickerProfStart"), QStringLiteral("From"));
     labelFrom->setBuddy(pickerProfStart);
     auto* labelTo = captionLabel(QStringLiteral("labelTo"), QStringLiteral("To"), sheetChart);
-    pickerProfEnd = datePicker(QStringLiteral("pickerProfEnd"));
+    pickerProfEnd = datePicker(QStringLiteral("pickerProfEnd"), QStringLiteral("To"));
     labelTo->setBuddy(pickerProfEnd);
+
+    buttonPrint = new QToolButton(sheetChart);
+    nameForScreenReaders(buttonPrint, QStringLiteral("buttonPrint"),
+                         QStringLiteral("Print Time Chart"));
+    buttonPrint->setIcon(toolBarIcon(ToolBarPicture::Print));
+    buttonPrint->setToolTip(QStringLiteral("Print Time Chart"));
+    buttonPrint->setFocusPolicy(Qt::StrongFocus);
+    connect(buttonPrint, &QToolButton::clicked, this, &TForm1::buttonPrintClick);
+
     layout->addAnchored(labelFrom, {8, 209, 30, 14}, AnchorLeft | AnchorBottom);
     layout->addAnchored(pickerProfStart, {40, 205, 89, 21}, AnchorLeft | AnchorBottom);
     layout->addAnchored(labelTo, {136, 209, 22, 14}, AnchorLeft | AnchorBottom);
     layout->addAnchored(pickerProfEnd, {160, 205, 89, 21}, AnchorLeft | AnchorBottom);
+    layout->addAnchored(buttonPrint, {352, 205, 23, 22}, AnchorRight | AnchorBottom);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        for (QDateEdit* picker : {pickerProfStart, pickerProfEnd}) {
+            if (watched == picker || watched->parent() == picker) {
+                refreshChart();
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::setFocusOrder() {
     // Reading order: the toolbar, the timeline, then the right-hand side from top to bottom.
     const QList<QWidget*> order = {toolBar,      ScrollBox1, checkBoxApplyToFuture, buttonTutorial,
                                    tree,         calendar,   pageControl,           pickerProfStart,
-                                   pickerProfEnd};
+                                   pickerProfEnd, buttonPrint};
     for (qsizetype i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }

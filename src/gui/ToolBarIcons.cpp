@@ -150,6 +150,21 @@ void drawDeleteEvent(QPainter& painter) {
     }
 }
 
+void drawPrint(QPainter& painter) {
+    painter.setPen(QPen(outline, 0.8));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(8.5, 3.5, 15.0, 11.0));  // the sheet going in
+    painter.setBrush(QColor(0x90, 0x9a, 0xa4));
+    painter.drawRoundedRect(QRectF(2.5, 12.5, 27.0, 11.0), 2.0, 2.0);
+    painter.setBrush(QColor(0x2e, 0x9e, 0x44));
+    painter.drawEllipse(QRectF(24.0, 15.0, 3.0, 3.0));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(8.5, 20.5, 15.0, 9.0));  // the printed sheet
+    painter.setPen(QPen(outline, 1.0));
+    painter.drawLine(QPointF(11.0, 24.0), QPointF(21.0, 24.0));
+    painter.drawLine(QPointF(11.0, 27.0), QPointF(18.0, 27.0));
+}
+
 using DrawPicture = void (*)(QPainter&);
 
 DrawPicture drawingOf(ToolBarPicture picture) {
@@ -168,6 +183,8 @@ DrawPicture drawingOf(ToolBarPicture picture) {
             return drawBackup;
         case ToolBarPicture::DeleteEvent:
             return drawDeleteEvent;
+        case ToolBarPicture::Print:
+            return drawPrint;
     }
     return drawHelp;
 }
@@ -234,6 +251,8 @@ const char* themeIconName(ToolBarPicture picture) {
             return "document-save";
         case ToolBarPicture::DeleteEvent:
             return "edit-delete";
+        case ToolBarPicture::Print:
+            return "document-print";
     }
     return "";
 }

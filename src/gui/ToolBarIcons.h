@@ -4,7 +4,7 @@
 
 namespace kalvo {
 
-// The pictures of the toolbar buttons.
+// The pictures of the toolbar buttons and of the Chart page's print button.
 enum class ToolBarPicture {
     EditEvent,
     AppointmentType,
@@ -13,6 +13,7 @@ enum class ToolBarPicture {
     Exit,
     Backup,
     DeleteEvent,
+    Print,
 };
 
 // The freedesktop icon name the platform's theme is asked for first.

@@ -14,7 +14,7 @@ const std::vector<ToolBarPicture> pictures = {
     ToolBarPicture::EditEvent,  ToolBarPicture::AppointmentType,
     ToolBarPicture::Chart,      ToolBarPicture::Help,
     ToolBarPicture::Exit,       ToolBarPicture::Backup,
-    ToolBarPicture::DeleteEvent};
+    ToolBarPicture::DeleteEvent, ToolBarPicture::Print};
 
 int paintedPixels(const QImage& image) {
     int painted = 0;

@@ -6,8 +6,10 @@
 #include <string_view>
 #include <tuple>
 
+#include "chart/TimeSplit.h"
 #include "day/DateFunctions.h"
 #include "day/DayPlacement.h"
+#include "day/Occurrences.h"
 #include "db/Database.h"
 #include "db/Datapacket.h"
 #include "db/Table.h"
@@ -25,6 +27,8 @@ constexpr std::string_view kUsage =
     "  roundtrip IN OUT          read the table file IN and write it back into OUT\n"
     "  resave FOLDER OUTFOLDER   write the database in FOLDER into OUTFOLDER as Save does\n"
     "  day FOLDER YYYY-MM-DD     list the occurrences of that date as the timeline shows them\n"
+    "  timesplit FOLDER FROM TO  list the time split of the dates FROM to TO (YYYY-MM-DD) as\n"
+    "                            the chart draws it: label, hours, colour\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong\n"
     "command line.\n";
@@ -83,6 +87,15 @@ std::optional<DateTime> parseIsoDate(std::string_view text) {
         return std::nullopt;
     }
     return static_cast<DateTime>(daysFromCivil(date));
+}
+
+// The date of a command line argument, or nothing after reporting why not.
+std::optional<DateTime> dateArgument(const std::string& text, std::ostream& err) {
+    std::optional<DateTime> date = parseIsoDate(text);
+    if (!date) {
+        reportError(err, "The date '" + text + "' is not a date of the form YYYY-MM-DD.");
+    }
+    return date;
 }
 
 // HH:MM of a time shown on the timeline; an end at the midnight after `startDay` is 24:00.
@@ -156,9 +169,8 @@ int resaveDatabase(const std::string& folder, const std::string& outFolder, std:
 int listDay(const std::string& folder, const std::string& date, std::ostream& out,
             std::ostream& err) {
     try {
-        const std::optional<DateTime> day = parseIsoDate(date);
+        const std::optional<DateTime> day = dateArgument(date, err);
         if (!day) {
-            reportError(err, "The date '" + date + "' is not a date of the form YYYY-MM-DD.");
             return kExitFailure;
         }
         std::optional<Database> database = openedDatabase(folder, err);
@@ -182,6 +194,32 @@ int listDay(const std::string& folder, const std::string& date, std::ostream& ou
                 << clockText(occurrence.planned.startTime, plannedDay) << '\t'
                 << clockText(occurrence.planned.endTime, plannedDay) << '\t'
                 << (row.deleted ? "deleted" : "-") << '\n';
+        }
+        return finished(out, err);
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
+int listTimeSplit(const std::string& folder, const std::string& from, const std::string& to,
+                  std::ostream& out, std::ostream& err) {
+    try {
+        const std::optional<DateTime> first = dateArgument(from, err);
+        const std::optional<DateTime> last = first ? dateArgument(to, err) : std::nullopt;
+        if (!last) {
+            return kExitFailure;
+        }
+        std::optional<Database> database = openedDatabase(folder, err);
+        if (!database) {
+            return kExitFailure;
+        }
+        Model model = database->readModel();
+        collectChartPanels(model, *first, *last);
+        computeSlices(model);
+        for (const PieSlice& slice : pieSlices(model.chartSlices, *first, *last)) {
+            out << slice.label << '\t' << formatDecimal(slice.value, 1, false) << '\t'
+                << slice.color << '\n';
         }
         return finished(out, err);
     } catch (const std::exception& error) {
@@ -214,6 +252,10 @@ constexpr Command kCommands[] = {
     {"day", 2,
      [](Arguments a, std::ostream& out, std::ostream& err) {
          return listDay(a[0], a[1], out, err);
+     }},
+    {"timesplit", 3,
+     [](Arguments a, std::ostream& out, std::ostream& err) {
+         return listTimeSplit(a[0], a[1], a[2], out, err);
      }},
 };
 

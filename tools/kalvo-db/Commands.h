@@ -34,6 +34,13 @@ int resaveDatabase(const std::string& folder, const std::string& outFolder, std:
 int listDay(const std::string& folder, const std::string& date, std::ostream& out,
             std::ostream& err);
 
+// The time split of the dates `from` to `to` (YYYY-MM-DD) of the database in `folder`, as the
+// chart draws it: one tab-separated line per slice drawn, its label, its hours as the marks
+// show them ("##0.0") and its colour as a decimal integer, then "Not Specified" when some hours
+// of the range are left. Stored times count as they are: no day is built.
+int listTimeSplit(const std::string& folder, const std::string& from, const std::string& to,
+                  std::ostream& out, std::ostream& err);
+
 // The command line without the program name: the command and its arguments.
 int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
 

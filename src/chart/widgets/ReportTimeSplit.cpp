@@ -1,0 +1,132 @@
+#include "chart/widgets/ReportTimeSplit.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+
+#include "day/DateFunctions.h"
+#include "gui/PieChart.h"
+
+namespace kalvo {
+namespace {
+
+// The page is laid out in millimetres and drawn in points, so that the fonts' sizes and the
+// pie's lengths read as they do on the screen.
+qreal points(qreal millimetres) {
+    return millimetres * 72 / 25.4;
+}
+
+QFont arial(int points, bool bold = false) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(points);  // one unit of the page's painter is a point
+    font.setBold(bold);
+    return font;
+}
+
+// The title band and what it holds, in millimetres from the top left of the printable area.
+const QRectF band(0, 0, 277.0, 189.2);
+const QPointF headerPosition(14.8, 10.6);
+const QRectF chartArea(12.7, 29.6, 250.0, 97.6);
+const QPointF datePosition(243.4, 173.6);
+constexpr int reportFontSize = 10;
+constexpr int headerFontSize = 14;
+constexpr int chartFontSize = 8;
+
+}  // namespace
+
+QString shortDateText(DateTime value) {
+    const CivilDate date = civilFromDays(dayNumber(value));
+    return QLocale().toString(QDate(date.year, date.month, date.day), QLocale::ShortFormat);
+}
+
+TformReportGrowthChart::TformReportGrowthChart(QWidget* owner)
+    : owner_(owner), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    setObjectName(QStringLiteral("formReportGrowthChart"));
+    printer_->setDocName(QStringLiteral("Time Split"));
+    printer_->setPageSize(QPageSize(QPageSize::A4));
+    printer_->setPageOrientation(QPageLayout::Landscape);
+    printer_->setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+}
+
+TformReportGrowthChart::~TformReportGrowthChart() {
+    delete preview_;  // it prints through the printer that goes with this
+}
+
+void TformReportGrowthChart::setChartData(const std::vector<ChartData>& slices,
+                                          DateTime rangeStart, DateTime rangeEnd) {
+    slices_ = slices;
+    rangeStart_ = rangeStart;
+    rangeEnd_ = rangeEnd;
+}
+
+void TformReportGrowthChart::reportStartPage() {
+    header_ = QString::fromStdString(reportHeaderText(rangeStart_, rangeEnd_,
+                                                      shortDateText(rangeStart_).toStdString(),
+                                                      shortDateText(rangeEnd_).toStdString()));
+    pie_ = pieSlices(slices_, rangeStart_, rangeEnd_);
+}
+
+void TformReportGrowthChart::printReport(QPrinter& printer) {
+    reportStartPage();
+    QPainter painter(&printer);
+    if (!painter.isActive()) {
+        return;  // the printer could not be opened; the print dialog has said why
+    }
+    painter.scale(printer.resolution() / 72.0, printer.resolution() / 72.0);
+    const auto onPage = [](const QRectF& millimetres) {
+        return QRectF(points(millimetres.left()), points(millimetres.top()),
+                      points(millimetres.width()), points(millimetres.height()));
+    };
+    painter.fillRect(onPage(band), Qt::white);
+
+    painter.setPen(Qt::black);
+    painter.setFont(arial(headerFontSize, true));
+    const QRectF header(points(headerPosition.x()), points(headerPosition.y()),
+                        points(band.width() - headerPosition.x()),
+                        points(chartArea.top() - headerPosition.y()));
+    painter.drawText(header, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, header_);
+
+    painter.setFont(arial(chartFontSize));
+    paintPie(painter, onPage(chartArea), pie_, PieLegend::shown);
+
+    painter.setPen(Qt::black);
+    painter.setFont(arial(reportFontSize));
+    painter.drawText(QPointF(points(datePosition.x()),
+                             points(datePosition.y()) + painter.fontMetrics().ascent()),
+                     QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+}
+
+void TformReportGrowthChart::preview() {
+    if (preview_) {
+        if (auto* page = preview_->findChild<QPrintPreviewWidget*>()) {
+            page->updatePreview();
+        }
+        preview_->raise();
+        preview_->activateWindow();
+        return;
+    }
+    // Not modal: the main window stays usable while the preview is open.
+    auto* dialog = new QPrintPreviewDialog(printer_.get(), owner_);
+    dialog->setObjectName(QStringLiteral("reportPreview"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Time Split Report"));
+    dialog->resize(900, 680);
+    connect(dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* printer) { printReport(*printer); });
+    preview_ = dialog;
+    dialog->show();
+}
+
+void TformReportGrowthChart::printerSetup() {
+    QPrintDialog dialog(printer_.get(), owner_);
+    dialog.setWindowTitle(QStringLiteral("Printer Setup"));
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    dialog.exec();  // accepted choices stay with the printer for every later print
+}
+
+}  // namespace kalvo
