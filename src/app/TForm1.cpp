@@ -94,6 +94,7 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     dayView_ = std::make_unique<DayView>(model_, *panelMain, *panelDifference, *popupMenu);
     connect(dayView_.get(), &DayView::editEventRequested, actionEditEvent, &QAction::trigger);
     connect(dayView_.get(), &DayView::chartChanged, this, &TForm1::drawChart);
+    connect(dayView_.get(), &DayView::chartRowsChanged, this, &TForm1::refreshChart);
     connect(dayView_.get(), &DayView::appointmentPageChanged, this,
             &TForm1::refreshAppointmentPage);
     dayView_->setApplyToFuture([this] { return checkBoxApplyToFuture->isChecked(); });
@@ -368,7 +369,9 @@ void TForm1::memoEventDataCommentChange(const QString& comment) {
     }
     const ChangeResult result =
         changeComment(model_, dayView_->placement(), *model_.selectedPanel, comment.toStdString());
-    if (result.redrawChart) {
+    if (result.recollectChart) {
+        refreshChart();
+    } else if (result.redrawChart) {
         drawChart();
     }
     if (result.refreshAppointmentPage) {

@@ -115,6 +115,7 @@ ChangeResult applyEdit(Model& model, DayPlacement& placement, EventDataRow& row,
         result.created.insert(result.created.end(), created.begin(), created.end());
     }
     result.redrawChart = true;
+    result.recollectChart = !result.created.empty();
     result.refreshAppointmentPage = true;
     return result;
 }

@@ -32,6 +32,10 @@ struct ChangeResult {
     // Recompute and draw the time split chart from model.chartPanels as they are: the rows in
     // it may have new times, but which rows apply on which day has not changed.
     bool redrawChart = false;
+    // A split gave other days rows of their own, so which rows apply on which day changed:
+    // the chart's rows are to be collected again before it is drawn, or the edited row would
+    // count its new times on every day of the range it was collected for.
+    bool recollectChart = false;
     // Show model.selectedPanel on the Appointment page again.
     bool refreshAppointmentPage = false;
 };

@@ -3,8 +3,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
 namespace kalvo::test {
 
@@ -37,5 +39,32 @@ inline void answerNextMessageBox(ModalMessage& seen, QMessageBox::StandardButton
     });
     timer->start();
 }
+
+// Answers every message box that opens while it lives with OK, each once it has been the
+// active one for two looks in a row (so whatever runs inside its own loop has had its turn),
+// and records them in the order they were dismissed.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer() {
+        timer_.setInterval(20);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || box != seen_) {
+                seen_ = box;
+                return;
+            }
+            dismissed.push_back({true, box->windowTitle(), box->text(), box->icon()});
+            seen_ = nullptr;
+            box->button(QMessageBox::Ok)->click();
+        });
+        timer_.start();
+    }
+
+    std::vector<ModalMessage> dismissed;
+
+private:
+    QTimer timer_;
+    QPointer<QMessageBox> seen_;
+};
 
 }  // namespace kalvo::test

@@ -141,7 +141,9 @@ ApplyStep DayView::applyStepFor(EventDataRow& row) {
                 panel->twin()->updateHint();
             }
         }
-        if (result.redrawChart) {
+        if (result.recollectChart) {
+            emit chartRowsChanged();
+        } else if (result.redrawChart) {
             emit chartChanged();
         }
         if (result.refreshAppointmentPage) {

@@ -80,6 +80,8 @@ signals:
     void editEventRequested();
     // An edit changed stored times: the chart's sums and the Appointment page are out of date.
     void chartChanged();
+    // An edit split a series: the chart's rows are to be collected again.
+    void chartRowsChanged();
     void appointmentPageChanged();
     // A drop was refused with this message, for the warning box.
     void dropRefused(const QString& message);

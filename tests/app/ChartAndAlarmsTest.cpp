@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QTest>
+#include <QToolButton>
+
+#include "ModalAnswer.h"
+#include "alarms/FakeSoundPlayer.h"
+#include "app/TForm1.h"
+#include "chart/widgets/ReportTimeSplit.h"
+#include "day/widgets/DayView.h"
+#include "day/widgets/TaskPanel.h"
+#include "gui/PieChart.h"
+#include "settings/FakeSettingsStore.h"
+#include "support/DatabaseFiles.h"
+
+namespace kalvo {
+namespace {
+
+// Every day since 2020: Work 09:00-12:00 with both alarms, then Lunch 12:00-13:00 with a
+// before alarm, so that Work's end and Lunch's start fall in one minute.
+class ChartAndAlarmsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::writeFileText(bell, "RIFF");
+        test::writeFileText(gong, "ID3");
+        test::writeDatabase(
+            folder.path(),
+            "<ROW Id=\"0\" Name=\"Work\" Color=\"255\" BeforeAlarm=\"TRUE\" AfterAlarm=\"TRUE\" "
+            "BeforeAlarmFile=\"" + bell + "\" AfterAlarmFile=\"" + bell + "\"/>"
+            "<ROW Id=\"1\" Name=\"Lunch\" Color=\"65280\" BeforeAlarm=\"TRUE\" "
+            "BeforeAlarmFile=\"" + gong + "\"/>",
+            "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\"/>",
+            "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20200106\" StartTime=\"20200106T09:00:00000\" "
+            "EndTime=\"20200106T12:00:00000\" OriginalStartTime=\"20200106T09:00:00000\" "
+            "OriginalEndTime=\"20200106T12:00:00000\"/>"
+            "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20200106\" StartTime=\"20200106T12:00:00000\" "
+            "EndTime=\"20200106T13:00:00000\" OriginalStartTime=\"20200106T12:00:00000\" "
+            "OriginalEndTime=\"20200106T13:00:00000\"/>");
+        auto& options = store.key("Software\\Kalvo Planner\\Common Options");
+        options["ShowExitConfirmation"] = 0;
+        options["ShowTip"] = 0;
+        auto fakePlayer = std::make_unique<test::FakeSoundPlayer>();
+        player = fakePlayer.get();
+        window = std::make_unique<TForm1>(
+            settings, store, folder.path().string() + "/",
+            WindowPlatform{std::move(fakePlayer), [this] { return clock; }});
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    // Lets the event loop run and wait, so that the idle hook runs as it does for a user.
+    static void runIdle(int milliseconds = 150) {
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    static QString hours(double value) {
+        return QLocale().toString(value, 'f', 1);
+    }
+
+    test::TemporaryFolder folder;
+    const std::string bell = folder.file("bell.wav");
+    const std::string gong = folder.file("gong.mp3");
+    test::FakeSettingsStore store;
+    ProgrammSettings settings;
+    test::FakeSoundPlayer* player = nullptr;
+    QTime clock{8, 0, 30};
+    std::unique_ptr<TForm1> window;
+};
+
+using Calls = std::vector<std::string>;
+
+QStringList texts(const std::vector<test::ModalMessage>& messages) {
+    QStringList result;
+    for (const test::ModalMessage& message : messages) {
+        result << message.title + ": " + message.text;
+    }
+    return result;
+}
+
+TEST_F(ChartAndAlarmsTest, AnAlarmComesFromTheIdleHookOnceUntilTheNextDayBuild) {
+    test::MessageBoxAnswerer answerer;
+    runIdle();
+    EXPECT_TRUE(answerer.dismissed.empty()) << "nothing starts at 08:00";
+
+    clock = QTime(9, 0, 59);
+    runIdle();
+    ASSERT_EQ(texts(answerer.dismissed), QStringList{"Warning: Alarm for Work"});
+    EXPECT_EQ(answerer.dismissed[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(player->calls, (Calls{"open " + bell, "play", "stop", "close"}))
+        << "the sound stops once the warning is dismissed";
+    runIdle();
+    EXPECT_EQ(answerer.dismissed.size(), 1U) << "given once in its minute";
+
+    // The next day in the calendar, chosen from the keyboard: the day build lets the alarm of
+    // that day's row come in the same minute.
+    auto* days = window->calendar->findChild<QAbstractItemView*>();
+    ASSERT_NE(days, nullptr);
+    days->setFocus();
+    QTest::keyClick(days, Qt::Key_Right);
+    QTest::keyClick(days, Qt::Key_Return);
+    EXPECT_EQ(window->calendar->selectedDate(), QDate::currentDate().addDays(1));
+    runIdle();
+    EXPECT_EQ(texts(answerer.dismissed),
+              (QStringList{"Warning: Alarm for Work", "Warning: Alarm for Work"}));
+}
+
+TEST_F(ChartAndAlarmsTest, NestedAlarmsShareThePlayerWithoutAnErrorOrASoundLeftPlaying) {
+    test::MessageBoxAnswerer answerer;
+    clock = QTime(12, 0);
+    runIdle(400);
+    // Lunch's alarm opens from a check inside the open warning of Work's end and is
+    // dismissed first; no "No MCI device open" follows the first warning.
+    EXPECT_EQ(texts(answerer.dismissed),
+              (QStringList{"Warning: Alarm for Lunch", "Warning: After Alarm for Work"}));
+    EXPECT_EQ(player->calls, (Calls{"open " + bell, "play", "open " + gong, "play", "stop", "close"}));
+    EXPECT_FALSE(player->isOpen());
+}
+
+TEST_F(ChartAndAlarmsTest, TheChartFollowsDayBuildsPickersAndDragSteps) {
+    const auto shown = [this] { return window->chart->accessibleDescription().toStdString(); };
+    EXPECT_EQ(shown(), ("Work " + hours(3) + ", Lunch " + hours(1) + ", Not Specified " + hours(20)).toStdString());
+
+    const QDate today = QDate::currentDate();
+    window->pickerProfEnd->setDate(today.addDays(2));
+    EXPECT_EQ(shown(), ("Work " + hours(9) + ", Lunch " + hours(3) + ", Not Specified " + hours(60)).toStdString());
+
+    // Work's top edge dragged an hour up: the chart counts the new hours at once.
+    EventDataRow* work = window->model().dayPanels[0];
+    TaskPanel* panel = window->dayView().panelOf(work);
+    ASSERT_NE(panel, nullptr);
+    QWidget* column = panel->parentWidget();  // the panel moves with its top edge; this does not
+    const QPoint grip = panel->mapToParent(QPoint(5, 1));
+    QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(5, 1));
+    QTest::mouseMove(panel, panel->mapFrom(column, grip - QPoint(0, 12)));
+    QTest::mouseMove(panel, panel->mapFrom(column, grip - QPoint(0, 24)));
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, panel->mapFrom(column, grip - QPoint(0, 24)));
+    EXPECT_EQ(shown(), ("Work " + hours(10) + ", Lunch " + hours(3) + ", Not Specified " + hours(59)).toStdString());
+
+    // An end before the start draws nothing; a click on a picker collects again.
+    window->pickerProfEnd->setDate(today.addDays(-1));
+    EXPECT_EQ(shown(), "");
+    window->pickerProfEnd->setDate(today);
+    window->model().chartSlices.clear();
+    window->chart->setSlices({});
+    auto* startText = window->pickerProfStart->findChild<QLineEdit*>();
+    ASSERT_NE(startText, nullptr);
+    QTest::mouseClick(startText, Qt::LeftButton, {}, startText->rect().center());
+    EXPECT_EQ(window->pickerProfStart->date(), today);
+    EXPECT_EQ(shown(), ("Work " + hours(4) + ", Lunch " + hours(1) + ", Not Specified " + hours(19)).toStdString());
+}
+
+TEST_F(ChartAndAlarmsTest, PrintShowsOnePreviewOfTheChartAsItWasWhenPrinted) {
+    const QDate today = QDate::currentDate();
+    const QString todayText = QLocale().toString(today, QLocale::ShortFormat);
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+    TformReportGrowthChart& report = window->formReportGrowthChart();
+    QPointer<QPrintPreviewDialog> preview = report.openPreview();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_FALSE(preview->isModal()) << "the main window stays usable";
+    EXPECT_EQ(report.headerText(), "Time Split for " + todayText);
+    EXPECT_EQ(pieDescription(report.pie()),
+              "Work " + hours(3) + ", Lunch " + hours(1) + ", Not Specified " + hours(20));
+
+    // What the chart computes later does not reach the open preview; the print button hands
+    // the new range to it and opens no second one.
+    window->pickerProfEnd->setDate(today.addDays(1));
+    report.reportStartPage();
+    EXPECT_EQ(report.headerText(), "Time Split for " + todayText);
+    QTest::mouseClick(window->buttonPrint, Qt::LeftButton);
+    EXPECT_EQ(report.openPreview(), preview.data());
+    EXPECT_EQ(report.headerText(), "Time Split from " + todayText + " to " +
+                                       QLocale().toString(today.addDays(1), QLocale::ShortFormat));
+
+    // The page as it prints: header, marks, legend lines and the date of printing.
+    const QString pdf = QString::fromStdString(folder.file("report.pdf"));
+    report.printer().setOutputFormat(QPrinter::PdfFormat);
+    report.printer().setOutputFileName(pdf);
+    report.printReport(report.printer());
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(pdftotext.waitForFinished(30000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    for (const QString& expected : QStringList{"Time Split from " + todayText, "Work " + hours(6), "Lunch " + hours(2),
+          "Not Specified " + hours(40), "12.5 % Work", "4.17 % Lunch", "83.33 % Not Specified",
+          todayText}) {
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << " in\n"
+                                             << text.toStdString();
+    }
+    preview->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(preview.isNull()) << "closed, the preview is gone";
+}
+
+}  // namespace
+}  // namespace kalvo
