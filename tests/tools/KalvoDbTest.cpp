@@ -334,11 +334,10 @@ namespace kalvo {
 namespace {
 
 // A weekday series with a sub-appointment, an open-ended row off by a minute from the pixel
-// grid, a row ending at midnight, and a day deleted from a series: what the timeline shows.
-TEST(KalvoDbDay, ListsTheOccurrencesAsTheTimelineShowsThem) {
-    test::TemporaryFolder folder;
+// grid, a row ending at midnight, and a day deleted from a series.
+void writeWeekDatabase(const std::filesystem::path& folder) {
     test::writeDatabase(
-        folder.path(),
+        folder,
         "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Meeting\"/>"
         "<ROW Id=\"2\" Name=\"Sleep\"/>",
         "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\" ParentEventId=\"0\"/>"
@@ -357,6 +356,12 @@ TEST(KalvoDbDay, ListsTheOccurrencesAsTheTimelineShowsThem) {
         "<ROW Id=\"3\" EventId=\"2\" StartDate=\"20261209\" EndDate=\"20261209\" Deleted=\"TRUE\" "
         "StartTime=\"20261209T23:00:00000\" EndTime=\"20261210\" "
         "OriginalStartTime=\"20261209T23:00:00000\" OriginalEndTime=\"20261210\"/>");
+}
+
+// What the timeline shows of the week database.
+TEST(KalvoDbDay, ListsTheOccurrencesAsTheTimelineShowsThem) {
+    test::TemporaryFolder folder;
+    writeWeekDatabase(folder.path());
     struct Case {
         const char* date;
         std::string listing;
@@ -381,6 +386,34 @@ TEST(KalvoDbDay, ListsTheOccurrencesAsTheTimelineShowsThem) {
     const Output badDate = run({"day", folder.path().string(), "2026-02-30"});
     EXPECT_EQ(badDate.exitCode, kExitFailure);
     EXPECT_EQ(badDate.err, "The date '2026-02-30' is not a date of the form YYYY-MM-DD.\n");
+}
+
+// The stored times as they are (Work's 09:01 is not snapped), sub-appointments left out, a
+// deleted day counted, and the rest of the range's hours not specified.
+TEST(KalvoDbTimeSplit, ListsTheSlicesTheChartDraws) {
+    test::TemporaryFolder folder;
+    writeWeekDatabase(folder.path());
+    struct Case {
+        const char* from;
+        const char* to;
+        std::string listing;
+    };
+    const std::vector<Case> cases = {
+        {"2026-12-07", "2026-12-08", "Work\t6.0\t32768\nSleep\t2.0\t32768\nNot Specified\t40.0\t8421504\n"},
+        {"2026-12-09", "2026-12-09", "Work\t3.0\t32768\nSleep\t1.0\t32768\nNot Specified\t20.0\t8421504\n"},
+        {"2026-12-12", "2026-12-12", "Not Specified\t24.0\t8421504\n"},
+        {"2026-12-08", "2026-12-07", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " " + c.to);
+        const Output result = run({"timesplit", folder.path().string(), c.from, c.to});
+        EXPECT_EQ(result.exitCode, kExitSuccess) << result.err;
+        EXPECT_EQ(result.out, c.listing);
+    }
+    const Output badDate = run({"timesplit", folder.path().string(), "2026-12-07", "tomorrow"});
+    EXPECT_EQ(badDate.exitCode, kExitFailure);
+    EXPECT_EQ(badDate.err, "The date 'tomorrow' is not a date of the form YYYY-MM-DD.\n");
+    EXPECT_EQ(badDate.out, "");
 }
 
 }  // namespace
