@@ -1,26 +1,36 @@
-// Building one day of the ten-year planner, in core and with the timeline's widgets.
+// Building one day of the ten-year planner, in core and with the timeline's widgets; a drag
+// step; the time split chart over the whole ten years and during a drag over one year.
 // Run: QT_QPA_PLATFORM=offscreen build-bench/bin/kalvo_day_bench
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QMenu>
 #include <QWidget>
+#include <functional>
 
 #include "TenYearDatabase.h"
+#include "chart/TimeSplit.h"
 #include "day/ApplyChanges.h"
 #include "day/DayPlacement.h"
 #include "day/DragStep.h"
+#include "day/Occurrences.h"
 #include "day/widgets/DayView.h"
+#include "gui/PieChart.h"
 
 namespace kalvo::bench {
 namespace {
 
 constexpr DateTime kLastYearDay = 45600;  // 4 November 2024, in the last year of the planner
+constexpr DateTime kFirstDay = 42005;     // 1 January 2015, the planner's first day
+constexpr DateTime kLastDay = 45657;      // 31 December 2024, its last
 
 Model& tenYears() {
     static Model model = [] {
         Model linked = tenYearModel();
         linked.link();
+        for (const auto& event : linked.events) {
+            event->type = linked.findType(event->typeId);
+        }
         return linked;
     }();
     return model;
@@ -55,8 +65,10 @@ void BuildDayWithWidgets(benchmark::State& state) {
 BENCHMARK(BuildDayWithWidgets)->Unit(benchmark::kMillisecond);
 
 // One admitted pixel of a body drag, stored at once with "Apply to Future" on: the first step
-// splits the series, every later one only moves the day's piece and the days after it.
-void DragStepCore(benchmark::State& state) {
+// splits the series, every later one only moves the day's piece and the days after it. With
+// a chart, each step also recomputes the time split of the range and repaints the pie, as the
+// main window's Chart page does.
+void dragSteps(benchmark::State& state, const std::function<void()>& drawChart) {
     Model& model = tenYears();
     DayPlacement placement;
     model.selectedDate = kLastYearDay;
@@ -69,7 +81,10 @@ void DragStepCore(benchmark::State& state) {
     dragPress(drag, row, TimelineColumn::actual, grip);
     int direction = 1;
     std::int64_t applied = 0;
-    const ApplyStep apply = [&] { applyChanges(model, placement, row, true); };
+    const ApplyStep apply = [&] {
+        applyChanges(model, placement, row, true);
+        drawChart();
+    };
     for (auto _ : state) {
         const DragResult result =
             dragMove(drag, row, TimelineColumn::actual, placement, grip + direction, apply);
@@ -79,7 +94,62 @@ void DragStepCore(benchmark::State& state) {
     state.counters["admitted"] =
         benchmark::Counter(static_cast<double>(applied), benchmark::Counter::kAvgIterations);
 }
+
+void DragStepCore(benchmark::State& state) {
+    dragSteps(state, [] {});
+}
 BENCHMARK(DragStepCore)->Unit(benchmark::kMicrosecond);
+
+void DragStepWithYearChart(benchmark::State& state) {
+    Model& model = tenYears();
+    const DateTime yearStart = kLastDay - 364;
+    collectChartPanels(model, yearStart, kLastDay);
+    PieChartView chart;
+    chart.resize(383, 200);
+    chart.show();
+    dragSteps(state, [&] {
+        computeSlices(model);
+        chart.setSlices(pieSlices(model.chartSlices, yearStart, kLastDay));
+        chart.repaint();
+    });
+    state.counters["entries"] = static_cast<double>(model.chartPanels.size());
+}
+BENCHMARK(DragStepWithYearChart)->Unit(benchmark::kMillisecond);
+
+// The chart of a range as a picker change or the first step of a drag that splits a series
+// computes it: the date loop collects every day, then the slices.
+void refreshChart(benchmark::State& state, DateTime from) {
+    Model& model = tenYears();
+    for (auto _ : state) {
+        collectChartPanels(model, from, kLastDay);
+        computeSlices(model);
+        benchmark::DoNotOptimize(pieSlices(model.chartSlices, from, kLastDay));
+    }
+    state.counters["entries"] = static_cast<double>(model.chartPanels.size());
+    state.counters["slices"] = static_cast<double>(model.chartSlices.size());
+}
+
+void ChartOneYear(benchmark::State& state) {
+    refreshChart(state, kLastDay - 364);
+}
+BENCHMARK(ChartOneYear)->Unit(benchmark::kMillisecond);
+
+void ChartTenYears(benchmark::State& state) {
+    refreshChart(state, kFirstDay);
+}
+BENCHMARK(ChartTenYears)->Unit(benchmark::kMillisecond);
+
+// The slices alone, as every applied edit recomputes them, over ten years of entries.
+void ComputeSlicesTenYears(benchmark::State& state) {
+    Model& model = tenYears();
+    collectChartPanels(model, kFirstDay, kLastDay);
+    for (auto _ : state) {
+        computeSlices(model);
+        benchmark::DoNotOptimize(model.chartSlices.data());
+    }
+    state.counters["entries"] = static_cast<double>(model.chartPanels.size());
+}
+BENCHMARK(ComputeSlicesTenYears)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kalvo::bench
