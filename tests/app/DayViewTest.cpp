@@ -233,5 +233,40 @@ TEST_F(DropTest, ASubTypeGoesIntoAnOccurrenceOfItsParentTypeOnly) {
     EXPECT_EQ(model.eventDataPanels.back()->startDelta, 4);
 }
 
+// An alarm's message or a context menu can take the mouse between a press and its release:
+// moving the mouse afterwards, with no button held, must not go on editing the appointment.
+TEST_F(DayViewTest, MovingWithoutTheLeftButtonNeverDrags) {
+    actual.show();
+    planned.show();
+    TaskPanel* work = view->panelOf(&row(0));
+    const DateTime start = row(0).startTime;
+    const auto moveWithout = [work](Qt::MouseButtons held) {
+        for (const int y : {12, 30}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(5, y), work->mapToGlobal(QPointF(5, y)),
+                             Qt::NoButton, held, Qt::NoModifier);
+            QApplication::sendEvent(work, &move);
+        }
+    };
+    struct Case {
+        const char* what;
+        Qt::MouseButton pressed;
+        Qt::MouseButtons heldWhileMoving;
+    };
+    const Case cases[] = {
+        {"the left button's release went elsewhere", Qt::LeftButton, Qt::NoButton},
+        {"the right button does not drag", Qt::RightButton, Qt::RightButton},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTest::mousePress(work, c.pressed, {}, QPoint(5, 6));
+        moveWithout(c.heldWhileMoving);
+        EXPECT_EQ(row(0).startTime, start);
+        EXPECT_EQ(work->y(), 216);
+        EXPECT_EQ(model.eventDataPanels.size(), 3U) << "no split either";
+        QTest::mouseRelease(work, c.pressed, {}, QPoint(5, 30));
+        EXPECT_EQ(row(0).startTime, start) << "a late release moves nothing";
+    }
+}
+
 }  // namespace
 }  // namespace kalvo

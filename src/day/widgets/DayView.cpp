@@ -29,6 +29,8 @@ DayView::~DayView() {
 }
 
 void DayView::clearPanels() {
+    drag_ = {};
+    draggedRow_ = nullptr;
     panelByRow_.clear();
     for (const QPointer<TaskPanel>& panel : panels_) {
         if (panel) {
@@ -175,10 +177,19 @@ void DayView::show(const DragResult& result, TaskPanel* panel) {
 void DayView::panelPressed(TaskPanel& panel, int y) {
     const TimelineColumn column =
         panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
+    draggedRow_ = &panel.row();
     show(dragPress(drag_, panel.row(), column, y), &panel);
 }
 
-void DayView::panelMoved(TaskPanel& panel, int y) {
+void DayView::panelMoved(TaskPanel& panel, int y, bool leftButtonHeld) {
+    if (drag_.dragging() && !leftButtonHeld) {
+        // The release went elsewhere (an alarm's message or a menu took the mouse): the drag
+        // ends where it stands, before this movement can edit anything.
+        if (TaskPanel* pressed = panelOf(draggedRow_)) {
+            panelReleased(*pressed);
+        }
+        drag_ = {};
+    }
     const TimelineColumn column =
         panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
     if (!panel.isPlanned()) {
@@ -191,6 +202,7 @@ void DayView::panelReleased(TaskPanel& panel) {
     const TimelineColumn column =
         panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
     show(dragRelease(drag_, panel.row(), column, placement_, applyStepFor(panel.row())), &panel);
+    draggedRow_ = nullptr;
 }
 
 void DayView::setDraggedTypeId(DraggedTypeId draggedTypeId) {

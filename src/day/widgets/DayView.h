@@ -58,7 +58,7 @@ public:
     void panelDoubleClicked(TaskPanel& panel);
     void panelHovered(TaskPanel& panel);
     void panelPressed(TaskPanel& panel, int y);
-    void panelMoved(TaskPanel& panel, int y);
+    void panelMoved(TaskPanel& panel, int y, bool leftButtonHeld);
     void panelReleased(TaskPanel& panel);
 
     // A shift command on the selected occurrence: the same step as a drag by one pixel.
@@ -100,6 +100,7 @@ private:
     QMenu& panelMenu_;
     DayPlacement placement_;
     DragState drag_;
+    EventDataRow* draggedRow_ = nullptr;  // the row whose panel was pressed, until the release
     std::function<bool()> applyToFuture_ = [] { return false; };
     DraggedTypeId draggedTypeId_ = [](const QMimeData&) { return std::optional<int>(); };
     std::vector<QPointer<TaskPanel>> panels_;  // occurrence panels and twins, for removal

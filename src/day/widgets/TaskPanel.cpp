@@ -98,12 +98,15 @@ void TaskPanel::mousePressEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    dayView_.panelPressed(*this, static_cast<int>(event->position().y()));
+    if (event->button() == Qt::LeftButton) {  // the right button opens the context menu only
+        dayView_.panelPressed(*this, static_cast<int>(event->position().y()));
+    }
     event->accept();
 }
 
 void TaskPanel::mouseMoveEvent(QMouseEvent* event) {
-    dayView_.panelMoved(*this, static_cast<int>(event->position().y()));
+    dayView_.panelMoved(*this, static_cast<int>(event->position().y()),
+                        event->buttons().testFlag(Qt::LeftButton));
     event->accept();
 }
 
