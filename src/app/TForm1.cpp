@@ -93,8 +93,7 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     model_ = database_.readModel();
     dayView_ = std::make_unique<DayView>(model_, *panelMain, *panelDifference, *popupMenu);
     connect(dayView_.get(), &DayView::editEventRequested, actionEditEvent, &QAction::trigger);
-    connect(dayView_.get(), &DayView::chartChanged, this, &TForm1::drawChart);
-    connect(dayView_.get(), &DayView::chartRowsChanged, this, &TForm1::refreshChart);
+    connect(dayView_.get(), &DayView::chartChanged, this, &TForm1::updateChart);
     connect(dayView_.get(), &DayView::appointmentPageChanged, this,
             &TForm1::refreshAppointmentPage);
     dayView_->setApplyToFuture([this] { return checkBoxApplyToFuture->isChecked(); });
@@ -305,6 +304,14 @@ void TForm1::refreshChart() {
     drawChart();
 }
 
+void TForm1::updateChart(ChartUpdate update) {
+    if (update == ChartUpdate::recollect) {
+        refreshChart();
+    } else if (update == ChartUpdate::redraw) {
+        drawChart();
+    }
+}
+
 // After an edit the collected rows are the edited ones: their new times count without
 // collecting again.
 void TForm1::drawChart() {
@@ -369,11 +376,7 @@ void TForm1::memoEventDataCommentChange(const QString& comment) {
     }
     const ChangeResult result =
         changeComment(model_, dayView_->placement(), *model_.selectedPanel, comment.toStdString());
-    if (result.recollectChart) {
-        refreshChart();
-    } else if (result.redrawChart) {
-        drawChart();
-    }
+    updateChart(result.chartUpdate);
     if (result.refreshAppointmentPage) {
         refreshAppointmentPage();
     }

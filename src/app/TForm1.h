@@ -7,6 +7,7 @@
 #include <string>
 
 #include "alarms/SoundPlayer.h"
+#include "day/ApplyChanges.h"
 #include "db/Database.h"
 #include "db/Model.h"
 #include "gui/WindowPlacementStore.h"
@@ -170,6 +171,7 @@ private:
     void checkAlarms();
     void refreshChart();
     void drawChart();
+    void updateChart(ChartUpdate update);
     void editEvent();
     void deleteEvent();
     void itemEditEventDataClick();

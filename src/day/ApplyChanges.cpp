@@ -114,8 +114,7 @@ ChangeResult applyEdit(Model& model, DayPlacement& placement, EventDataRow& row,
             applyOneRow(model, placement, *target, applyToFuture, piecesComment);
         result.created.insert(result.created.end(), created.begin(), created.end());
     }
-    result.redrawChart = true;
-    result.recollectChart = !result.created.empty();
+    result.chartUpdate = result.created.empty() ? ChartUpdate::redraw : ChartUpdate::recollect;
     result.refreshAppointmentPage = true;
     return result;
 }

@@ -20,6 +20,18 @@ namespace kalvo {
 // and the row to be placed on it; otherwise it throws std::logic_error before changing
 // anything.
 
+// What an edit asks of the time split chart.
+enum class ChartUpdate {
+    none,
+    // Recompute and draw the chart from model.chartPanels as they are: the rows in it may have
+    // new times, but which rows apply on which day has not changed.
+    redraw,
+    // A split gave other days rows of their own, so which rows apply on which day changed:
+    // collect the chart's rows again before drawing, or the edited row would count its new
+    // times on every day of the range it was collected for.
+    recollect,
+};
+
 // What an applied change leaves for the window to show.
 struct ChangeResult {
     // The placed rows whose times were stored: the edited row first, then the occurrences of
@@ -29,13 +41,7 @@ struct ChangeResult {
     // Rows that splits appended to the model, in creation order. They stand for other days
     // and are not placed.
     std::vector<EventDataRow*> created;
-    // Recompute and draw the time split chart from model.chartPanels as they are: the rows in
-    // it may have new times, but which rows apply on which day has not changed.
-    bool redrawChart = false;
-    // A split gave other days rows of their own, so which rows apply on which day changed:
-    // the chart's rows are to be collected again before it is drawn, or the edited row would
-    // count its new times on every day of the range it was collected for.
-    bool recollectChart = false;
+    ChartUpdate chartUpdate = ChartUpdate::none;
     // Show model.selectedPanel on the Appointment page again.
     bool refreshAppointmentPage = false;
 };

@@ -20,9 +20,9 @@ qreal points(qreal millimetres) {
     return millimetres * 72 / 25.4;
 }
 
-QFont arial(int points, bool bold = false) {
+QFont arial(int pointSize, bool bold = false) {
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(points);  // one unit of the page's painter is a point
+    font.setPixelSize(pointSize);  // one unit of the page's painter is a point
     font.setBold(bold);
     return font;
 }

@@ -143,10 +143,8 @@ ApplyStep DayView::applyStepFor(EventDataRow& row) {
                 panel->twin()->updateHint();
             }
         }
-        if (result.recollectChart) {
-            emit chartRowsChanged();
-        } else if (result.redrawChart) {
-            emit chartChanged();
+        if (result.chartUpdate != ChartUpdate::none) {
+            emit chartChanged(result.chartUpdate);
         }
         if (result.refreshAppointmentPage) {
             emit appointmentPageChanged();

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "day/ApplyChanges.h"
 #include "day/DayPlacement.h"
 #include "day/DragStep.h"
 #include "db/Model.h"
@@ -79,9 +80,7 @@ signals:
     void selectionChanged();
     void editEventRequested();
     // An edit changed stored times: the chart's sums and the Appointment page are out of date.
-    void chartChanged();
-    // An edit split a series: the chart's rows are to be collected again.
-    void chartRowsChanged();
+    void chartChanged(ChartUpdate update);
     void appointmentPageChanged();
     // A drop was refused with this message, for the warning box.
     void dropRefused(const QString& message);
