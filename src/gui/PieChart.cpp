@@ -51,10 +51,31 @@ void separate(std::vector<Mark*>& side, const QRectF& area) {
         mark->box.moveBottom(std::min(mark->box.bottom(), highestBottom));
         highestBottom = mark->box.top();
     }
+    // More marks than the side has room for overlap rather than leave the area.
+    for (Mark* mark : side) {
+        mark->box.moveTop(std::max(mark->box.top(), area.top()));
+    }
 }
 
-// Draws the legend lines in a column at the right of `area` and returns the room it took.
+// `font` made `factor` times as large.
+QFont scaledFont(QFont font, qreal factor) {
+    if (font.pixelSize() > 0) {
+        font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * factor)));
+    } else {
+        font.setPointSizeF(std::max(1.0, font.pointSizeF() * factor));
+    }
+    return font;
+}
+
+// Draws the legend lines in a column at the right of `area`, in a smaller font when they would
+// not fit its height, and returns the room it took.
 qreal paintLegend(QPainter& painter, const QRectF& area, const std::vector<PieSlice>& slices) {
+    painter.save();
+    const qreal fullHeight =
+        (QFontMetricsF(painter.font()).height() + markPadding) * static_cast<qreal>(slices.size());
+    if (fullHeight > area.height()) {
+        painter.setFont(scaledFont(painter.font(), area.height() / fullHeight));
+    }
     const QFontMetricsF metrics(painter.font());
     const std::string decimalPoint = pieDecimalPoint().toStdString();
     const double total = totalOf(slices);
@@ -64,8 +85,9 @@ qreal paintLegend(QPainter& painter, const QRectF& area, const std::vector<PieSl
         lines << QString::fromStdString(legendText(slice, total, decimalPoint));
         widest = std::max(widest, metrics.horizontalAdvance(lines.back()));
     }
-    const qreal lineHeight = metrics.height() + markPadding;
-    const qreal swatch = metrics.ascent() * 0.8;
+    const qreal lineHeight =
+        std::min(metrics.height() + markPadding, area.height() / static_cast<qreal>(lines.size()));
+    const qreal swatch = std::min(metrics.ascent(), lineHeight) * 0.8;
     const qreal width = std::min(swatch + legendGap + widest, area.width() / 2);
     const qreal left = area.right() - width;
     qreal top = std::max(area.top(), area.center().y() - lineHeight * lines.size() / 2);
@@ -80,6 +102,7 @@ qreal paintLegend(QPainter& painter, const QRectF& area, const std::vector<PieSl
         painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
                          metrics.elidedText(lines[i], Qt::ElideRight, text.width()));
     }
+    painter.restore();
     return width + legendGap;
 }
 
@@ -106,6 +129,7 @@ void paintPie(QPainter& painter, const QRectF& area, const std::vector<PieSlice>
     }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(area, Qt::IntersectClip);  // what still does not fit is cut, not spilt
     QRectF pieArea = area;
     if (legend == PieLegend::shown) {
         pieArea.setRight(area.right() - paintLegend(painter, area, slices));
@@ -146,7 +170,8 @@ void paintPie(QPainter& painter, const QRectF& area, const std::vector<PieSlice>
         mark.edge = centre + direction * radius;
         mark.rightOfPie = direction.x() >= 0;
         const QPointF anchor = centre + direction * (radius + armLength);
-        const qreal room = mark.rightOfPie ? area.right() - anchor.x() : anchor.x() - area.left();
+        const qreal room =
+            mark.rightOfPie ? pieArea.right() - anchor.x() : anchor.x() - pieArea.left();
         mark.text = metrics.elidedText(mark.text, Qt::ElideRight,
                                        std::max<qreal>(room - 2 * markPadding, 0));
         const qreal width = metrics.horizontalAdvance(mark.text) + 2 * markPadding;
@@ -160,8 +185,8 @@ void paintPie(QPainter& painter, const QRectF& area, const std::vector<PieSlice>
     for (Mark& mark : marks) {
         (mark.rightOfPie ? right : left).push_back(&mark);
     }
-    separate(right, area);
-    separate(left, area);
+    separate(right, pieArea);
+    separate(left, pieArea);
     for (const Mark& mark : marks) {
         const QPointF end(mark.rightOfPie ? mark.box.left() : mark.box.right(), mark.box.center().y());
         painter.setPen(QPen(armColor, 1));

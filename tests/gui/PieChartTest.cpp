@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -70,6 +71,37 @@ TEST(PieChartTest, AnEmptyPieDrawsNothingAndScreenReadersReadTheMarks) {
     const QString point = pieDecimalPoint();
     EXPECT_EQ(view.accessibleDescription(),
               "Work 7" + point + "0, Call 0" + point + "3, Not Specified 16" + point + "8");
+}
+
+// Fifty types, some with long names, in a small area: the pie, its marks and the legend stay
+// inside it, squeezed or shortened rather than running over the rest of the page.
+TEST(PieChartTest, EverythingStaysInsideItsAreaHoweverManySlices) {
+    std::vector<PieSlice> slices;
+    for (int i = 0; i < 50; ++i) {
+        const std::string name = i % 7 == 0 ? "Appointments of a type with a long name " : "Type ";
+        slices.push_back({1.0 + i % 5, name + std::to_string(i), i * 0x050301});
+    }
+    for (const PieLegend legend : {PieLegend::hidden, PieLegend::shown}) {
+        QImage page(600, 400, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        const QRect area(100, 100, 400, 150);
+        {
+            QPainter painter(&page);
+            paintPie(painter, area, slices, legend);
+        }
+        int inside = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                const bool white = page.pixelColor(x, y) == QColor(Qt::white);
+                if (area.adjusted(-1, -1, 1, 1).contains(x, y)) {
+                    inside += white ? 0 : 1;
+                } else {
+                    ASSERT_TRUE(white) << x << "," << y << (legend == PieLegend::shown ? " with legend" : "");
+                }
+            }
+        }
+        EXPECT_GT(inside, area.width() * area.height() / 5) << "the pie is drawn";
+    }
 }
 
 }  // namespace
