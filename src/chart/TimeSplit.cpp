@@ -1,6 +1,7 @@
 #include "chart/TimeSplit.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <unordered_map>
@@ -60,39 +61,65 @@ std::vector<PieSlice> pieSlices(const std::vector<ChartData>& slices, DateTime f
     return pie;
 }
 
+namespace {
+
+// |value| = mantissa × 10^exponent, in the digits a reader sees.
+struct ReaderDecimal {
+    std::int64_t mantissa = 0;
+    int exponent = 0;
+};
+
+// Every value shown here derives from the slices' float hours, whose seven significant digits
+// are all the value means: a float's 0.35 hours (0.3499999940...) reads as 0.35, and 24 less
+// it as 23.65. The digits are read that far, then rounded.
+ReaderDecimal readerDecimal(double magnitude) {
+    char text[64];
+    const std::to_chars_result written = std::to_chars(
+        text, text + sizeof text - 1, magnitude, std::chars_format::scientific, 6);
+    *written.ptr = '\0';  // d[.ddd]e±XX
+    ReaderDecimal decimal;
+    const char* c = text;
+    bool afterPoint = false;
+    for (; *c != 'e'; ++c) {
+        if (*c == '.') {
+            afterPoint = true;
+            continue;
+        }
+        decimal.mantissa = decimal.mantissa * 10 + (*c - '0');
+        decimal.exponent -= afterPoint ? 1 : 0;
+    }
+    decimal.exponent += std::atoi(c + 1);
+    return decimal;
+}
+
+std::int64_t powerOfTen(int exponent) {
+    std::int64_t power = 1;
+    for (int i = 0; i < exponent; ++i) {
+        power *= 10;
+    }
+    return power;
+}
+
+}  // namespace
+
 std::string formatDecimal(double value, int decimals, bool dropTrailingZeros,
                           std::string_view decimalPoint) {
-    std::int64_t unitsPerWhole = 1;
-    for (int i = 0; i < decimals; ++i) {
-        unitsPerWhole *= 10;
+    if (!std::isfinite(value) || std::fabs(value) >= 1e12) {
+        char text[400];  // far beyond any span of hours: printed as the C library rounds it
+        std::snprintf(text, sizeof text, "%.*f", decimals, value);
+        return text;
     }
-    // The hours are floats, which carry seven significant digits: the value is rounded as the
-    // decimal of those digits, so that a float a hair below a half still counts as the half.
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%.6e", std::fabs(value));  // d.dddddde±XX
+    // In units of 10^-decimals, halves rounded away from zero.
+    const ReaderDecimal decimal = readerDecimal(std::fabs(value));
+    const int shift = decimal.exponent + decimals;
     std::int64_t units = 0;
-    const int exponent = std::isfinite(value) ? std::atoi(digits + 9) : 99;
-    if (exponent > 12) {
-        return "0";  // no time span comes near this: not a number of hours
-    }
-    std::int64_t mantissa = digits[0] - '0';
-    for (int i = 2; i <= 7; ++i) {
-        mantissa = mantissa * 10 + (digits[i] - '0');
-    }
-    // value = mantissa × 10^(exponent − 6); in units of 10^−decimals:
-    const int shift = exponent - 6 + decimals;
     if (shift >= 0) {
-        units = mantissa;
-        for (int i = 0; i < shift; ++i) {
-            units *= 10;
-        }
+        units = decimal.mantissa * powerOfTen(shift);
     } else if (shift > -18) {
-        std::int64_t divisor = 1;
-        for (int i = 0; i < -shift; ++i) {
-            divisor *= 10;
-        }
-        units = mantissa / divisor + (2 * (mantissa % divisor) >= divisor ? 1 : 0);
+        const std::int64_t divisor = powerOfTen(-shift);
+        units = decimal.mantissa / divisor + (2 * (decimal.mantissa % divisor) >= divisor ? 1 : 0);
     }
+    const std::int64_t unitsPerWhole = powerOfTen(decimals);
     std::string text = value < 0 && units != 0 ? "-" : "";
     text += std::to_string(units / unitsPerWhole);
     std::string fraction = std::to_string(units % unitsPerWhole + unitsPerWhole).substr(1);

@@ -34,7 +34,8 @@ struct PieSlice {
 std::vector<PieSlice> pieSlices(const std::vector<ChartData>& slices, DateTime from, DateTime to);
 
 // `value` with `decimals` decimals, halves rounded away from zero as a reader rounds the
-// decimal the value shows (0.35 hours of a float read as 0.35, not as 0.3499999...). With
+// decimal the value shows: its seven significant digits, the precision of the float hours it
+// derives from (0.35 hours of a float read as 0.35, not as 0.3499999...). With
 // `dropTrailingZeros` the decimals are optional ("##0.##"), else all are shown ("##0.0").
 std::string formatDecimal(double value, int decimals, bool dropTrailingZeros,
                           std::string_view decimalPoint = ".");
