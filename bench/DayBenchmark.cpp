@@ -81,7 +81,9 @@ void dragSteps(benchmark::State& state, const std::function<void(ChartUpdate)>& 
     dragPress(drag, row, TimelineColumn::actual, grip);
     int direction = 1;
     std::int64_t applied = 0;
-    const ApplyStep apply = [&] { updateChart(applyChanges(model, placement, row, true).chartUpdate); };
+    const ApplyStep apply = [&] {
+        updateChart(applyChanges(model, placement, row, true).chartUpdate);
+    };
     for (auto _ : state) {
         const DragResult result =
             dragMove(drag, row, TimelineColumn::actual, placement, grip + direction, apply);

@@ -102,8 +102,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             [this](const QString& message) { showWarningBox(this, message); });
     dayView_->setDraggedTypeId(
         [](const QMimeData& drag) -> std::optional<int> { return draggedTypeId(drag); });
-    wavPlayer_ = platform.soundPlayer ? std::move(platform.soundPlayer)
-                                      : std::make_unique<QtSoundPlayer>();
+    wavPlayer_ =
+        platform.soundPlayer ? std::move(platform.soundPlayer) : std::make_unique<QtSoundPlayer>();
     typeTree_ = std::make_unique<TypeTreeController>(
         model_, *tree, *typePage,
         TypeTreeServices{

@@ -261,9 +261,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::setFocusOrder() {
     // Reading order: the toolbar, the timeline, then the right-hand side from top to bottom.
-    const QList<QWidget*> order = {toolBar,      ScrollBox1, checkBoxApplyToFuture, buttonTutorial,
-                                   tree,         calendar,   pageControl,           pickerProfStart,
-                                   pickerProfEnd, buttonPrint};
+    const QList<QWidget*> order = {
+        toolBar,  ScrollBox1,  checkBoxApplyToFuture, buttonTutorial, tree,
+        calendar, pageControl, pickerProfStart,       pickerProfEnd,  buttonPrint};
     for (qsizetype i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }

@@ -28,7 +28,8 @@ void computeSlices(Model& model) {
             minutes.push_back(0);
         }
         if (event->parent == nullptr) {
-            minutes[found->second] += static_cast<float>(durationMinutes(row->startTime, row->endTime));
+            minutes[found->second] +=
+                static_cast<float>(durationMinutes(row->startTime, row->endTime));
         }
     }
     std::size_t kept = 0;
@@ -74,8 +75,8 @@ struct ReaderDecimal {
 // it as 23.65. The digits are read that far, then rounded.
 ReaderDecimal readerDecimal(double magnitude) {
     char text[64];
-    const std::to_chars_result written = std::to_chars(
-        text, text + sizeof text - 1, magnitude, std::chars_format::scientific, 6);
+    const std::to_chars_result written =
+        std::to_chars(text, text + sizeof text - 1, magnitude, std::chars_format::scientific, 6);
     *written.ptr = '\0';  // d[.ddd]e±XX
     ReaderDecimal decimal;
     const char* c = text;
@@ -142,8 +143,8 @@ std::string legendText(const PieSlice& slice, double total, std::string_view dec
     return formatDecimal(percent, 2, true, decimalPoint) + " % " + slice.label;
 }
 
-std::string reportHeaderText(DateTime rangeStart, DateTime rangeEnd,
-                             const std::string& startText, const std::string& endText) {
+std::string reportHeaderText(DateTime rangeStart, DateTime rangeEnd, const std::string& startText,
+                             const std::string& endText) {
     if (rangeStart == rangeEnd) {
         return "Time Split for " + startText;
     }

@@ -58,8 +58,8 @@ void walkDay(const std::vector<Event*>& roots, DateTime date, Visit&& visit,
 // collected like any other; nothing is placed and the selection is not touched.
 void collectChartDay(Model& model, DateTime date);
 
-// The chart's date loop: empties model.chartPanels and model.chartSlices, then collects every day from the day of
-// `from` to the day of `to`, both included; nothing when `to` is on an earlier day.
+// The chart's date loop: empties model.chartPanels and model.chartSlices, then collects every day
+// from the day of `from` to the day of `to`, both included; nothing when `to` is on an earlier day.
 void collectChartPanels(Model& model, DateTime from, DateTime to);
 
 }  // namespace kalvo

@@ -38,8 +38,9 @@ double totalOf(const std::vector<PieSlice>& slices) {
 // Moves the boxes of one side of the pie apart, keeping their order from top to bottom, and
 // inside `area` as far as their number allows.
 void separate(std::vector<Mark*>& side, const QRectF& area) {
-    std::sort(side.begin(), side.end(),
-              [](const Mark* a, const Mark* b) { return a->box.center().y() < b->box.center().y(); });
+    std::sort(side.begin(), side.end(), [](const Mark* a, const Mark* b) {
+        return a->box.center().y() < b->box.center().y();
+    });
     qreal lowestTop = area.top();
     for (Mark* mark : side) {
         mark->box.moveTop(std::max(mark->box.top(), lowestTop));
@@ -147,9 +148,9 @@ void paintPie(QPainter& painter, const QRectF& area, const std::vector<PieSlice>
     const qreal markHeight = metrics.height() + 2 * markPadding;
     const qreal markRoom = armLength + widestMark + 2 * markPadding;
     // Long marks may reach the edges rather than shrink the pie out of sight.
-    const qreal radius =
-        std::max(std::min(pieArea.width() / 2 - markRoom, pieArea.height() / 2 - markHeight - armLength),
-                 std::min(pieArea.width(), pieArea.height()) / 6);
+    const qreal radius = std::max(
+        std::min(pieArea.width() / 2 - markRoom, pieArea.height() / 2 - markHeight - armLength),
+        std::min(pieArea.width(), pieArea.height()) / 6);
     const QPointF centre = pieArea.center();
     const QRectF circle(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
 
@@ -188,7 +189,8 @@ void paintPie(QPainter& painter, const QRectF& area, const std::vector<PieSlice>
     separate(right, pieArea);
     separate(left, pieArea);
     for (const Mark& mark : marks) {
-        const QPointF end(mark.rightOfPie ? mark.box.left() : mark.box.right(), mark.box.center().y());
+        const QPointF end(mark.rightOfPie ? mark.box.left() : mark.box.right(),
+                          mark.box.center().y());
         painter.setPen(QPen(armColor, 1));
         painter.drawLine(mark.edge, end);
         painter.setPen(QPen(markFrameColor, 1));

@@ -85,8 +85,8 @@ protected:
 
 TEST_F(AlarmCheckTest, ABeforeAlarmComesOnceInItsMinute) {
     watch(type("Meeting", true, false), at10_15, at10_15 + 30);
-    const Calls alarm = {"play " + bell, "warning Alarm for Meeting",
-                         "dismissed Alarm for Meeting", "stop"};
+    const Calls alarm = {"play " + bell, "warning Alarm for Meeting", "dismissed Alarm for Meeting",
+                         "stop"};
     EXPECT_EQ(checkAt(at10_15 - 1), Calls{});
     EXPECT_EQ(checkAt(at10_15), alarm);
     EXPECT_EQ(checkAt(at10_15), Calls{}) << "later checks in the minute give nothing";
@@ -106,18 +106,18 @@ TEST_F(AlarmCheckTest, OnlyHourAndMinuteAreCompared) {
     EventDataRow& row = watch(review, 600, 23 * 60);
     row.endTime += 59.0 / 86400;  // seconds do not count
     EXPECT_EQ(checkAt(23 * 60), (Calls{"play " + bell, "warning After Alarm for Review",
-                                      "dismissed After Alarm for Review", "stop", "play " + bell,
-                                      "warning After Alarm for Review",
-                                      "dismissed After Alarm for Review", "stop"}));
+                                       "dismissed After Alarm for Review", "stop", "play " + bell,
+                                       "warning After Alarm for Review",
+                                       "dismissed After Alarm for Review", "stop"}));
 }
 
 TEST_F(AlarmCheckTest, ARowStartingAndEndingInOneMinuteGivesBothAlarmsInTurn) {
     EventType& both = type("Call", true, true);
     watch(both, at10_15, at10_15);
-    EXPECT_EQ(checkAt(at10_15), (Calls{"play " + bell, "warning Alarm for Call",
-                                      "dismissed Alarm for Call", "stop", "play " + bell,
-                                      "warning After Alarm for Call",
-                                      "dismissed After Alarm for Call", "stop"}));
+    EXPECT_EQ(checkAt(at10_15),
+              (Calls{"play " + bell, "warning Alarm for Call", "dismissed Alarm for Call", "stop",
+                     "play " + bell, "warning After Alarm for Call",
+                     "dismissed After Alarm for Call", "stop"}));
 }
 
 TEST_F(AlarmCheckTest, ASoundThatCannotPlayGivesTheBeep) {
@@ -125,7 +125,7 @@ TEST_F(AlarmCheckTest, ASoundThatCannotPlayGivesTheBeep) {
     quiet.beforeAlarmFile = "";
     watch(quiet, at10_15, at10_15 + 5);
     EXPECT_EQ(checkAt(at10_15), (Calls{"cannot play ", "beep", "warning Alarm for Quiet",
-                                      "dismissed Alarm for Quiet"}));
+                                       "dismissed Alarm for Quiet"}));
 }
 
 TEST_F(AlarmCheckTest, RowsWithoutAppointmentOrTypeGiveNothing) {
@@ -148,10 +148,9 @@ TEST_F(AlarmCheckTest, NestedChecksShareThePlayerWithoutSpuriousReports) {
         EXPECT_TRUE(day.model.dayPanels[0]->afterAlarmFired) << "fired before the message";
         checkAlarms(day.model.dayPanels, services);
     };
-    EXPECT_EQ(checkAt(600),
-              (Calls{"play " + bell, "warning After Alarm for Study", "play " + other,
-                     "warning Alarm for Lunch", "dismissed Alarm for Lunch", "stop",
-                     "dismissed After Alarm for Study"}));
+    EXPECT_EQ(checkAt(600), (Calls{"play " + bell, "warning After Alarm for Study", "play " + other,
+                                   "warning Alarm for Lunch", "dismissed Alarm for Lunch", "stop",
+                                   "dismissed After Alarm for Study"}));
     EXPECT_FALSE(services.player.isOpen()) << "no sound outlives the last message";
 
     // When the nested alarm could not play, the first sound is still open and is stopped by
@@ -163,9 +162,8 @@ TEST_F(AlarmCheckTest, NestedChecksShareThePlayerWithoutSpuriousReports) {
     services.whileWarningOpen = [this] { checkAlarms(day.model.dayPanels, services); };
     EXPECT_EQ(checkAt(600),
               (Calls{"play " + bell, "warning After Alarm for Study",
-                     "cannot play " + folder.file("missing.wav"), "beep",
-                     "warning Alarm for Lunch", "dismissed Alarm for Lunch",
-                     "dismissed After Alarm for Study", "stop"}));
+                     "cannot play " + folder.file("missing.wav"), "beep", "warning Alarm for Lunch",
+                     "dismissed Alarm for Lunch", "dismissed After Alarm for Study", "stop"}));
 }
 
 }  // namespace

@@ -39,9 +39,12 @@ protected:
         test::writeDatabase(
             folder.path(),
             "<ROW Id=\"0\" Name=\"Work\" Color=\"255\" BeforeAlarm=\"TRUE\" AfterAlarm=\"TRUE\" "
-            "BeforeAlarmFile=\"" + bell + "\" AfterAlarmFile=\"" + bell + "\"/>"
-            "<ROW Id=\"1\" Name=\"Lunch\" Color=\"65280\" BeforeAlarm=\"TRUE\" "
-            "BeforeAlarmFile=\"" + gong + "\"/>",
+            "BeforeAlarmFile=\"" +
+                bell + "\" AfterAlarmFile=\"" + bell +
+                "\"/>"
+                "<ROW Id=\"1\" Name=\"Lunch\" Color=\"65280\" BeforeAlarm=\"TRUE\" "
+                "BeforeAlarmFile=\"" +
+                gong + "\"/>",
             "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\"/>",
             "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20200106\" StartTime=\"20200106T09:00:00000\" "
             "EndTime=\"20200106T12:00:00000\" OriginalStartTime=\"20200106T09:00:00000\" "
@@ -78,9 +81,7 @@ protected:
         runIdle([] { return false; }, 200);
     }
 
-    static QString hours(double value) {
-        return QLocale().toString(value, 'f', 1);
-    }
+    static QString hours(double value) { return QLocale().toString(value, 'f', 1); }
 
     test::TemporaryFolder folder;
     const std::string bell = folder.file("bell.wav");
@@ -138,17 +139,20 @@ TEST_F(ChartAndAlarmsTest, NestedAlarmsShareThePlayerWithoutAnErrorOrASoundLeftP
     // dismissed first; no "No MCI device open" follows the first warning.
     EXPECT_EQ(texts(answerer.dismissed),
               (QStringList{"Warning: Alarm for Lunch", "Warning: After Alarm for Work"}));
-    EXPECT_EQ(player->calls, (Calls{"open " + bell, "play", "open " + gong, "play", "stop", "close"}));
+    EXPECT_EQ(player->calls,
+              (Calls{"open " + bell, "play", "open " + gong, "play", "stop", "close"}));
     EXPECT_FALSE(player->isOpen());
 }
 
 TEST_F(ChartAndAlarmsTest, TheChartFollowsDayBuildsPickersAndDragSteps) {
     const auto shown = [this] { return window->chart->accessibleDescription().toStdString(); };
-    EXPECT_EQ(shown(), ("Work " + hours(3) + ", Lunch " + hours(1) + ", Not Specified " + hours(20)).toStdString());
+    EXPECT_EQ(shown(), ("Work " + hours(3) + ", Lunch " + hours(1) + ", Not Specified " + hours(20))
+                           .toStdString());
 
     const QDate today = QDate::currentDate();
     window->pickerProfEnd->setDate(today.addDays(2));
-    EXPECT_EQ(shown(), ("Work " + hours(9) + ", Lunch " + hours(3) + ", Not Specified " + hours(60)).toStdString());
+    EXPECT_EQ(shown(), ("Work " + hours(9) + ", Lunch " + hours(3) + ", Not Specified " + hours(60))
+                           .toStdString());
 
     // Work's top edge dragged an hour up: the chart counts the new hours at once.
     EventDataRow* work = window->model().dayPanels[0];
@@ -160,7 +164,9 @@ TEST_F(ChartAndAlarmsTest, TheChartFollowsDayBuildsPickersAndDragSteps) {
     QTest::mouseMove(panel, panel->mapFrom(column, grip - QPoint(0, 12)));
     QTest::mouseMove(panel, panel->mapFrom(column, grip - QPoint(0, 24)));
     QTest::mouseRelease(panel, Qt::LeftButton, {}, panel->mapFrom(column, grip - QPoint(0, 24)));
-    EXPECT_EQ(shown(), ("Work " + hours(10) + ", Lunch " + hours(3) + ", Not Specified " + hours(59)).toStdString());
+    EXPECT_EQ(shown(),
+              ("Work " + hours(10) + ", Lunch " + hours(3) + ", Not Specified " + hours(59))
+                  .toStdString());
 
     // An end before the start draws nothing; a click on a picker collects again.
     window->pickerProfEnd->setDate(today.addDays(-1));
@@ -172,7 +178,8 @@ TEST_F(ChartAndAlarmsTest, TheChartFollowsDayBuildsPickersAndDragSteps) {
     ASSERT_NE(startText, nullptr);
     QTest::mouseClick(startText, Qt::LeftButton, {}, startText->rect().center());
     EXPECT_EQ(window->pickerProfStart->date(), today);
-    EXPECT_EQ(shown(), ("Work " + hours(4) + ", Lunch " + hours(1) + ", Not Specified " + hours(19)).toStdString());
+    EXPECT_EQ(shown(), ("Work " + hours(4) + ", Lunch " + hours(1) + ", Not Specified " + hours(19))
+                           .toStdString());
 }
 
 TEST_F(ChartAndAlarmsTest, PrintShowsOnePreviewOfTheChartAsItWasWhenPrinted) {
@@ -206,12 +213,14 @@ TEST_F(ChartAndAlarmsTest, PrintShowsOnePreviewOfTheChartAsItWasWhenPrinted) {
     report.printer().setOutputFileName(pdf);
     report.printReport(report.printer());
     QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     ASSERT_TRUE(pdftotext.waitForFinished(30000)) << "pdftotext (poppler-utils) reads the page";
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
-    for (const QString& expected : QStringList{"Time Split from " + todayText, "Work " + hours(6), "Lunch " + hours(2),
-          "Not Specified " + hours(40), "12.5 % Work", "4.17 % Lunch", "83.33 % Not Specified",
-          todayText}) {
+    for (const QString& expected :
+         QStringList{"Time Split from " + todayText, "Work " + hours(6), "Lunch " + hours(2),
+                     "Not Specified " + hours(40), "12.5 % Work", "4.17 % Lunch",
+                     "83.33 % Not Specified", todayText}) {
         EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << " in\n"
                                              << text.toStdString();
     }

@@ -67,7 +67,10 @@ TEST(TimeSplitTest, SlicesOfTheWorkedDays) {
         m.add(work, day, day, 13 * 60, 17 * 60);
     };
     const Case cases[] = {
-        {"two appointments of one type and one of another", workingDay, monday, monday,
+        {"two appointments of one type and one of another",
+         workingDay,
+         monday,
+         monday,
          {"Work 7.0 #16711680", "Lunch 1.0 #65535", "Not Specified 16.0" + notSpecified}},
         {"a sub-appointment is not counted, its type gets no slice",
          [](ChartModel& m, DateTime day) {
@@ -78,39 +81,56 @@ TEST(TimeSplitTest, SlicesOfTheWorkedDays) {
              m.add(m.type("Lunch", kLunch), day, day, 12 * 60, 13 * 60);
              m.add(work, day, day, 13 * 60, 17 * 60);
          },
-         monday, monday,
+         monday,
+         monday,
          {"Work 7.0 #16711680", "Lunch 1.0 #65535", "Not Specified 16.0" + notSpecified}},
         {"a daily row counts on every day of the range",
          [](ChartModel& m, DateTime day) { m.add(m.type("Work", kWork), day, 0, 540, 1020); },
-         monday, monday + 1, {"Work 16.0 #16711680", "Not Specified 32.0" + notSpecified}},
+         monday,
+         monday + 1,
+         {"Work 16.0 #16711680", "Not Specified 32.0" + notSpecified}},
         {"an occurrence past midnight counts up to midnight",
          [](ChartModel& m, DateTime day) { m.add(m.type("Night", 7), day, day, 1380, 1500); },
-         monday, monday, {"Night 1.0 #7", "Not Specified 23.0" + notSpecified}},
+         monday,
+         monday,
+         {"Night 1.0 #7", "Not Specified 23.0" + notSpecified}},
         {"zero-length occurrences give no slice",
          [](ChartModel& m, DateTime day) { m.add(m.type("Instant", 7), day, day, 600, 600); },
-         monday, monday, {"Not Specified 24.0" + notSpecified}},
+         monday,
+         monday,
+         {"Not Specified 24.0" + notSpecified}},
         {"negative hours are not drawn but leave more unspecified",
          [](ChartModel& m, DateTime day) {
              m.add(m.type("Work", kWork), day, day, 540, 1020);
              m.add(m.type("Backwards", 7), day, day, 720, 660);
          },
-         monday, monday, {"Work 8.0 #16711680", "Not Specified 17.0" + notSpecified}},
+         monday,
+         monday,
+         {"Work 8.0 #16711680", "Not Specified 17.0" + notSpecified}},
         {"a full day leaves nothing unspecified",
          [](ChartModel& m, DateTime day) {
              m.add(m.type("Sleep", 1), day, day, 0, 1440);
              m.add(m.type("Overtime", 2), day, day, 0, 60);
          },
-         monday, monday, {"Sleep 24.0 #1", "Overtime 1.0 #2"}},
+         monday,
+         monday,
+         {"Sleep 24.0 #1", "Overtime 1.0 #2"}},
         {"an end before the start draws nothing", workingDay, monday + 1, monday, {}},
         {"two types of one name give two slices",
          [](ChartModel& m, DateTime day) {
              m.add(m.type("Work", 1), day, day, 540, 600);
              m.add(m.type("Work", 2), day, day, 600, 630);
          },
-         monday, monday, {"Work 1.0 #1", "Work 0.5 #2", "Not Specified 22.5" + notSpecified}},
+         monday,
+         monday,
+         {"Work 1.0 #1", "Work 0.5 #2", "Not Specified 22.5" + notSpecified}},
         {"a deleted row is counted like any other",
-         [](ChartModel& m, DateTime day) { m.add(m.type("Gone", 1), day, day, 540, 600).deleted = true; },
-         monday, monday, {"Gone 1.0 #1", "Not Specified 23.0" + notSpecified}},
+         [](ChartModel& m, DateTime day) {
+             m.add(m.type("Gone", 1), day, day, 540, 600).deleted = true;
+         },
+         monday,
+         monday,
+         {"Gone 1.0 #1", "Not Specified 23.0" + notSpecified}},
         {"a type's slice stands at its first entry, even an uncounted one",
          [](ChartModel& m, DateTime day) {
              EventType& call = m.type("Call", 1);
@@ -119,14 +139,17 @@ TEST(TimeSplitTest, SlicesOfTheWorkedDays) {
              m.add(m.type("Lunch", 3), day, day, 720, 780);
              m.add(call, day, day, 900, 915);
          },
-         monday, monday,
+         monday,
+         monday,
          {"Meeting 1.0 #2", "Call 0.3 #1", "Lunch 1.0 #3", "Not Specified 21.8" + notSpecified}},
         {"an appointment without a type is left unspecified",
          [](ChartModel& m, DateTime day) {
              m.add(m.type("Work", 1), day, day, 540, 600);
              m.DayModel::add(nullptr, day, day, 600, 720);
          },
-         monday, monday, {"Work 1.0 #1", "Not Specified 23.0" + notSpecified}},
+         monday,
+         monday,
+         {"Work 1.0 #1", "Not Specified 23.0" + notSpecified}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -188,7 +211,8 @@ TEST(TimeSplitTest, OnePassGivesTheSlicesOfComparingEveryPair) {
         for (std::size_t i = 0; i < expected.size(); ++i) {
             EXPECT_EQ(m.model.chartSlices[i].label, expected[i].label);
             EXPECT_EQ(m.model.chartSlices[i].color, expected[i].color);
-            EXPECT_EQ(std::memcmp(&m.model.chartSlices[i].hours, &expected[i].hours, sizeof(float)), 0)
+            EXPECT_EQ(std::memcmp(&m.model.chartSlices[i].hours, &expected[i].hours, sizeof(float)),
+                      0)
                 << m.model.chartSlices[i].hours << " vs " << expected[i].hours;
         }
     }
@@ -203,9 +227,9 @@ TEST(TimeSplitTest, NumbersAreRoundedAsTheirDecimalsRead) {
     };
     const Case cases[] = {
         {8, 1, false, "8.0"},
-        {0.25, 1, false, "0.3"},                          // a quarter of an hour
-        {static_cast<float>(21) / 60, 1, false, "0.4"},   // 0.35 as a float, a hair below
-        {static_cast<float>(9) / 60, 1, false, "0.2"},    // 0.15 as a float, a hair above
+        {0.25, 1, false, "0.3"},                                // a quarter of an hour
+        {static_cast<float>(21) / 60, 1, false, "0.4"},         // 0.35 as a float, a hair below
+        {static_cast<float>(9) / 60, 1, false, "0.2"},          // 0.15 as a float, a hair above
         {24.0 - static_cast<float>(9) / 60, 1, false, "23.9"},  // 23.85 reached through a float
         {0.04, 1, false, "0.0"},
         {-0.25, 1, false, "-0.3"},
@@ -234,8 +258,7 @@ TEST(TimeSplitTest, MarksLegendLinesAndReportHeader) {
     EXPECT_EQ(legendText(notSpecifiedSlice, 24), "100 % Not Specified");
 
     const DateTime day = dateOf(2004, 7, 12);
-    EXPECT_EQ(reportHeaderText(day, day, "12/07/2004", "12/07/2004"),
-              "Time Split for 12/07/2004");
+    EXPECT_EQ(reportHeaderText(day, day, "12/07/2004", "12/07/2004"), "Time Split for 12/07/2004");
     EXPECT_EQ(reportHeaderText(day, day + 2, "12/07/2004", "14/07/2004"),
               "Time Split from 12/07/2004 to 14/07/2004");
 }

@@ -96,7 +96,8 @@ TEST(PieChartTest, EverythingStaysInsideItsAreaHoweverManySlices) {
                 if (area.adjusted(-1, -1, 1, 1).contains(x, y)) {
                     inside += white ? 0 : 1;
                 } else {
-                    ASSERT_TRUE(white) << x << "," << y << (legend == PieLegend::shown ? " with legend" : "");
+                    ASSERT_TRUE(white)
+                        << x << "," << y << (legend == PieLegend::shown ? " with legend" : "");
                 }
             }
         }

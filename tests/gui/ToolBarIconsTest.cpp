@@ -11,9 +11,9 @@ namespace kalvo {
 namespace {
 
 const std::vector<ToolBarPicture> pictures = {
-    ToolBarPicture::EditEvent,  ToolBarPicture::AppointmentType,
-    ToolBarPicture::Chart,      ToolBarPicture::Help,
-    ToolBarPicture::Exit,       ToolBarPicture::Backup,
+    ToolBarPicture::EditEvent,   ToolBarPicture::AppointmentType,
+    ToolBarPicture::Chart,       ToolBarPicture::Help,
+    ToolBarPicture::Exit,        ToolBarPicture::Backup,
     ToolBarPicture::DeleteEvent, ToolBarPicture::Print};
 
 int paintedPixels(const QImage& image) {

@@ -399,8 +399,10 @@ TEST(KalvoDbTimeSplit, ListsTheSlicesTheChartDraws) {
         std::string listing;
     };
     const std::vector<Case> cases = {
-        {"2026-12-07", "2026-12-08", "Work\t6.0\t32768\nSleep\t2.0\t32768\nNot Specified\t40.0\t8421504\n"},
-        {"2026-12-09", "2026-12-09", "Work\t3.0\t32768\nSleep\t1.0\t32768\nNot Specified\t20.0\t8421504\n"},
+        {"2026-12-07", "2026-12-08",
+         "Work\t6.0\t32768\nSleep\t2.0\t32768\nNot Specified\t40.0\t8421504\n"},
+        {"2026-12-09", "2026-12-09",
+         "Work\t3.0\t32768\nSleep\t1.0\t32768\nNot Specified\t20.0\t8421504\n"},
         {"2026-12-12", "2026-12-12", "Not Specified\t24.0\t8421504\n"},
         {"2026-12-08", "2026-12-07", ""},
     };

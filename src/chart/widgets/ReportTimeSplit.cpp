@@ -56,8 +56,8 @@ TformReportGrowthChart::~TformReportGrowthChart() {
     delete preview_;  // it prints through the printer that goes with this
 }
 
-void TformReportGrowthChart::setChartData(const std::vector<ChartData>& slices,
-                                          DateTime rangeStart, DateTime rangeEnd) {
+void TformReportGrowthChart::setChartData(const std::vector<ChartData>& slices, DateTime rangeStart,
+                                          DateTime rangeEnd) {
     slices_ = slices;
     rangeStart_ = rangeStart;
     rangeEnd_ = rangeEnd;
