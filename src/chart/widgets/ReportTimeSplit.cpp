@@ -1,12 +1,14 @@
 #include "chart/widgets/ReportTimeSplit.h"
 
 #include <QDate>
+#include <QDialogButtonBox>
 #include <QLocale>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
 
 #include "day/DateFunctions.h"
 #include "gui/PieChart.h"
@@ -126,6 +128,12 @@ void TformReportGrowthChart::printerSetup() {
     dialog.setWindowTitle(QStringLiteral("Printer Setup"));
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
                       QAbstractPrintDialog::PrintShowPageSize);
+    // The choices are made here; printing is the preview's. So the dialog confirms, not prints.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* confirm = buttons->button(QDialogButtonBox::Ok)) {
+            confirm->setText(QStringLiteral("OK"));
+        }
+    }
     dialog.exec();  // accepted choices stay with the printer for every later print
 }
 
