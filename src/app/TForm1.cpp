@@ -298,9 +298,13 @@ void TForm1::checkAlarms() {
     kalvo::checkAlarms(model_.dayPanels, *alarms_);
 }
 
+TForm1::ChartRange TForm1::chartRange() const {
+    return {calendarDateOf(pickerProfStart->date()), calendarDateOf(pickerProfEnd->date())};
+}
+
 void TForm1::refreshChart() {
-    collectChartPanels(model_, calendarDateOf(pickerProfStart->date()),
-                       calendarDateOf(pickerProfEnd->date()));
+    const auto [from, to] = chartRange();
+    collectChartPanels(model_, from, to);
     drawChart();
 }
 
@@ -316,8 +320,8 @@ void TForm1::updateChart(ChartUpdate update) {
 // collecting again.
 void TForm1::drawChart() {
     computeSlices(model_);
-    chart->setSlices(pieSlices(model_.chartSlices, calendarDateOf(pickerProfStart->date()),
-                               calendarDateOf(pickerProfEnd->date())));
+    const auto [from, to] = chartRange();
+    chart->setSlices(pieSlices(model_.chartSlices, from, to));
 }
 // The menu, toolbar and keys act on the selected occurrence, the panel's context menu on the
 // one last under the mouse.
@@ -423,9 +427,8 @@ void TForm1::stopSound() {
     }
 }
 void TForm1::buttonPrintClick() {
-    formReportGrowthChart_->setChartData(model_.chartSlices,
-                                         calendarDateOf(pickerProfStart->date()),
-                                         calendarDateOf(pickerProfEnd->date()));
+    const auto [from, to] = chartRange();
+    formReportGrowthChart_->setChartData(model_.chartSlices, from, to);
     formReportGrowthChart_->preview();
 }
 

@@ -170,6 +170,12 @@ private:
     void rebuildTypeTree(int selectTypeId);
     void checkAlarms();
     void refreshChart();
+    // The days of the Chart page's pickers, from and to.
+    struct ChartRange {
+        DateTime from;
+        DateTime to;
+    };
+    ChartRange chartRange() const;
     void drawChart();
     void updateChart(ChartUpdate update);
     void editEvent();
