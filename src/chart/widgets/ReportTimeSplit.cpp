@@ -45,13 +45,21 @@ QString shortDateText(DateTime value) {
     return QLocale().toString(QDate(date.year, date.month, date.day), QLocale::ShortFormat);
 }
 
-TformReportGrowthChart::TformReportGrowthChart(QWidget* owner)
-    : owner_(owner), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+TformReportGrowthChart::TformReportGrowthChart(QWidget* owner) : owner_(owner) {
     setObjectName(QStringLiteral("formReportGrowthChart"));
-    printer_->setDocName(QStringLiteral("Time Split"));
-    printer_->setPageSize(QPageSize(QPageSize::A4));
-    printer_->setPageOrientation(QPageLayout::Landscape);
-    printer_->setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+}
+
+// Made on first use: asking the platform for its printers can take a while, and most
+// sessions never print.
+QPrinter& TformReportGrowthChart::printer() {
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_->setDocName(QStringLiteral("Time Split"));
+        printer_->setPageSize(QPageSize(QPageSize::A4));
+        printer_->setPageOrientation(QPageLayout::Landscape);
+        printer_->setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    }
+    return *printer_;
 }
 
 TformReportGrowthChart::~TformReportGrowthChart() {
@@ -112,7 +120,7 @@ void TformReportGrowthChart::preview() {
         return;
     }
     // Not modal: the main window stays usable while the preview is open.
-    auto* dialog = new QPrintPreviewDialog(printer_.get(), owner_);
+    auto* dialog = new QPrintPreviewDialog(&printer(), owner_);
     dialog->setObjectName(QStringLiteral("reportPreview"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("Time Split Report"));
@@ -124,7 +132,7 @@ void TformReportGrowthChart::preview() {
 }
 
 void TformReportGrowthChart::printerSetup() {
-    QPrintDialog dialog(printer_.get(), owner_);
+    QPrintDialog dialog(&printer(), owner_);
     dialog.setWindowTitle(QStringLiteral("Printer Setup"));
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
                       QAbstractPrintDialog::PrintShowPageSize);

@@ -44,14 +44,15 @@ public:
     // Produces the page on `printer`: the preview's page, a print from it, a PDF file.
     void printReport(QPrinter& printer);
 
-    QPrinter& printer() { return *printer_; }
+    // The report's page and printer, with the choices of the printer setup.
+    QPrinter& printer();
     QPrintPreviewDialog* openPreview() const { return preview_; }
     const QString& headerText() const { return header_; }
     const std::vector<PieSlice>& pie() const { return pie_; }
 
 private:
     QWidget* owner_;
-    std::unique_ptr<QPrinter> printer_;  // the report's page and printer, with the setup's choices
+    std::unique_ptr<QPrinter> printer_;
     QPointer<QPrintPreviewDialog> preview_;
     std::vector<ChartData> slices_;
     DateTime rangeStart_ = 0;
