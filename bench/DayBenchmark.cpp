@@ -10,12 +10,12 @@
 
 #include "TenYearDatabase.h"
 #include "chart/TimeSplit.h"
+#include "chart/widgets/PieChart.h"
 #include "day/ApplyChanges.h"
 #include "day/DayPlacement.h"
 #include "day/DragStep.h"
 #include "day/Occurrences.h"
 #include "day/widgets/DayView.h"
-#include "gui/PieChart.h"
 
 namespace kalvo::bench {
 namespace {

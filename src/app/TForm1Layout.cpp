@@ -21,13 +21,13 @@
 
 #include "app/AnchoredLayout.h"
 #include "app/MainWindowParts.h"
+#include "chart/widgets/PieChart.h"
 #include "day/Timeline.h"
 #include "day/widgets/AppointmentPage.h"
-#include "gui/PieChart.h"
 #include "gui/SectionedToolBar.h"
 #include "gui/ToolBarIcons.h"
-#include "types/TypePage.h"
-#include "types/TypeTreeWidget.h"
+#include "types/widgets/TypePage.h"
+#include "types/widgets/TypeTreeWidget.h"
 
 namespace kalvo {
 namespace {

@@ -19,10 +19,10 @@
 #include "ModalAnswer.h"
 #include "alarms/FakeSoundPlayer.h"
 #include "app/TForm1.h"
+#include "chart/widgets/PieChart.h"
 #include "chart/widgets/ReportTimeSplit.h"
 #include "day/widgets/DayView.h"
 #include "day/widgets/TaskPanel.h"
-#include "gui/PieChart.h"
 #include "settings/FakeSettingsStore.h"
 #include "support/DatabaseFiles.h"
 

@@ -24,7 +24,7 @@
 #include "day/widgets/DayView.h"
 #include "settings/FakeSettingsStore.h"
 #include "support/DatabaseFiles.h"
-#include "types/TypeTreeWidget.h"
+#include "types/widgets/TypeTreeWidget.h"
 
 namespace kalvo {
 namespace {

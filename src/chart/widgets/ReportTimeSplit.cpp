@@ -10,8 +10,8 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include "chart/widgets/PieChart.h"
 #include "day/DateFunctions.h"
-#include "gui/PieChart.h"
 
 namespace kalvo {
 namespace {

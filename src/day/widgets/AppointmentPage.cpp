@@ -10,8 +10,8 @@
 #include "day/Timeline.h"
 #include "day/widgets/PanelText.h"
 #include "day/widgets/UpDownButtons.h"
+#include "gui/AccessibleNames.h"
 #include "gui/StoredColor.h"
-#include "settings/AccessibleNames.h"
 
 namespace kalvo {
 namespace {

@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "db/Model.h"
-#include "types/TypePage.h"
-#include "types/TypeTreeController.h"
-#include "types/TypeTreeWidget.h"
-#include "types/WarningBox.h"
+#include "types/widgets/TypePage.h"
+#include "types/widgets/TypeTreeController.h"
+#include "types/widgets/TypeTreeWidget.h"
+#include "types/widgets/WarningBox.h"
 
 namespace kalvo::test {
 

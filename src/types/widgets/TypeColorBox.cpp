@@ -1,4 +1,4 @@
-#include "types/TypeColorBox.h"
+#include "types/widgets/TypeColorBox.h"
 
 #include <QColorDialog>
 #include <QPainter>

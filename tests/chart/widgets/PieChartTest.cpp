@@ -1,4 +1,4 @@
-#include "gui/PieChart.h"
+#include "chart/widgets/PieChart.h"
 
 #include <gtest/gtest.h>
 

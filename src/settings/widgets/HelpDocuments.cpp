@@ -1,4 +1,4 @@
-#include "settings/HelpDocuments.h"
+#include "settings/widgets/HelpDocuments.h"
 
 #include <QDesktopServices>
 #include <QDir>

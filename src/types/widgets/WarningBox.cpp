@@ -1,4 +1,4 @@
-#include "types/WarningBox.h"
+#include "types/widgets/WarningBox.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "types/TypePage.h"
+#include "types/widgets/TypePage.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,9 @@
 #include <QToolButton>
 #include <functional>
 
-#include "types/FileNameEdit.h"
-#include "types/TypeColorBox.h"
 #include "types/TypeCommands.h"
+#include "types/widgets/FileNameEdit.h"
+#include "types/widgets/TypeColorBox.h"
 
 namespace kalvo {
 namespace {

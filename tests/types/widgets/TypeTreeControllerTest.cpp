@@ -1,4 +1,4 @@
-#include "types/TypeTreeController.h"
+#include "types/widgets/TypeTreeController.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <QToolButton>
 
 #include "app/ModalAnswer.h"
-#include "types/FileNameEdit.h"
-#include "types/TypeColorBox.h"
-#include "types_ui/TypeEditor.h"
+#include "types/widgets/FileNameEdit.h"
+#include "types/widgets/TypeColorBox.h"
+#include "types/widgets/TypeEditor.h"
 
 namespace kalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/HelpBrowser.h"
+#include "settings/widgets/HelpBrowser.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -7,8 +7,8 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "settings/AccessibleNames.h"
-#include "settings/HelpDocuments.h"
+#include "gui/AccessibleNames.h"
+#include "settings/widgets/HelpDocuments.h"
 
 namespace kalvo {
 

@@ -1,4 +1,4 @@
-#include "types/TypePage.h"
+#include "types/widgets/TypePage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,10 +13,10 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "settings/AccessibleNames.h"
-#include "types/FileNameEdit.h"
-#include "types/TypeColorBox.h"
+#include "gui/AccessibleNames.h"
 #include "types/TypePageValues.h"
+#include "types/widgets/FileNameEdit.h"
+#include "types/widgets/TypeColorBox.h"
 
 namespace kalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/TAboutBox.h"
+#include "settings/widgets/TAboutBox.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "types/FileNameEdit.h"
+#include "types/widgets/FileNameEdit.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "settings/AccessibleNames.h"
+#include "gui/AccessibleNames.h"
 
 namespace kalvo {
 

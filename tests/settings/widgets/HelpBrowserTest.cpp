@@ -1,4 +1,4 @@
-#include "settings/HelpBrowser.h"
+#include "settings/widgets/HelpBrowser.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <QUrl>
 #include <set>
 
-#include "settings/HelpDocuments.h"
+#include "settings/widgets/HelpDocuments.h"
 #include "support/TemporaryFolder.h"
 
 namespace kalvo {

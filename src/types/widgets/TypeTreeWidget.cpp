@@ -1,4 +1,4 @@
-#include "types/TypeTreeWidget.h"
+#include "types/widgets/TypeTreeWidget.h"
 
 #include <QMimeData>
 

@@ -1,4 +1,4 @@
-#include "settings/TAboutBox.h"
+#include "settings/widgets/TAboutBox.h"
 
 #include <QCheckBox>
 #include <QColor>
@@ -25,9 +25,9 @@
 #include <random>
 #include <stdexcept>
 
-#include "settings/AccessibleNames.h"
-#include "settings/HelpDocuments.h"
+#include "gui/AccessibleNames.h"
 #include "settings/ProgrammSettings.h"
+#include "settings/widgets/HelpDocuments.h"
 
 namespace kalvo {
 

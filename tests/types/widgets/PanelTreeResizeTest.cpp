@@ -1,4 +1,4 @@
-#include "types/PanelTreeResize.h"
+#include "types/widgets/PanelTreeResize.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include "db/Database.h"
 #include "settings/FakeSettingsStore.h"
 #include "settings/ProgrammSettings.h"
-#include "settings/TAboutBox.h"
+#include "settings/widgets/TAboutBox.h"
 #include "support/DatabaseFiles.h"
 
 namespace kalvo {

@@ -1,4 +1,4 @@
-#include "types/TypeTreeController.h"
+#include "types/widgets/TypeTreeController.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "types/TypeCommands.h"
-#include "types/TypePage.h"
 #include "types/TypeTree.h"
-#include "types/TypeTreeWidget.h"
+#include "types/widgets/TypePage.h"
+#include "types/widgets/TypeTreeWidget.h"
 
 namespace kalvo {
 namespace {
