@@ -1,0 +1,16 @@
+# Fails when a source of the core includes a Qt header or a header of the layers above it
+# (gui/, app/, a subsystem's widgets/). FILES: the core's sources, separated by "|".
+string(REPLACE "|" ";" files "${FILES}")
+set(forbidden "^[ \t]*#[ \t]*include[ \t]*(<(Q|q[a-z0-9]*\\.h>)|\"(gui|app)/|\"[a-z]+/widgets/)")
+set(offenders "")
+foreach(file IN LISTS files)
+    file(STRINGS "${file}" lines REGEX "${forbidden}")
+    foreach(line IN LISTS lines)
+        string(STRIP "${line}" line)
+        list(APPEND offenders "  ${file}: ${line}")
+    endforeach()
+endforeach()
+if(offenders)
+    list(JOIN offenders "\n" report)
+    message(FATAL_ERROR "The core includes nothing of Qt, gui, app or widgets:\n${report}")
+endif()
