@@ -220,6 +220,7 @@ TEST_F(TForm1Test, MissingDatabaseEndsTheStartWithTheClosedTableMessage) {
 
 struct CloseCase {
     const char* name;
+    friend void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
     bool confirmation;
     QMessageBox::StandardButton answer;
     bool closes;

@@ -113,6 +113,7 @@ TEST(Datapacket, EmptyingKeepsParametersAndRestartsTheChangeLog) {
 
 struct TextCase {
     const char* name;
+    friend void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
     std::string stored;
     std::string written;
     std::string readBack;
@@ -164,6 +165,7 @@ TEST(Datapacket, MemoKeepsItsWholeTextAndLineBreaks) {
 
 struct ReadTextCase {
     const char* name;
+    friend void PrintTo(const ReadTextCase& c, std::ostream* os) { *os << c.name; }
     std::string declaration;
     std::string value;
     std::string expected;
@@ -198,6 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct ValueCase {
     const char* name;
+    friend void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.name; }
     std::string fieldType;
     std::string value;
     std::string written;  // empty: the value reads as null
@@ -309,6 +312,7 @@ TEST(Datapacket, IndentedFileWithCommentsReadsAsTheSingleLine) {
 
 struct RefusalCase {
     const char* name;
+    friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
     std::string text;
     std::string message;
 };

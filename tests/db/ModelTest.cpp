@@ -205,6 +205,7 @@ TEST_F(DatabaseTest, SavedValuesFollowTheStorageRules) {
 
 struct OpenFailure {
     const char* name;
+    friend void PrintTo(const OpenFailure& c, std::ostream* os) { *os << c.name; }
     std::string typeFile;  // empty: the file is missing
     std::string message;   // the end of the message
 };

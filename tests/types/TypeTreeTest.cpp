@@ -47,6 +47,7 @@ bool isPreOrder(const TypeTreeLayout& layout) {
 
 struct ShapeCase {
     const char* name;
+    friend void PrintTo(const ShapeCase& c, std::ostream* os) { *os << c.name; }
     std::vector<std::pair<std::int32_t, std::int32_t>> types;
     std::string shape;
 };
@@ -79,6 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct SelectionCase {
     const char* name;
+    friend void PrintTo(const SelectionCase& c, std::ostream* os) { *os << c.name; }
     std::vector<std::pair<std::int32_t, std::int32_t>> types;
     std::int32_t selectId;
     int selectedType;  // index in the type list, or kSelectRoot / kSelectNothing
