@@ -30,26 +30,20 @@ bool subPanelsFit(const EventDataRow& row, const std::vector<EventDataRow*>& sub
     return true;
 }
 
-// The largest part of `delta` that every limit admits, or 0: each limit in turn shortens it one
-// pixel at a time towards 0. A later limit can pull an edge back into a neighbour that the
-// neighbour search had let the panel pass (a body dropped across a panel near the end of the
-// column, then held back by the column's edge), so the round is repeated until it changes
-// nothing. When the first round ends admissible, that is its result.
+// The largest part of `delta` that the limits admit, or 0: each limit in turn, once and in the
+// order given, shortens it one pixel at a time towards 0. A later limit can pull an edge back
+// into a neighbour that an earlier one let the panel pass (a body thrown across a panel near
+// the end of the column, then held back by the column's edge); the panel then lies partly over
+// that neighbour, and only a drop that covers one completely is put back on release.
 template <typename... Limits>
 int admissiblePart(int delta, const Limits&... limits) {
     const int step = delta > 0 ? -1 : 1;
     const auto shorten = [&](const auto& admits) {
-        bool shortened = false;
         while (delta != 0 && !admits(delta)) {
             delta += step;
-            shortened = true;
         }
-        return shortened;
     };
-    for (bool again = true; again && delta != 0;) {
-        again = false;
-        ((again = shorten(limits) || again), ...);
-    }
+    (shorten(limits), ...);
     return delta;
 }
 
