@@ -375,15 +375,7 @@ void TForm1::refreshAppointmentPage() {
 
 // The comment belongs to the shown day only, whatever "Apply to Future" says.
 void TForm1::memoEventDataCommentChange(const QString& comment) {
-    if (model_.selectedPanel == nullptr) {
-        return;
-    }
-    const ChangeResult result =
-        changeComment(model_, dayView_->placement(), *model_.selectedPanel, comment.toStdString());
-    updateChart(result.chartUpdate);
-    if (result.refreshAppointmentPage) {
-        refreshAppointmentPage();
-    }
+    dayView_->changeSelectedComment(comment.toStdString());
 }
 void TForm1::shiftEvent(QAction* command) {
     const std::pair<QAction*, ShiftCommand> commands[] = {

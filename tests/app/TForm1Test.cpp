@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include <QCheckBox>
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@
 #include "ModalAnswer.h"
 #include "app/ApplicationErrors.h"
 #include "day/widgets/DayView.h"
+#include "day/widgets/TaskPanel.h"
 #include "settings/FakeSettingsStore.h"
 #include "support/DatabaseFiles.h"
 #include "types/widgets/TypeTreeWidget.h"
@@ -172,6 +174,34 @@ TEST_F(TForm1Test, ACommentTypedOnTheFifthDayOfASeriesStaysOnThatDay) {
     }
     EXPECT_EQ(commented, 1);
     EXPECT_EQ(window->model().eventDataPanels.size(), 3U);  // before, the day, after
+}
+
+TEST_F(TForm1Test, ACommentOnTheFirstDayOfTheHoveredRowMovesItsPlannedTwin) {
+    const QString day = QDate::currentDate().toString("yyyyMMdd");
+    test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>",
+                        ("<ROW Id=\"0\" TypeId=\"0\" StartDate=\"" + day + "\"/>").toStdString(),
+                        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + day + "\" EndDate=\"" + day +
+                         "\" StartTime=\"" + day + "T09:00:00000\" EndTime=\"" + day +
+                         "T10:00:00000\" OriginalStartTime=\"" + day +
+                         "T07:00:00000\" OriginalEndTime=\"" + day + "T07:30:00000\"/>")
+                            .toStdString());
+    auto window = openWindow(false);
+    EventDataRow* work = window->model().selectedPanel;
+    ASSERT_NE(work, nullptr);
+    TaskPanel* panel = window->dayView().panelOf(work);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(panel->twin()->geometry().top(), 168);  // 07:00, the plan before the edit
+    QTest::mouseMove(panel, QPoint(5, 10));
+    ASSERT_EQ(window->model().hoverPanel, work);
+
+    window->pageControl->setCurrentWidget(window->sheetEvent);
+    auto* memo = window->findChild<QPlainTextEdit*>("memoEventDataComment");
+    memo->setFocus();
+    QTest::keyClicks(memo, "x");
+    // The plan of the first day becomes the actual times, on screen as in the row.
+    EXPECT_NEAR(std::fmod(work->originalStartTime, 1.0) * 24, 9.0, 1e-6);
+    EXPECT_EQ(panel->twin()->y(), panel->y());
+    EXPECT_EQ(panel->twin()->height(), panel->height());
 }
 
 TEST_F(TForm1Test, EscapeWhileRenamingATypeCancelsTheRenameNotTheWindow) {

@@ -131,25 +131,32 @@ void DayView::setApplyToFuture(std::function<bool()> applyToFuture) {
 }
 
 ApplyStep DayView::applyStepFor(EventDataRow& row) {
-    return [this, &row] {
-        const ChangeResult result = applyChanges(model_, placement_, row, applyToFuture_());
-        // The edited panel and the sub-appointments that moved with it show their new places.
-        for (EventDataRow* applied : result.applied) {
-            if (TaskPanel* panel = panelOf(applied)) {
-                panel->setGeometry(panel->x(), applied->top, panel->width(), applied->height);
-                panel->twin()->setGeometry(panel->twin()->x(), applied->plannedTop,
-                                           panel->twin()->width(), applied->plannedHeight);
-                panel->raise();
-                panel->twin()->updateHint();
-            }
+    return [this, &row] { showChange(applyChanges(model_, placement_, row, applyToFuture_())); };
+}
+
+void DayView::changeSelectedComment(const std::string& comment) {
+    if (model_.selectedPanel != nullptr) {
+        showChange(changeComment(model_, placement_, *model_.selectedPanel, comment));
+    }
+}
+
+void DayView::showChange(const ChangeResult& result) {
+    // The edited panel and the sub-appointments that moved with it show their new places.
+    for (EventDataRow* applied : result.applied) {
+        if (TaskPanel* panel = panelOf(applied)) {
+            panel->setGeometry(panel->x(), applied->top, panel->width(), applied->height);
+            panel->twin()->setGeometry(panel->twin()->x(), applied->plannedTop,
+                                       panel->twin()->width(), applied->plannedHeight);
+            panel->raise();
+            panel->twin()->updateHint();
         }
-        if (result.chartUpdate != ChartUpdate::none) {
-            emit chartChanged(result.chartUpdate);
-        }
-        if (result.refreshAppointmentPage) {
-            emit appointmentPageChanged();
-        }
-    };
+    }
+    if (result.chartUpdate != ChartUpdate::none) {
+        emit chartChanged(result.chartUpdate);
+    }
+    if (result.refreshAppointmentPage) {
+        emit appointmentPageChanged();
+    }
 }
 
 void DayView::show(const DragResult& result, TaskPanel* panel) {

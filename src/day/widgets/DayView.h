@@ -64,6 +64,8 @@ public:
 
     // A shift command on the selected occurrence: the same step as a drag by one pixel.
     void shiftSelected(ShiftCommand command);
+    // A new comment of the selected occurrence for the shown day.
+    void changeSelectedComment(const std::string& comment);
 
     // Dropping a type from the type tree creates an appointment: on the Actual column for a
     // top-level type, on an occurrence of its parent type for a sub-type. The decoder reads the
@@ -90,6 +92,9 @@ signals:
 private:
     void layOut(const PlacedOccurrence& occurrence, TaskPanel& panel, TaskPanel& twin) const;
     ApplyStep applyStepFor(EventDataRow& row);
+    // Puts the panels and twins of an edit's rows where the edit left them (on an
+    // appointment's first day the plan follows the hovered row) and tells the window.
+    void showChange(const ChangeResult& result);
     bool onFreeSpace(QPoint at) const;
     void show(const DragResult& result, TaskPanel* panel);
 
