@@ -41,4 +41,9 @@ inline DateTime calendarDateOf(const QDate& date) {
     return static_cast<DateTime>(daysFromCivil({date.year(), date.month(), date.day()}));
 }
 
+inline QDate qDateOf(DateTime day) {
+    const CivilDate civil = civilFromDays(static_cast<std::int64_t>(day));
+    return QDate(civil.year, civil.month, civil.day);
+}
+
 }  // namespace kalvo

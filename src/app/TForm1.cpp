@@ -117,7 +117,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             &DayView::shiftSelected);
     connect(appointmentPage, &AppointmentPage::commentEdited, this,
             &TForm1::memoEventDataCommentChange);
-    connect(calendar, &QCalendarWidget::clicked, this, &TForm1::calendarClick);
+    connect(calendar, &QCalendarWidget::selectionChanged, this, &TForm1::calendarSelectionChanged);
+    connect(calendar, &QCalendarWidget::clicked, this, &TForm1::calendarClicked);
     connect(calendar, &QCalendarWidget::activated, this, &TForm1::calendarClick);
     model_.selectedDate = calendarDateOf(calendar->selectedDate());
     buildDay();
@@ -222,7 +223,10 @@ void TForm1::restoreDatabase(const QString& folder) {
         showError(QString::fromStdString(text));
     });
     const QDate today = QDate::currentDate();
-    calendar->setSelectedDate(today);
+    {
+        const QSignalBlocker quiet(calendar);  // the restored day is built below, once
+        calendar->setSelectedDate(today);
+    }
     for (QDateEdit* picker : {pickerProfStart, pickerProfEnd}) {
         const QSignalBlocker quiet(picker);  // the day build below recollects the chart once
         picker->setDate(today);
@@ -283,6 +287,12 @@ void TForm1::buildDay() {
 
 void TForm1::calendarClick() {
     const QDate date = calendar->selectedDate();
+    if (dayView_->dragging()) {
+        // The panels under the mouse belong to the day shown; the calendar goes back to it.
+        const QSignalBlocker quiet(calendar);
+        calendar->setSelectedDate(qDateOf(model_.selectedDate));
+        return;
+    }
     model_.selectedDate = calendarDateOf(date);
     for (QDateEdit* picker : {pickerProfStart, pickerProfEnd}) {
         const QSignalBlocker quiet(picker);  // the day build below collects the chart once
@@ -291,6 +301,31 @@ void TForm1::calendarClick() {
     model_.selectedPanel = nullptr;
     buildDay();
 }
+void TForm1::calendarSelectionChanged() {
+    dateJustChosen_ = calendar->selectedDate();
+    QMetaObject::invokeMethod(
+        this, [this] { dateJustChosen_ = {}; }, Qt::QueuedConnection);
+    calendarClick();
+}
+
+void TForm1::calendarClicked(const QDate& date) {
+    if (date != dateJustChosen_) {
+        calendarClick();
+    }
+}
+
+void TForm1::actionPreviousDayExecute() {
+    calendar->setSelectedDate(calendar->selectedDate().addDays(-1));
+}
+
+void TForm1::actionNextDayExecute() {
+    calendar->setSelectedDate(calendar->selectedDate().addDays(1));
+}
+
+void TForm1::actionTodayExecute() {
+    calendar->setSelectedDate(QDate::currentDate());
+}
+
 void TForm1::rebuildTypeTree(int selectTypeId) {
     typeTree_->rebuildTypeTree(selectTypeId);
 }

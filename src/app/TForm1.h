@@ -96,6 +96,9 @@ public:
     QAction* actionCustomizeToolbar = nullptr;
     QAction* actionContents = nullptr;
     QAction* actionOptions = nullptr;
+    QAction* actionPreviousDay = nullptr;
+    QAction* actionNextDay = nullptr;
+    QAction* actionToday = nullptr;
     // Menu commands without an action of their own.
     QAction* Print1 = nullptr;
     QAction* PrinterSetup1 = nullptr;
@@ -166,7 +169,14 @@ private:
     // `selectedDate` and edits them, the type tree fills `tree`, the alarm check runs when
     // the event queue has become empty, and the chart recomputes the time split.
     void buildDay();
+    // Every change of the calendar's date, by mouse or keys, shows that day; so does a click
+    // on the date already shown, or Enter.
     void calendarClick();
+    void calendarSelectionChanged();
+    void calendarClicked(const QDate& date);
+    void actionPreviousDayExecute();
+    void actionNextDayExecute();
+    void actionTodayExecute();
     void rebuildTypeTree(int selectTypeId);
     void checkAlarms();
     void refreshChart();
@@ -208,6 +218,9 @@ private:
     std::unique_ptr<HelpBrowser> helpBrowser_;
     WindowPlacementStore placementStore_;
     bool shownOnce_ = false;
+    // The date the calendar's selection has just changed to, until the events of that change
+    // are handled: a click that chose a new date reports the change first, then the click.
+    QDate dateJustChosen_;
 };
 
 }  // namespace kalvo

@@ -171,6 +171,27 @@ void TForm1::createActions() {
          {K(Qt::CTRL | Qt::Key_O), K(Qt::Key_F10)},
          "Kalvo Planner configuration options",
          &TForm1::actionOptionsExecute},
+        {&TForm1::actionPreviousDay,
+         "actionPreviousDay",
+         "&Previous Day",
+         "View",
+         {K(Qt::ALT | Qt::Key_Left)},
+         "Show the Previous Day",
+         &TForm1::actionPreviousDayExecute},
+        {&TForm1::actionNextDay,
+         "actionNextDay",
+         "&Next Day",
+         "View",
+         {K(Qt::ALT | Qt::Key_Right)},
+         "Show the Next Day",
+         &TForm1::actionNextDayExecute},
+        {&TForm1::actionToday,
+         "actionToday",
+         "&Today",
+         "View",
+         {K(Qt::ALT | Qt::Key_Home)},
+         "Show Today",
+         &TForm1::actionTodayExecute},
     };
     for (const Command& command : commands) {
         auto* action = new QAction(QString::fromUtf8(command.caption), this);
@@ -246,6 +267,9 @@ void TForm1::createMenus() {
     edit->addSeparator();
     edit->addActions({actionAddNode, actionEditNode, actionDeleteNode});
 
+    QMenu* view = menu->addMenu(QStringLiteral("&View"));
+    view->addActions({actionPreviousDay, actionNextDay, actionToday});
+
     QMenu* tools = menu->addMenu(QStringLiteral("&Tools"));
     tools->addActions({actionChart, actionCustomizeToolbar, actionOptions});
 
@@ -256,7 +280,7 @@ void TForm1::createMenus() {
     help->addSeparator();
     help->addAction(About1);
 
-    for (QMenu* submenu : {file, edit, tools, help}) {
+    for (QMenu* submenu : {file, edit, view, tools, help}) {
         submenu->setToolTipsVisible(true);
         submenu->setAccessibleName(submenu->title().remove(QLatin1Char('&')));
     }

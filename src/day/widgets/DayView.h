@@ -62,6 +62,9 @@ public:
     void panelMoved(TaskPanel& panel, int y, bool leftButtonHeld);
     void panelReleased(TaskPanel& panel);
 
+    // Between a press on a panel and its release.
+    bool dragging() const { return drag_.dragging(); }
+
     // A shift command on the selected occurrence: the same step as a drag by one pixel.
     void shiftSelected(ShiftCommand command);
     // A new comment of the selected occurrence for the shown day.
