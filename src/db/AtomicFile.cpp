@@ -27,8 +27,8 @@ std::runtime_error fileError(const char* what, const std::string& path, int erro
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
-    temporaryPath_ = path_ + ".XXXXXX";
-    descriptor_ = ::mkstemp(temporaryPath_.data());
+    temporaryPath_ = path_ + ".XXXXXX" + std::string(kTemporarySuffix);
+    descriptor_ = ::mkstemps(temporaryPath_.data(), static_cast<int>(kTemporarySuffix.size()));
     if (descriptor_ < 0) {
         const int error = errno;
         temporaryPath_.clear();
@@ -44,7 +44,7 @@ AtomicFileWriter::~AtomicFileWriter() {
     if (descriptor_ >= 0) {
         ::close(descriptor_);
     }
-    if (!temporaryPath_.empty()) {
+    if (!temporaryPath_.empty() && !keepTemporary_) {
         ::unlink(temporaryPath_.c_str());
     }
 }
@@ -66,7 +66,10 @@ void AtomicFileWriter::write(std::string_view bytes) {
     }
 }
 
-void AtomicFileWriter::commit() {
+void AtomicFileWriter::flush() {
+    if (descriptor_ < 0) {
+        return;
+    }
     if (::fsync(descriptor_) != 0) {
         fail(errno);
     }
@@ -75,12 +78,19 @@ void AtomicFileWriter::commit() {
     if (closed != 0) {
         fail(errno);
     }
+}
+
+void AtomicFileWriter::commit() {
+    flush();
     if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
         fail(errno);
     }
     temporaryPath_.clear();
-    // The rename itself reaches the disk only with the folder.
-    const int folder = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY);
+    syncFolderOf(path_);
+}
+
+void syncFolderOf(const std::string& path) {
+    const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);

@@ -5,10 +5,11 @@
 
 namespace kalvo {
 
-// Replaces a file as a whole: the new content goes into a temporary file in the same folder,
-// which is flushed to the disk and then renamed over the old file. Until commit() succeeds the
-// old file stays whole, whatever happens to the program or the disk; a writer destroyed
-// without commit() removes its temporary file.
+// Replaces a file as a whole: the new content goes into a temporary file in the same folder
+// (named after the file, ending in kTemporarySuffix), which is flushed to the disk and then
+// renamed over the old file. Until commit() succeeds the old file stays whole, whatever happens
+// to the program or the disk; a writer destroyed without commit() removes its temporary file,
+// unless keepTemporary() handed the file on.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(std::string path);
@@ -17,6 +18,12 @@ public:
     ~AtomicFileWriter();
 
     void write(std::string_view bytes);
+    // The new content is on the disk under the temporary name; the old file still stands.
+    void flush();
+    const std::string& temporaryPath() const { return temporaryPath_; }
+    // From now on the temporary file outlives the writer: a recorded commit renames it.
+    void keepTemporary() { keepTemporary_ = true; }
+    // Flushes, then renames the temporary file over the old one.
     void commit();
 
 private:
@@ -25,7 +32,13 @@ private:
     std::string path_;
     std::string temporaryPath_;
     int descriptor_ = -1;
+    bool keepTemporary_ = false;
 };
+
+inline constexpr std::string_view kTemporarySuffix = ".tmp";
+
+// Makes the renames and removals in the folder of `path` durable.
+void syncFolderOf(const std::string& path);
 
 // The whole content of a file, mapped into memory rather than copied: a ten-year table file
 // is read at the speed of the page cache. Opening fails with the platform's message.

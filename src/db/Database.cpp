@@ -5,6 +5,7 @@
 #include "db/AtomicFile.h"
 #include "db/Datapacket.h"
 #include "db/Schema.h"
+#include "db/TableFileSet.h"
 
 namespace kalvo {
 namespace {
@@ -278,6 +279,12 @@ Database::Database(std::string programFolder) : programFolder_(std::move(program
 
 bool Database::openDatabase(const std::string& folder, const ErrorReporter& showError) {
     const std::string base = folder.empty() ? programFolder_ : folder + "/";
+    try {
+        completeInterruptedSave(base);
+    } catch (const std::runtime_error& error) {
+        showError(error.what());
+        return false;
+    }
     for (const std::string_view name : {kTypeFileName, kEventFileName, kEventDataFileName}) {
         if (!fileExists(filePath(base, name))) {
             showError(std::string(kNoDatabaseMessage));
@@ -313,9 +320,11 @@ Model Database::readModel() const {
 }
 
 void Database::writeTables(const std::string& base) const {
-    writeDatapacket(dataType_, filePath(base, kTypeFileName));
-    writeDatapacket(setEvent_, filePath(base, kEventFileName));
-    writeDatapacket(setEventData_, filePath(base, kEventDataFileName));
+    TableFileSetWriter files(base);
+    files.write(kTypeFileName, dataType_);
+    files.write(kEventFileName, setEvent_);
+    files.write(kEventDataFileName, setEventData_);
+    files.commit();
 }
 
 void Database::saveDatabase(const Model& model) {
@@ -324,11 +333,9 @@ void Database::saveDatabase(const Model& model) {
 
 void Database::saveDatabaseTo(const Model& model, const std::string& base) {
     storeTypes(model, dataType_);
-    writeDatapacket(dataType_, filePath(base, kTypeFileName));
     storeEvents(model, setEvent_);
-    writeDatapacket(setEvent_, filePath(base, kEventFileName));
     storeEventData(model, setEventData_);
-    writeDatapacket(setEventData_, filePath(base, kEventDataFileName));
+    writeTables(base);
 }
 
 void Database::backupDatabase(const Model& model, const std::string& folder) {

@@ -22,8 +22,9 @@ public:
 
     const std::string& programFolder() const { return programFolder_; }
 
-    // Reads the three files of `folder` (the program folder when empty) into the tables and
-    // checks that each holds the columns the program uses. On failure `showError` gets the
+    // Finishes or clears a save interrupted in `folder` (the program folder when empty), then
+    // reads its three files into the tables and checks that each holds the columns the
+    // program uses. On failure `showError` gets the
     // message and false is returned; the table that failed is closed, those read before it
     // keep their new content and those after it their previous one.
     bool openDatabase(const std::string& folder, const ErrorReporter& showError);
@@ -32,9 +33,9 @@ public:
     // on a closed dataset" when a table is not open.
     Model readModel() const;
 
-    // Writes the model into the tables, emptied first, and each table into its file in the
-    // program folder. A failing write ends the save with the platform's message; the files
-    // already written stay written and the failing one keeps its previous content.
+    // Writes the model into the tables, emptied first, and the tables into their files in the
+    // program folder, the three as one set. A failing write ends the save with the platform's
+    // message and leaves the previous files.
     void saveDatabase(const Model& model);
 
     // The same save into the folder `base`, which ends in a separator; saveDatabase is this

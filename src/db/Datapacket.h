@@ -19,6 +19,10 @@ void parseDatapacket(Table& table, std::string_view document, std::string_view o
 // Writes the whole table, replacing the file atomically.
 void writeDatapacket(const Table& table, const std::string& path);
 
+// Writes the whole table into the temporary file of `file`, which is not committed.
+class AtomicFileWriter;
+void writeDatapacket(const Table& table, AtomicFileWriter& file);
+
 // The exact bytes writeDatapacket writes.
 std::string datapacketText(const Table& table);
 

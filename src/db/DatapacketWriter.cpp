@@ -362,10 +362,15 @@ std::string datapacketText(const Table& table) {
     return text;
 }
 
+void writeDatapacket(const Table& table, AtomicFileWriter& file) {
+    table.requireOpen();
+    DatapacketWriter(table, [&](std::string_view bytes) { file.write(bytes); }).write();
+}
+
 void writeDatapacket(const Table& table, const std::string& path) {
     table.requireOpen();
     AtomicFileWriter file(path);
-    DatapacketWriter(table, [&](std::string_view bytes) { file.write(bytes); }).write();
+    writeDatapacket(table, file);
     file.commit();
 }
 
