@@ -1,5 +1,8 @@
 #include "db/Database.h"
 
+#include <cerrno>
+#include <cstring>
+#include <new>
 #include <stdexcept>
 
 #include "db/AtomicFile.h"
@@ -292,19 +295,30 @@ bool Database::openDatabase(const std::string& folder, const ErrorReporter& show
         }
     }
     Table* current = &dataType_;
+    std::string currentPath = filePath(base, kTypeFileName);
     try {
-        readDatapacket(dataType_, filePath(base, kTypeFileName));
+        readDatapacket(dataType_, currentPath);
         TypeColumns{dataType_};
         current = &setEvent_;
-        readDatapacket(setEvent_, filePath(base, kEventFileName));
+        currentPath = filePath(base, kEventFileName);
+        readDatapacket(setEvent_, currentPath);
         EventColumns{setEvent_};
         current = &setEventData_;
-        readDatapacket(setEventData_, filePath(base, kEventDataFileName));
+        currentPath = filePath(base, kEventDataFileName);
+        readDatapacket(setEventData_, currentPath);
         EventDataColumns{setEventData_};
     } catch (const std::runtime_error& error) {
         // A table whose columns the program cannot use is as unusable as an unreadable one.
         current->close();
         showError(error.what());
+        return false;
+    } catch (const std::bad_alloc&) {
+        current->close();
+        showError("Cannot open file \"" + currentPath + "\". " + std::strerror(ENOMEM));
+        return false;
+    } catch (const std::length_error& error) {
+        current->close();
+        showError("Cannot open file \"" + currentPath + "\". " + error.what());
         return false;
     }
     return true;

@@ -3,7 +3,11 @@
 #include <charconv>
 #include <cstdint>
 #include <optional>
+#include <ranges>
 #include <stdexcept>
+#include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "db/AsciiText.h"
@@ -115,7 +119,11 @@ private:
     Table table_;
     std::vector<Attribute> attributes_;
     int lastColumn_ = -1;
-    std::string text_;
+    std::unordered_set<std::string> declaredNames_;
+    std::vector<std::size_t> columnSetInRow_;
+    // A table's cells are dense, so many columns times many rows could ask for far more memory
+    // than any real file needs: the cells stay within a generous multiple of the file's bytes.
+    std::size_t cellLimit_ = std::max<std::size_t>(std::size_t{1} << 24, 32 * document_.size());
 };
 
 void DatapacketParser::fail(const std::string& what, std::size_t offset) const {
@@ -226,20 +234,56 @@ bool DatapacketParser::forEachAttribute(OnAttribute&& onAttribute) {
 
 bool DatapacketParser::parseAttributes(std::vector<Attribute>& attributes) {
     attributes.clear();
-    return forEachAttribute([&](std::string_view name, std::string_view value) {
+    const bool selfClosing = forEachAttribute([&](std::string_view name, std::string_view value) {
         attributes.push_back({name, value});
     });
+    // XML allows an attribute once per element: a second one would silently win or lose.
+    std::vector<std::string_view> names;
+    names.reserve(attributes.size());
+    for (const Attribute& attribute : attributes) {
+        names.push_back(attribute.name);
+    }
+    std::sort(names.begin(), names.end());
+    if (const auto twice = std::adjacent_find(names.begin(), names.end()); twice != names.end()) {
+        // Named where it comes the second time.
+        auto named = attributes | std::views::filter([&](const Attribute& attribute) {
+                         return attribute.name == *twice;
+                     });
+        const auto second = std::next(named.begin());
+        fail("the attribute " + std::string(*twice) + " appears twice in one element",
+             static_cast<std::size_t>(second->name.data() - document_.data()));
+    }
+    return selfClosing;
 }
 
 // Rows are most of a file, so their values go into the table as they are read.
 bool DatapacketParser::parseRow() {
+    if (table_.cells_.size() + table_.columns_.size() > cellLimit_) {
+        fail("more rows of " + std::to_string(table_.columns_.size()) +
+                 " columns than a file of this size can hold",
+             pos_);
+    }
     const std::size_t stored = table_.appendStoredRow();
+    // Each column may have one value in a row; the stamp tells which ones this row set.
+    columnSetInRow_.resize(table_.columns_.size(), 0);
+    const std::size_t stamp = stored + 1;
+    bool stateSet = false;
     int state = kRowUnchanged;
     lastColumn_ = -1;
+    const auto twice = [&](std::string_view name) {
+        fail("the attribute " + std::string(name) + " appears twice in one ROW",
+             static_cast<std::size_t>(name.data() - document_.data()));
+    };
     const bool selfClosing = forEachAttribute([&](std::string_view name, std::string_view value) {
         if (name == "RowState") {
+            if (std::exchange(stateSet, true)) {
+                twice(name);
+            }
             state = static_cast<int>(decodeInteger(value).value_or(0));
         } else if (const int column = columnOfAttribute(name); column >= 0) {
+            if (std::exchange(columnSetInRow_[static_cast<std::size_t>(column)], stamp) == stamp) {
+                twice(name);
+            }
             storeValue(stored, column, value);
         }
     });
@@ -389,14 +433,19 @@ std::size_t DatapacketParser::parseContent(int depth, std::string_view name, Con
 }
 
 // Sizing the row storage once from a count of the row tags spares the copies of growing it
-// and keeps the peak memory of a large file near its final size.
+// and keeps the peak memory of a large file near its final size. The count may include tags
+// inside comments, so the reservation stays within what the rest of the file can hold: one
+// "<ROW/>" takes six bytes, and the cells no more than the rows may have.
 void DatapacketParser::reserveRows() {
+    constexpr std::size_t kSmallestRow = 6;
+    const std::size_t rowsThatFit = (document_.size() - pos_) / kSmallestRow;
     std::size_t rows = 0;
-    for (std::size_t at = document_.find("<ROW", pos_); at != std::string_view::npos;
-         at = document_.find("<ROW", at + 4)) {
+    for (std::size_t at = document_.find("<ROW", pos_);
+         at != std::string_view::npos && rows < rowsThatFit; at = document_.find("<ROW", at + 4)) {
         ++rows;
     }
-    table_.reserveRows(rows);
+    const std::size_t columns = std::max<std::size_t>(table_.columns_.size(), 1);
+    table_.reserveRows(std::min(rows, cellLimit_ / columns));
 }
 
 void DatapacketParser::declareColumn(const std::vector<Attribute>& attributes, std::size_t offset) {
@@ -448,6 +497,9 @@ void DatapacketParser::declareColumn(const std::vector<Attribute>& attributes, s
         });
     if (!usableName) {
         fail("the attrname \"" + column.attrName + "\" cannot name an attribute", offset);
+    }
+    if (!declaredNames_.insert(column.attrName).second) {
+        fail("the FIELD " + column.attrName + " is declared twice", offset);
     }
     if (!hasFieldType) {
         fail("the FIELD " + column.attrName + " has no fieldtype", offset);
@@ -565,11 +617,18 @@ void DatapacketParser::storeValue(std::size_t stored, int column, std::string_vi
             }
             break;
         case ColumnKind::String:
-        case ColumnKind::Memo:
-            text_.clear();
-            appendDecodedText(text_, raw, utf8Variant_);
-            table_.storeText(stored, column, text_);
+        case ColumnKind::Memo: {
+            // Decoded straight into the table's text: a value of hundreds of megabytes is
+            // held once besides the file, not once more on the way.
+            std::string& pool = table_.textPool_;
+            const std::size_t offset = pool.size();
+            if (pool.capacity() - offset < raw.size()) {
+                pool.reserve(offset + std::max(raw.size(), offset));
+            }
+            appendDecodedText(pool, raw, utf8Variant_);
+            table_.storePooledText(stored, column, offset);
             break;
+        }
         case ColumnKind::Raw:
             table_.storeText(stored, column, raw);
             break;

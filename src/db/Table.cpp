@@ -268,13 +268,19 @@ void Table::storeNumber(std::size_t stored, int column, Cell cell) {
 }
 
 void Table::storeText(std::size_t stored, int column, std::string_view text) {
-    const std::size_t index = cellIndex(stored, column);
-    if (textPool_.size() + text.size() > UINT32_MAX) {
+    const std::size_t offset = textPool_.size();
+    textPool_.append(text);
+    storePooledText(stored, column, offset);
+}
+
+void Table::storePooledText(std::size_t stored, int column, std::size_t offset) {
+    if (textPool_.size() > UINT32_MAX) {
+        textPool_.resize(offset);
         throw std::length_error("A table cannot hold more than 4 GB of text");
     }
-    cells_[index].text = {static_cast<std::uint32_t>(textPool_.size()),
-                          static_cast<std::uint32_t>(text.size())};
-    textPool_.append(text);
+    const std::size_t index = cellIndex(stored, column);
+    cells_[index].text = {static_cast<std::uint32_t>(offset),
+                          static_cast<std::uint32_t>(textPool_.size() - offset)};
     present_[index] = 1;
 }
 

@@ -130,6 +130,8 @@ private:
     void reserveRows(std::size_t rows);
     void storeNumber(std::size_t storedRow, int column, Cell cell);
     void storeText(std::size_t storedRow, int column, std::string_view text);
+    // The cell's text is what the pool holds from `offset` on, appended by the caller.
+    void storePooledText(std::size_t storedRow, int column, std::size_t offset);
     std::string_view storedText(std::size_t index) const;
 
     bool open_ = false;

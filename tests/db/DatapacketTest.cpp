@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -341,6 +342,21 @@ std::string nested(int depth) {
     return text + "</DATAPACKET>";
 }
 
+// The refusal of `text` at the place where `marker` last occurs in it.
+std::string refusedAt(const std::string& text, const std::string& marker, const std::string& what) {
+    return std::to_string(text.rfind(marker)) + ": " + what + ".";
+}
+
+const std::string kFieldA =
+    "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"i4\"/>";
+const std::string kFieldTwice = kFieldA + "<FIELD attrname=\"A\" fieldtype=\"i2\"/>";
+const std::string kAttributeTwice =
+    "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" attrname=\"B\" fieldtype=\"i4\"/>";
+const std::string kValueTwice =
+    kFieldA + "</FIELDS></METADATA><ROWDATA><ROW A=\"1\"/><ROW A=\"x\" A=\"2\"/>";
+const std::string kStateTwice =
+    kFieldA + "</FIELDS></METADATA><ROWDATA><ROW RowState=\"4\" A=\"1\" RowState=\"4\"/>";
+
 INSTANTIATE_TEST_SUITE_P(
     Datapacket, Refusals,
     ::testing::Values(
@@ -365,7 +381,17 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"UnquotedValue", "<DATAPACKET Version=2.0/>",
                     "20: a quoted value expected for the attribute Version."},
         RefusalCase{"OpenComment", "<DATAPACKET><!-- no end",
-                    "12: the comment is not closed by \"-->\"."}),
+                    "12: the comment is not closed by \"-->\"."},
+        RefusalCase{"FieldDeclaredTwice", kFieldTwice,
+                    refusedAt(kFieldTwice, "<FIELD", "the FIELD A is declared twice")},
+        RefusalCase{"AttributeTwiceInAnElement", kAttributeTwice,
+                    refusedAt(kAttributeTwice, "attrname",
+                              "the attribute attrname appears twice in one element")},
+        RefusalCase{"ValueTwiceInARow", kValueTwice,
+                    refusedAt(kValueTwice, "A=", "the attribute A appears twice in one ROW")},
+        RefusalCase{
+            "RowStateTwiceInARow", kStateTwice,
+            refusedAt(kStateTwice, "RowState", "the attribute RowState appears twice in one ROW")}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Datapacket, DeepestAdmittedNestingReads) {
@@ -441,6 +467,41 @@ TEST(Datapacket, WriteIntoAReadOnlyFolderLeavesTheOldFileWhole) {
         folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_THROW(writeDatapacket(largeTable(), path), std::runtime_error);
     EXPECT_EQ(fileText(path), before);
+}
+
+TEST(Datapacket, WideTablesNeedNoMoreMemoryThanTheirFileCanDescribe) {
+    const auto fields = [](int count) {
+        std::string text = "<DATAPACKET><METADATA><FIELDS>";
+        for (int i = 0; i < count; ++i) {
+            text += "<FIELD attrname=\"C" + std::to_string(i) + "\" fieldtype=\"i4\"/>";
+        }
+        return text + "</FIELDS></METADATA><ROWDATA>";
+    };
+    // Row tags in a comment are no rows: 20 000 columns and 250 000 of them read as no row,
+    // without reserving room for five billion cells.
+    std::string commented = fields(20000) + "<!--";
+    for (int i = 0; i < 250000; ++i) {
+        commented += "<ROW";
+    }
+    commented += "--></ROWDATA></DATAPACKET>";
+    Table table;
+    parseDatapacket(table, commented, "EventData.xml");
+    EXPECT_EQ(table.rowCount(), 0U);
+
+    // Real empty rows of 2 000 columns: a few bytes each in the file, 16 kB each in memory.
+    std::string wide = fields(2000);
+    for (int i = 0; i < 9000; ++i) {
+        wide += "<ROW/>";
+    }
+    wide += "</ROWDATA></DATAPACKET>";
+    try {
+        parseDatapacket(table, wide, "EventData.xml");
+        FAIL() << "the table was read";
+    } catch (const std::runtime_error& error) {
+        EXPECT_THAT(
+            error.what(),
+            ::testing::HasSubstr("more rows of 2000 columns than a file of this size can hold"));
+    }
 }
 
 }  // namespace
