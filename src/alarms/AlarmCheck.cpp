@@ -1,5 +1,7 @@
 #include "alarms/AlarmCheck.h"
 
+#include <string_view>
+
 #include "day/DateFunctions.h"
 
 namespace kalvo {
@@ -17,9 +19,31 @@ void giveAlarm(AlarmServices& services, const std::string& fileName, const std::
     }
 }
 
+enum class Due { no, onTime, late };
+
+std::string twoDigits(int value) {
+    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+}
+
+std::string alarmText(std::string_view kind, const std::string& typeName, Due when, int minute) {
+    std::string text = std::string(kind) + typeName;
+    if (when == Due::late) {
+        text += " (due at " + twoDigits(minute / 60) + ":" + twoDigits(minute % 60) + ")";
+    }
+    return text;
+}
+
 }  // namespace
 
-void checkAlarms(const std::vector<EventDataRow*>& dayPanels, AlarmServices& services) {
+void checkAlarms(const std::vector<EventDataRow*>& dayPanels, AlarmServices& services,
+                 AlarmCheckState& state) {
+    const int checkedAt = services.currentMinuteOfDay();
+    // The first minute no check has seen; past midnight, or at the first check, none is missed.
+    const int firstMissed = state.lastCheckedMinute && *state.lastCheckedMinute <= checkedAt
+                                ? *state.lastCheckedMinute + 1
+                                : checkedAt;
+    // Set before any warning: the checks that run inside it start from here.
+    state.lastCheckedMinute = checkedAt;
     // By index: the warnings run the event loop, and the list is read again after each one.
     for (std::size_t i = 0; i < dayPanels.size(); ++i) {
         EventDataRow& row = *dayPanels[i];
@@ -28,15 +52,29 @@ void checkAlarms(const std::vector<EventDataRow*>& dayPanels, AlarmServices& ser
             continue;
         }
         const EventType& type = *row.event->type;
-        if (type.beforeAlarm && !row.beforeAlarmFired && minuteOfDay(row.startTime) == now) {
-            row.beforeAlarmFired = true;  // before the sound and the message: checks nest
-            giveAlarm(services, type.beforeAlarmFile, "Alarm for " + type.name);
+        const auto due = [&](int minute) {
+            if (minute == now) {
+                return Due::onTime;
+            }
+            return firstMissed <= minute && minute < now ? Due::late : Due::no;
+        };
+        if (type.beforeAlarm && !row.beforeAlarmFired) {
+            const int minute = minuteOfDay(row.startTime);
+            if (const Due when = due(minute); when != Due::no) {
+                row.beforeAlarmFired = true;  // before the sound and the message: checks nest
+                giveAlarm(services, type.beforeAlarmFile,
+                          alarmText("Alarm for ", type.name, when, minute));
+            }
         }
         // Against the same minute: a row that starts and ends in it gives both alarms, the
         // second once the first is dismissed.
-        if (type.afterAlarm && !row.afterAlarmFired && minuteOfDay(row.endTime) == now) {
-            row.afterAlarmFired = true;
-            giveAlarm(services, type.afterAlarmFile, "After Alarm for " + type.name);
+        if (type.afterAlarm && !row.afterAlarmFired) {
+            const int minute = minuteOfDay(row.endTime);
+            if (const Due when = due(minute); when != Due::no) {
+                row.afterAlarmFired = true;
+                giveAlarm(services, type.afterAlarmFile,
+                          alarmText("After Alarm for ", type.name, when, minute));
+            }
         }
     }
 }

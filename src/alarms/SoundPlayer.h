@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace kalvo {
 
@@ -31,10 +33,25 @@ public:
     // neither stops the nested sound nor reports a player with nothing open.
     virtual bool isOpen() const = 0;
 
+    // Called when a sound that started fails after all: a backend may learn only after play()
+    // returned that it cannot decode the file or reach a sound device.
+    void setLateFailureHandler(std::function<void()> handler) {
+        lateFailureHandler_ = std::move(handler);
+    }
+
 protected:
     SoundPlayer() = default;
     SoundPlayer(const SoundPlayer&) = default;
     SoundPlayer& operator=(const SoundPlayer&) = default;
+
+    void reportLateFailure() const {
+        if (lateFailureHandler_) {
+            lateFailureHandler_();
+        }
+    }
+
+private:
+    std::function<void()> lateFailureHandler_;
 };
 
 }  // namespace kalvo

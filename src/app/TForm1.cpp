@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "alarms/AlarmCheck.h"
 #include "alarms/Sound.h"
@@ -42,19 +43,31 @@ namespace kalvo {
 // play and stop buttons, the beep and the warning box.
 class TForm1::Alarms final : public AlarmServices {
 public:
-    Alarms(TForm1& window, std::function<QTime()> currentTime)
-        : window_(window), currentTime_(std::move(currentTime)) {}
+    Alarms(TForm1& window, std::function<QTime()> currentTime, std::function<void()> beep)
+        : window_(window), currentTime_(std::move(currentTime)), beep_(std::move(beep)) {}
 
+    QTime currentTime() const { return currentTime_(); }
     int currentMinuteOfDay() override {
         const QTime now = currentTime_();
         return now.hour() * 60 + now.minute();
     }
     bool playSound(const std::string& fileName) override {
-        return window_.playSound(QString::fromStdString(fileName));
+        alarmSoundStarted_ = window_.playSound(QString::fromStdString(fileName));
+        return alarmSoundStarted_;
     }
     bool soundOpen() const override { return window_.wavPlayer_->isOpen(); }
-    void stopSound() override { window_.stopSound(); }
-    void beep() override { QApplication::beep(); }
+    void stopSound() override {
+        alarmSoundStarted_ = false;
+        window_.stopSound();
+    }
+    void beep() override { beep_(); }
+    // An alarm's sound that fails after it started is replaced by the beep, as one that
+    // cannot start at all.
+    void soundFailedLate() {
+        if (std::exchange(alarmSoundStarted_, false)) {
+            beep();
+        }
+    }
     void showWarning(const std::string& text) override {
         showWarningBox(&window_, QString::fromStdString(text));
     }
@@ -62,6 +75,8 @@ public:
 private:
     TForm1& window_;
     std::function<QTime()> currentTime_;
+    std::function<void()> beep_;
+    bool alarmSoundStarted_ = false;
 };
 
 TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
@@ -126,7 +141,14 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
 
     formReportGrowthChart_ = std::make_unique<TformReportGrowthChart>(this);
     alarms_ = std::make_unique<Alarms>(
-        *this, platform.currentTime ? std::move(platform.currentTime) : &QTime::currentTime);
+        *this, platform.currentTime ? std::move(platform.currentTime) : &QTime::currentTime,
+        platform.beep ? std::move(platform.beep) : &QApplication::beep);
+    wavPlayer_->setLateFailureHandler([this] { alarms_->soundFailedLate(); });
+    // A window left alone gets no events, and so no idle check: each check sets a wake-up a
+    // second into the next minute, which checks again.
+    alarmWakeUp_ = new QTimer(this);
+    alarmWakeUp_->setSingleShot(true);
+    connect(alarmWakeUp_, &QTimer::timeout, this, &TForm1::checkAlarms);
     // The idle hook: the check runs whenever the event queue has become empty, in the
     // message boxes' own loops too.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -329,8 +351,16 @@ void TForm1::actionTodayExecute() {
 void TForm1::rebuildTypeTree(int selectTypeId) {
     typeTree_->rebuildTypeTree(selectTypeId);
 }
+void TForm1::armAlarmWakeUp() {
+    const QTime now = alarms_->currentTime();
+    constexpr int kMinute = 60'000;
+    const int intoTheMinute = now.second() * 1000 + now.msec();
+    alarmWakeUp_->start(kMinute - intoTheMinute + 1000);
+}
+
 void TForm1::checkAlarms() {
-    kalvo::checkAlarms(model_.dayPanels, *alarms_);
+    kalvo::checkAlarms(model_.dayPanels, *alarms_, alarmCheckState_);
+    armAlarmWakeUp();
 }
 
 TForm1::ChartRange TForm1::chartRange() const {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "alarms/AlarmCheck.h"
 #include "alarms/SoundPlayer.h"
 #include "day/ApplyChanges.h"
 #include "db/Database.h"
@@ -15,6 +16,7 @@
 
 class QAction;
 class QCalendarWidget;
+class QTimer;
 class QCheckBox;
 class QDateEdit;
 class QFrame;
@@ -44,6 +46,7 @@ class SettingsStore;
 struct WindowPlatform {
     std::unique_ptr<SoundPlayer> soundPlayer;  // the Qt Multimedia player when none is given
     std::function<QTime()> currentTime;        // the local clock when none is given
+    std::function<void()> beep;                // the system's beep when none is given
 };
 
 // The main window: it owns the model for the life of the process, holds the command table
@@ -179,6 +182,7 @@ private:
     void actionTodayExecute();
     void rebuildTypeTree(int selectTypeId);
     void checkAlarms();
+    void armAlarmWakeUp();
     void refreshChart();
     // The days of the Chart page's pickers, from and to.
     struct ChartRange {
@@ -213,6 +217,8 @@ private:
     std::unique_ptr<SoundPlayer> wavPlayer_;
     class Alarms;
     std::unique_ptr<Alarms> alarms_;
+    AlarmCheckState alarmCheckState_;
+    QTimer* alarmWakeUp_ = nullptr;
     std::unique_ptr<TformReportGrowthChart> formReportGrowthChart_;
     std::unique_ptr<TAboutBox> AboutBox;
     std::unique_ptr<HelpBrowser> helpBrowser_;

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstdint>
 #include <optional>
-#include <ranges>
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
@@ -246,12 +245,14 @@ bool DatapacketParser::parseAttributes(std::vector<Attribute>& attributes) {
     std::sort(names.begin(), names.end());
     if (const auto twice = std::adjacent_find(names.begin(), names.end()); twice != names.end()) {
         // Named where it comes the second time.
-        auto named = attributes | std::views::filter([&](const Attribute& attribute) {
-                         return attribute.name == *twice;
-                     });
-        const auto second = std::next(named.begin());
-        fail("the attribute " + std::string(*twice) + " appears twice in one element",
-             static_cast<std::size_t>(second->name.data() - document_.data()));
+        bool seen = false;
+        for (const Attribute& attribute : attributes) {
+            if (attribute.name == *twice && std::exchange(seen, true)) {
+                fail("the attribute " + std::string(attribute.name) +
+                         " appears twice in one element",
+                     static_cast<std::size_t>(attribute.name.data() - document_.data()));
+            }
+        }
     }
     return selfClosing;
 }

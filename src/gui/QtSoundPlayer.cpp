@@ -43,7 +43,8 @@ bool QtSoundPlayer::play() {
     }
     player_->play();
     // An error reported at once has already released the player.
-    return player_ != nullptr && player_->error() == QMediaPlayer::NoError;
+    started_ = player_ != nullptr && player_->error() == QMediaPlayer::NoError;
+    return started_;
 }
 
 bool QtSoundPlayer::stop() {
@@ -100,6 +101,7 @@ bool QtSoundPlayer::loadPlayer() {
 }
 
 void QtSoundPlayer::releasePlayer() noexcept {
+    started_ = false;
     QMediaPlayer* const player = std::exchange(player_, nullptr);
     if (player == nullptr) {
         return;
@@ -118,8 +120,12 @@ void QtSoundPlayer::fail(QMediaPlayer* failed, const QString& reason) {
     if (failed != player_) {
         return;
     }
+    const bool late = started_;
     releasePlayer();
     emit playbackFailed(reason);
+    if (late) {
+        reportLateFailure();
+    }
 }
 
 }  // namespace kalvo

@@ -52,6 +52,7 @@ private:
 
     QString source_;                  // absolute path of the open sound; empty when none is open
     QMediaPlayer* player_ = nullptr;  // a child of this; null while stopped, ended or failed
+    bool started_ = false;            // play() reported the sound of player_ as started
 };
 
 }  // namespace kalvo

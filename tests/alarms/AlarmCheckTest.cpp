@@ -69,7 +69,7 @@ protected:
     Calls checkAt(int minute) {
         services.minute = minute;
         services.calls.clear();
-        checkAlarms(day.model.dayPanels, services);
+        checkAlarms(day.model.dayPanels, services, state);
         return services.calls;
     }
 
@@ -79,6 +79,7 @@ protected:
     const std::string bell = folder.file("bell.wav");
     test::DayModel day;
     RecordingServices services;
+    AlarmCheckState state;
 
     void SetUp() override { test::writeFileText(bell, "RIFF"); }
 };
@@ -146,7 +147,7 @@ TEST_F(AlarmCheckTest, NestedChecksShareThePlayerWithoutSpuriousReports) {
     next.event->type->beforeAlarmFile = other;
     services.whileWarningOpen = [this] {
         EXPECT_TRUE(day.model.dayPanels[0]->afterAlarmFired) << "fired before the message";
-        checkAlarms(day.model.dayPanels, services);
+        checkAlarms(day.model.dayPanels, services, state);
     };
     EXPECT_EQ(checkAt(600), (Calls{"play " + bell, "warning After Alarm for Study", "play " + other,
                                    "warning Alarm for Lunch", "dismissed Alarm for Lunch", "stop",
@@ -159,11 +160,46 @@ TEST_F(AlarmCheckTest, NestedChecksShareThePlayerWithoutSpuriousReports) {
     day.model.selectedDate = today;
     static_cast<void>(buildDay(day.model, placement));
     next.event->type->beforeAlarmFile = folder.file("missing.wav");
-    services.whileWarningOpen = [this] { checkAlarms(day.model.dayPanels, services); };
+    services.whileWarningOpen = [this] { checkAlarms(day.model.dayPanels, services, state); };
     EXPECT_EQ(checkAt(600),
               (Calls{"play " + bell, "warning After Alarm for Study",
                      "cannot play " + folder.file("missing.wav"), "beep", "warning Alarm for Lunch",
                      "dismissed Alarm for Lunch", "dismissed After Alarm for Study", "stop"}));
+}
+
+TEST_F(AlarmCheckTest, AlarmsWhoseMinutePassedBetweenChecksComeLateOnce) {
+    struct Case {
+        const char* what;
+        std::vector<int> checks;  // minutes of the day, in the order the checks run
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        {"every minute checked", {539, 540, 541, 720}, {"Alarm for Work", "After Alarm for Work"}},
+        {"suspended over 09:00", {538, 545, 546}, {"Alarm for Work (due at 09:00)"}},
+        {"blocked over both",
+         {539, 725, 726},
+         {"Alarm for Work (due at 09:00)", "After Alarm for Work (due at 12:00)"}},
+        {"started after 09:00", {545, 546}, {}},
+        {"on time, then the clock jumps",
+         {540, 800},
+         {"Alarm for Work", "After Alarm for Work (due at 12:00)"}},
+        {"past midnight", {1430, 545}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        day = test::DayModel{};
+        state = AlarmCheckState{};
+        watch(type("Work", true, true), 540, 720);
+        std::vector<std::string> warnings;
+        for (const int minute : c.checks) {
+            for (const std::string& call : checkAt(minute)) {
+                if (call.starts_with("warning ")) {
+                    warnings.push_back(call.substr(8));
+                }
+            }
+        }
+        EXPECT_EQ(warnings, c.warnings);
+    }
 }
 
 }  // namespace

@@ -32,6 +32,8 @@ public:
         open_ = false;
     }
     bool isOpen() const override { return open_; }
+    // What a backend does when it finds out after the start that it cannot play the sound.
+    void failLate() const { reportLateFailure(); }
 
 private:
     bool open_ = false;

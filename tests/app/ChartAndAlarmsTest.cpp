@@ -9,10 +9,12 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -59,7 +61,14 @@ protected:
         player = fakePlayer.get();
         window = std::make_unique<TForm1>(
             settings, store, folder.path().string() + "/",
-            WindowPlatform{std::move(fakePlayer), [this] { return clock; }});
+            WindowPlatform{.soundPlayer = std::move(fakePlayer),
+                           .currentTime =
+                               [this] {
+                                   return runningSince.isValid()
+                                              ? clock.addMSecs(runningSince.elapsed())
+                                              : clock;
+                               },
+                           .beep = [this] { ++beeps; }});
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -90,6 +99,8 @@ protected:
     ProgrammSettings settings;
     test::FakeSoundPlayer* player = nullptr;
     QTime clock{8, 0, 30};
+    QElapsedTimer runningSince;  // once started, the clock runs on from `clock`
+    int beeps = 0;
     std::unique_ptr<TForm1> window;
 };
 
@@ -128,6 +139,63 @@ TEST_F(ChartAndAlarmsTest, AnAlarmComesFromTheIdleHookOnceUntilTheNextDayBuild) 
     runIdle([&] { return answerer.dismissed.size() == 2; });
     EXPECT_EQ(texts(answerer.dismissed),
               (QStringList{"Warning: Alarm for Work", "Warning: Alarm for Work"}));
+}
+
+// Answers the first message box the moment it is shown and then ends `loop`; it never polls,
+// for a poll would wake the event loop it watches.
+class FirstMessageAnswerer final : public QObject {
+public:
+    explicit FirstMessageAnswerer(QEventLoop& loop) : loop_(loop) {
+        qApp->installEventFilter(this);
+    }
+    ~FirstMessageAnswerer() override { qApp->removeEventFilter(this); }
+
+    QString text;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box != nullptr && event->type() == QEvent::Show && text.isEmpty()) {
+            text = box->text();
+            QMetaObject::invokeMethod(
+                box, [box] { box->button(QMessageBox::Ok)->click(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&loop_, &QEventLoop::quit, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QEventLoop& loop_;
+};
+
+TEST_F(ChartAndAlarmsTest, AWindowLeftAloneGivesTheAlarmInItsMinute) {
+    window->calendar->setFocus();  // no text cursor blinks
+    clock = QTime(8, 59, 58);
+    runningSince.start();
+    QEventLoop idle;
+    FirstMessageAnswerer answerer(idle);
+    QTimer::singleShot(8000, &idle, &QEventLoop::quit);
+    idle.exec();  // no input, no other timer: only the window's own wake-up can end this early
+    EXPECT_EQ(answerer.text, "Alarm for Work");
+    EXPECT_LT(runningSince.elapsed(), 6000);
+}
+
+TEST_F(ChartAndAlarmsTest, AnAlarmSoundThatFailsAfterStartingBeepsInstead) {
+    test::MessageBoxAnswerer answerer;
+    // The backend gives up on the sound while the warning is open, as without a sound server.
+    QTimer backend;
+    QObject::connect(&backend, &QTimer::timeout, [&] {
+        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr) {
+            player->failLate();
+            backend.stop();
+        }
+    });
+    backend.start(5);
+    clock = QTime(9, 0, 59);
+    runIdle([&] { return !answerer.dismissed.empty(); });
+    ASSERT_EQ(texts(answerer.dismissed), QStringList{"Warning: Alarm for Work"});
+    EXPECT_EQ(beeps, 1);
+    player->failLate();  // a failure with no alarm sounding is not an alarm's
+    EXPECT_EQ(beeps, 1);
 }
 
 TEST_F(ChartAndAlarmsTest, NestedAlarmsShareThePlayerWithoutAnErrorOrASoundLeftPlaying) {
