@@ -107,6 +107,7 @@ private:
     void declareColumn(const std::vector<Attribute>& attributes, std::size_t offset);
     void addParameters(const std::vector<Attribute>& attributes);
     void addParameterElement(const std::vector<Attribute>& attributes);
+    void requireNewParameter(std::string_view name, std::string_view where);
     int columnOfAttribute(std::string_view name);
     void storeValue(std::size_t storedRow, int column, std::string_view raw);
 
@@ -119,6 +120,7 @@ private:
     std::vector<Attribute> attributes_;
     int lastColumn_ = -1;
     std::unordered_set<std::string> declaredNames_;
+    std::unordered_set<std::string> parameterNames_;
     std::vector<std::size_t> columnSetInRow_;
     // A table's cells are dense, so many columns times many rows could ask for far more memory
     // than any real file needs: the cells stay within a generous multiple of the file's bytes.
@@ -534,6 +536,7 @@ void DatapacketParser::addParameters(const std::vector<Attribute>& attributes) {
         if (attribute.name == "CHANGE_LOG") {
             appendUnsignedList(table_.changeLog_, attribute.value);
         } else if (isKnownParameterName(attribute.name)) {
+            requireNewParameter(attribute.name, attribute.name);
             table_.parameters_.push_back({std::string(attribute.name),
                                           decodedText(attribute.value, utf8Variant_),
                                           {},
@@ -542,13 +545,24 @@ void DatapacketParser::addParameters(const std::vector<Attribute>& attributes) {
     }
 }
 
+// A parameter given twice (in two PARAMS elements, or as an attribute and a PARAM) would be
+// written twice into one element, which no reader accepts.
+void DatapacketParser::requireNewParameter(std::string_view name, std::string_view where) {
+    if (!parameterNames_.emplace(name).second) {
+        fail("the parameter " + std::string(name) + " is given twice",
+             static_cast<std::size_t>(where.data() - document_.data()));
+    }
+}
+
 void DatapacketParser::addParameterElement(const std::vector<Attribute>& attributes) {
     Parameter parameter;
+    std::string_view nameAttribute;
     bool named = false;
     for (const Attribute& attribute : attributes) {
         std::string value = decodedText(attribute.value, utf8Variant_);
         if (attribute.name == "Name") {
             parameter.name = std::move(value), named = true;
+            nameAttribute = attribute.name;
         } else if (attribute.name == "Value") {
             parameter.value = std::move(value);
         } else if (attribute.name == "Type") {
@@ -563,6 +577,7 @@ void DatapacketParser::addParameterElement(const std::vector<Attribute>& attribu
     if (parameter.name == "CHANGE_LOG") {
         appendUnsignedList(table_.changeLog_, parameter.value);
     } else {
+        requireNewParameter(parameter.name, nameAttribute);
         table_.parameters_.push_back(std::move(parameter));
     }
 }

@@ -354,6 +354,8 @@ const std::string kAttributeTwice =
     "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" attrname=\"B\" fieldtype=\"i4\"/>";
 const std::string kValueTwice =
     kFieldA + "</FIELDS></METADATA><ROWDATA><ROW A=\"1\"/><ROW A=\"x\" A=\"2\"/>";
+const std::string kParameterTwice =
+    "<DATAPACKET><METADATA><PARAMS LCID=\"1033\"/><PARAMS LCID=\"1031\"/>";
 const std::string kStateTwice =
     kFieldA + "</FIELDS></METADATA><ROWDATA><ROW RowState=\"4\" A=\"1\" RowState=\"4\"/>";
 
@@ -391,7 +393,9 @@ INSTANTIATE_TEST_SUITE_P(
                     refusedAt(kValueTwice, "A=", "the attribute A appears twice in one ROW")},
         RefusalCase{
             "RowStateTwiceInARow", kStateTwice,
-            refusedAt(kStateTwice, "RowState", "the attribute RowState appears twice in one ROW")}),
+            refusedAt(kStateTwice, "RowState", "the attribute RowState appears twice in one ROW")},
+        RefusalCase{"ParameterInTwoParams", kParameterTwice,
+                    refusedAt(kParameterTwice, "LCID", "the parameter LCID is given twice")}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Datapacket, DeepestAdmittedNestingReads) {
