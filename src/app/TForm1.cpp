@@ -80,12 +80,12 @@ private:
 };
 
 TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
-               const std::string& programFolder, WindowPlatform platform, QWidget* parent)
+               const std::string& databaseFolder, WindowPlatform platform, QWidget* parent)
     : QMainWindow(parent),
       programmSettings_(programmSettings),
       settingsStore_(settingsStore),
-      programFolder_(QString::fromStdString(programFolder)),
-      database_(programFolder) {
+      documentsFolder_(programDocumentsFolder()),
+      database_(databaseFolder) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Kalvo Planner"));
     setAccessibleName(windowTitle());
@@ -155,7 +155,9 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             &TForm1::checkAlarms);
 
     AboutBox = std::make_unique<TAboutBox>(
-        programmSettings_, settingsStore_, programFolder_,
+        programmSettings_, settingsStore_,
+        AboutBoxFolders{.documents = documentsFolder_,
+                        .database = QString::fromStdString(database_.databaseFolder())},
         AboutBoxServices{
             .backupDatabase = [this](const QString& folder) { backupDatabase(folder); },
             .restoreDatabase = [this](const QString& folder) { restoreDatabase(folder); },
@@ -280,7 +282,7 @@ void TForm1::actionOptionsExecute() {
 
 void TForm1::actionContentsExecute() {
     if (!helpBrowser_) {
-        helpBrowser_ = std::make_unique<HelpBrowser>(programFolder_);
+        helpBrowser_ = std::make_unique<HelpBrowser>(documentsFolder_);
     }
     helpBrowser_->showContents();
 }

@@ -55,15 +55,13 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Loads the options, opens the database of the program folder and builds the model. When
-    // the model cannot be read (no database, an unreadable file) the error escapes and no
-    // window exists.
+    // Loads the options, opens the database of `databaseFolder` (ending in a separator) and
+    // builds the model. When the model cannot be read (no database, an unreadable file) the
+    // error escapes and no window exists.
     TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
-           const std::string& programFolder, WindowPlatform platform = {},
+           const std::string& databaseFolder, WindowPlatform platform = {},
            QWidget* parent = nullptr);
     ~TForm1() override;
-
-    const QString& programFolder() const { return programFolder_; }
 
     Model& model() { return model_; }
     Database& database() { return database_; }
@@ -209,7 +207,7 @@ private:
 
     ProgrammSettings& programmSettings_;
     SettingsStore& settingsStore_;
-    QString programFolder_;
+    QString documentsFolder_;
     Database database_;
     Model model_;
     std::unique_ptr<DayView> dayView_;

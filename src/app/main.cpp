@@ -1,22 +1,90 @@
+#include <QCommandLineParser>
 #include <QDir>
+#include <QStandardPaths>
+#include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/ApplicationErrors.h"
 #include "app/TForm1.h"
+#include "db/DatabaseFolder.h"
 #include "gui/QtSettingsStore.h"
+#include "settings/ProgramVersion.h"
 #include "settings/ProgrammSettings.h"
+#include "settings/widgets/HelpDocuments.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+int usageError(const QString& message) {
+    std::fprintf(stderr, "kalvo-planner: %s\nTry 'kalvo-planner --help' for more information.\n",
+                 qPrintable(message));
+    return kUsageError;
+}
+
+std::string withSeparator(const QString& folder) {
+    return QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).absolutePath()) + QLatin1Char('/'))
+        .toStdString();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     kalvo::KalvoApplication application(argc, argv);
+    application.setApplicationVersion(QString::fromUtf8(kalvo::kProgramVersion));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A day planner: appointment types dragged onto a 24-hour timeline, each day's actual "
+        "times beside its planned ones, daily series, alarms and a time split chart."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption databaseOption(
+        QStringLiteral("database"),
+        QStringLiteral("Use the database in FOLDER (its Type.xml, Event.xml and EventData.xml) "
+                       "instead of the one beside the program or in the user's data folder."),
+        QStringLiteral("FOLDER"));
+    parser.addOption(databaseOption);
+    if (!parser.parse(application.arguments())) {
+        return usageError(parser.errorText());
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        parser.showHelp(0);
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        parser.showVersion();
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return usageError(QStringLiteral("unexpected argument \"%1\"")
+                              .arg(parser.positionalArguments().constFirst()));
+    }
+
+    std::optional<std::string> requested;
+    if (parser.isSet(databaseOption)) {
+        requested = withSeparator(parser.value(databaseOption));
+    }
+    kalvo::DatabaseLocation location;
+    try {
+        location = kalvo::locateDatabase(
+            requested, withSeparator(QApplication::applicationDirPath()),
+            withSeparator(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+    } catch (const std::exception& error) {
+        return usageError(QString::fromStdString(*requested) + QStringLiteral(": ") +
+                          QString::fromStdString(error.what()));
+    }
+
     kalvo::ProgrammSettings programmSettings;
     kalvo::QtSettingsStore settingsStore;
-    const std::string programFolder =
-        QDir::toNativeSeparators(QApplication::applicationDirPath() + QLatin1Char('/'))
-            .toStdString();
     std::unique_ptr<kalvo::TForm1> form;
     try {
-        form = std::make_unique<kalvo::TForm1>(programmSettings, settingsStore, programFolder);
+        if (location.fromStarter) {
+            kalvo::createFromStarter(kalvo::programDocumentsFolder().toStdString(),
+                                     location.folder);
+        }
+        form = std::make_unique<kalvo::TForm1>(programmSettings, settingsStore, location.folder);
     } catch (const std::exception& error) {
         kalvo::showApplicationError(QString::fromStdString(error.what()));
         return 1;

@@ -278,10 +278,10 @@ std::string filePath(const std::string& base, std::string_view name) {
 
 }  // namespace
 
-Database::Database(std::string programFolder) : programFolder_(std::move(programFolder)) {}
+Database::Database(std::string databaseFolder) : databaseFolder_(std::move(databaseFolder)) {}
 
 bool Database::openDatabase(const std::string& folder, const ErrorReporter& showError) {
-    const std::string base = folder.empty() ? programFolder_ : folder + "/";
+    const std::string base = folder.empty() ? databaseFolder_ : folder + "/";
     try {
         completeInterruptedSave(base);
     } catch (const std::runtime_error& error) {
@@ -342,7 +342,7 @@ void Database::writeTables(const std::string& base) const {
 }
 
 void Database::saveDatabase(const Model& model) {
-    saveDatabaseTo(model, programFolder_);
+    saveDatabaseTo(model, databaseFolder_);
 }
 
 void Database::saveDatabaseTo(const Model& model, const std::string& base) {

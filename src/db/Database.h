@@ -17,12 +17,12 @@ class Database {
 public:
     using ErrorReporter = std::function<void(const std::string&)>;
 
-    // `programFolder` is the folder of the program's own database, ending in a separator.
-    explicit Database(std::string programFolder);
+    // `databaseFolder` is the folder of the database, ending in a separator.
+    explicit Database(std::string databaseFolder);
 
-    const std::string& programFolder() const { return programFolder_; }
+    const std::string& databaseFolder() const { return databaseFolder_; }
 
-    // Finishes or clears a save interrupted in `folder` (the program folder when empty), then
+    // Finishes or clears a save interrupted in `folder` (the database folder when empty), then
     // reads its three files into the tables and checks that each holds the columns the
     // program uses. On failure `showError` gets the
     // message and false is returned; the table that failed is closed, those read before it
@@ -34,18 +34,18 @@ public:
     Model readModel() const;
 
     // Writes the model into the tables, emptied first, and the tables into their files in the
-    // program folder, the three as one set. A failing write ends the save with the platform's
+    // database folder, the three as one set. A failing write ends the save with the platform's
     // message and leaves the previous files.
     void saveDatabase(const Model& model);
 
     // The same save into the folder `base`, which ends in a separator; saveDatabase is this
-    // on the program folder.
+    // on the database folder.
     void saveDatabaseTo(const Model& model, const std::string& base);
 
     // Saves, then writes the tables into `folder`.
     void backupDatabase(const Model& model, const std::string& folder);
 
-    // Saves, then reads the database in `folder`, falling back to the program folder when
+    // Saves, then reads the database in `folder`, falling back to the database folder when
     // it cannot be opened, and replaces the model with the one read. The model is replaced
     // only when the new one is whole.
     void restoreDatabase(Model& model, const std::string& folder, const ErrorReporter& showError);
@@ -57,7 +57,7 @@ public:
 private:
     void writeTables(const std::string& base) const;
 
-    std::string programFolder_;
+    std::string databaseFolder_;
     Table dataType_;
     Table setEvent_;
     Table setEventData_;

@@ -19,6 +19,11 @@ inline constexpr const char* tutorialApplyToFuture = "Demos/ApplyToFuture.htm";
 inline constexpr const char* webSiteAddress = "https://www.example.com/kalvo-planner";
 inline constexpr const char* supportMailAddress = "mailto:support@example.com";
 
+// The folder of the shipped documents and the starter database, with its trailing separator:
+// the program's own folder when they are beside the program file (the build tree, a portable
+// copy), else <prefix>/share/kalvo-planner of an installed program.
+QString programDocumentsFolder();
+
 // The program folder with its trailing separator, followed by `relativeName` unchanged (its
 // forward slashes included).
 QString programDocumentPath(const QString& programFolder, const QString& relativeName);

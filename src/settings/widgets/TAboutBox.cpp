@@ -26,6 +26,7 @@
 #include <stdexcept>
 
 #include "gui/AccessibleNames.h"
+#include "settings/ProgramVersion.h"
 #include "settings/ProgrammSettings.h"
 #include "settings/widgets/HelpDocuments.h"
 
@@ -133,11 +134,11 @@ int startingTipIndex() {
 }  // namespace
 
 TAboutBox::TAboutBox(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
-                     const QString& programFolder, AboutBoxServices services, QWidget* parent)
+                     AboutBoxFolders folders, AboutBoxServices services, QWidget* parent)
     : QDialog(parent),
       programmSettings_(programmSettings),
       settingsStore_(settingsStore),
-      programFolder_(programFolder),
+      folders_(std::move(folders)),
       services_(std::move(services)) {
     if (!services_.backupDatabase || !services_.restoreDatabase || !services_.reportError) {
         throw std::invalid_argument("TAboutBox needs backup, restore and an error report");
@@ -163,7 +164,7 @@ TAboutBox::TAboutBox(ProgrammSettings& programmSettings, SettingsStore& settings
     setFocusOrder();
     previewKeys();
 
-    labelVersion->setText(QStringLiteral("Version 1.11"));
+    labelVersion->setText(QStringLiteral("Version ") + QString::fromUtf8(kProgramVersion));
     labelVersion->setAccessibleName(labelVersion->text());
     tipIndex_ = startingTipIndex();
     showCurrentTip();
@@ -180,10 +181,19 @@ QWidget* TAboutBox::createAboutPage() {
     productFont.setBold(true);
     ProductName->setFont(productFont);
     labelVersion = label(QStringLiteral("labelVersion"), QString(), panel);
+    // Where the user's files are, so that they can be found and copied; the path can be
+    // selected with the mouse.
+    labelDatabaseFolder = label(
+        QStringLiteral("labelDatabaseFolder"),
+        QStringLiteral("Database folder: ") + QDir::toNativeSeparators(folders_.database), panel);
+    labelDatabaseFolder->setWordWrap(true);
+    labelDatabaseFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    labelDatabaseFolder->setVisible(!folders_.database.isEmpty());
     auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(16, 16, 16, 16);
     panelLayout->addWidget(ProductName);
     panelLayout->addWidget(labelVersion);
+    panelLayout->addWidget(labelDatabaseFolder);
     panelLayout->addStretch();
 
     OKButton = button(QStringLiteral("OKButton"), QStringLiteral("OK"), sheet);
@@ -574,7 +584,8 @@ void TAboutBox::Button3Click() {
 }
 
 void TAboutBox::openTutorial(const char* relativeName) {
-    services_.openDocument(programDocumentPath(programFolder_, QString::fromLatin1(relativeName)));
+    services_.openDocument(
+        programDocumentPath(folders_.documents, QString::fromLatin1(relativeName)));
 }
 
 }  // namespace kalvo

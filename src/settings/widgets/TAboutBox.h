@@ -34,6 +34,13 @@ struct AboutBoxServices {
     std::function<void(const QString& path)> openDocument;
 };
 
+// Where the program's files are: the shipped documents (the tutorials are found relative to
+// them) and the user's database, which the About page names so that it can be found.
+struct AboutBoxFolders {
+    QString documents;
+    QString database;
+};
+
 // The one auxiliary dialog of the program: about, tip of the day, options, backup, restore
 // and tutorials, each on a page of its own. The caller picks the page; the dialog takes the
 // caption and height of that page and runs modally until it is closed.
@@ -50,10 +57,9 @@ public:
         pageTutorial = 5,
     };
 
-    // `programFolder` is the folder of the program file; the tutorials are found relative to
-    // it. Throws std::invalid_argument when backup, restore or the error report is missing.
+    // Throws std::invalid_argument when backup, restore or the error report is missing.
     TAboutBox(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
-              const QString& programFolder, AboutBoxServices services, QWidget* parent = nullptr);
+              AboutBoxFolders folders, AboutBoxServices services, QWidget* parent = nullptr);
 
     // Each shows its page modally and returns when the dialog is closed.
     void showAboutPage();
@@ -109,13 +115,14 @@ private:
 
     ProgrammSettings& programmSettings_;
     SettingsStore& settingsStore_;
-    QString programFolder_;
+    AboutBoxFolders folders_;
     AboutBoxServices services_;
     int tipIndex_ = 0;
 
     QStackedWidget* pageControl = nullptr;
     QLabel* ProductName = nullptr;
     QLabel* labelVersion = nullptr;
+    QLabel* labelDatabaseFolder = nullptr;
     QPushButton* OKButton = nullptr;
     QLabel* LabelDoYouKnow = nullptr;
     QPlainTextEdit* TipMemo = nullptr;

@@ -92,7 +92,9 @@ protected:
     test::FakeSettingsStore store;
     ProgrammSettings settings;
     TAboutBox dialog{
-        settings, store, text(programFolder.path()),
+        settings,
+        store,
+        {text(programFolder.path()), text(programFolder.path())},
         AboutBoxServices{
             .backupDatabase =
                 [this](const QString& folder) {
@@ -175,7 +177,7 @@ TEST_F(BackupRestoreDialogTest, RestoreFromAFolderWithoutADatabaseKeepsTheProgra
 
 TEST_F(BackupRestoreDialogTest, TheFolderTextIsHandedOnUnchangedAndKeptBetweenShows) {
     std::vector<QString> received;
-    TAboutBox recording(settings, store, QStringLiteral("/opt/kalvo/"),
+    TAboutBox recording(settings, store, {QStringLiteral("/opt/kalvo/"), {}},
                         {.backupDatabase = [&](const QString& f) { received.push_back(f); },
                          .restoreDatabase = [&](const QString& f) { received.push_back(f); },
                          .reportError = [](const QString&) {},

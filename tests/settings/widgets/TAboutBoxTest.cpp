@@ -98,13 +98,16 @@ protected:
     ProgrammSettings settings;
     std::vector<QString> opened;
     std::vector<QString> errors;
-    TAboutBox dialog{settings, store, QStringLiteral("/opt/kalvo/"),
-                     AboutBoxServices{
-                         .backupDatabase = [](const QString&) {},
-                         .restoreDatabase = [](const QString&) {},
-                         .reportError = [this](const QString& text) { errors.push_back(text); },
-                         .openDocument = [this](const QString& path) { opened.push_back(path); },
-                     }};
+    TAboutBox dialog{
+        settings,
+        store,
+        {QStringLiteral("/opt/kalvo/"), QStringLiteral("/home/ann/.local/share/Kalvo Planner/")},
+        AboutBoxServices{
+            .backupDatabase = [](const QString&) {},
+            .restoreDatabase = [](const QString&) {},
+            .reportError = [this](const QString& text) { errors.push_back(text); },
+            .openDocument = [this](const QString& path) { opened.push_back(path); },
+        }};
 };
 
 // ---- The six pages ----------------------------------------------------------------------
@@ -274,6 +277,8 @@ TEST_F(AboutBoxTest, AboutPageNamesTheProductAndVersionAndOkCloses) {
             EXPECT_EQ(product->font().pixelSize(), 24);
             EXPECT_TRUE(product->font().bold());
             EXPECT_EQ(child<QLabel>(dialog, "labelVersion")->text(), "Version 1.11");
+            EXPECT_EQ(child<QLabel>(dialog, "labelDatabaseFolder")->text(),
+                      "Database folder: /home/ann/.local/share/Kalvo Planner/");
             click(dialog, "OKButton");
         }));
 }
@@ -316,7 +321,7 @@ TEST_F(AboutBoxTest, TipButtonsCycleThroughTheFiveTipsAndWrapAtBothEnds) {
 TEST_F(AboutBoxTest, EachRunStartsOnATipChosenAtRandom) {
     std::set<int> starts;
     for (int run = 0; run < 25; ++run) {
-        TAboutBox another(settings, store, QStringLiteral("/opt/kalvo/"),
+        TAboutBox another(settings, store, {QStringLiteral("/opt/kalvo/"), {}},
                           {.backupDatabase = [](const QString&) {},
                            .restoreDatabase = [](const QString&) {},
                            .reportError = [](const QString&) {},
@@ -367,7 +372,7 @@ TEST_F(AboutBoxTest, ClosingTheTipPageStoresItsCheckBoxHoweverItCloses) {
 TEST_F(AboutBoxTest, TheTipCheckBoxStartsCheckedWhateverTheSetting) {
     store.key(commonOptionsKey)["ShowTip"] = 0;
     settings.loadAll(store);
-    TAboutBox another(settings, store, QStringLiteral("/opt/kalvo/"),
+    TAboutBox another(settings, store, {QStringLiteral("/opt/kalvo/"), {}},
                       {.backupDatabase = [](const QString&) {},
                        .restoreDatabase = [](const QString&) {},
                        .reportError = [](const QString&) {},
@@ -489,7 +494,7 @@ TEST_F(AboutBoxTest, TutorialButtonsOpenTheirDocumentsFromTheProgramFolderAndSta
         SCOPED_TRACE(testCase.path);
         opened.clear();
         TAboutBox tutorials(
-            settings, store, QString::fromLatin1(testCase.programFolder),
+            settings, store, {QString::fromLatin1(testCase.programFolder), {}},
             {.backupDatabase = [](const QString&) {},
              .restoreDatabase = [](const QString&) {},
              .reportError = [](const QString&) {},
