@@ -1,7 +1,10 @@
 #include "app/ApplicationErrors.h"
 
 #include <QMessageBox>
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <new>
 
 namespace kalvo {
 
@@ -15,6 +18,13 @@ void showApplicationError(const QString& message) {
     box.exec();
 }
 
+QString errorMessage(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
+        return QString::fromLocal8Bit(std::strerror(ENOMEM));
+    }
+    return QString::fromStdString(error.what());
+}
+
 KalvoApplication::KalvoApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Kalvo Planner"));
     setApplicationDisplayName(QStringLiteral("Kalvo Planner"));
@@ -24,7 +34,7 @@ bool KalvoApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        showApplicationError(QString::fromStdString(error.what()));
+        showApplicationError(errorMessage(error));
     }
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <exception>
 
 namespace kalvo {
 
@@ -9,6 +10,10 @@ namespace kalvo {
 // stop icon and the error's message, completed by a full stop when its last character sorts
 // after "."; the program runs on.
 void showApplicationError(const QString& message);
+
+// The message of an error for the user: its own text, or the platform's words for running out
+// of memory rather than the library's "std::bad_alloc".
+QString errorMessage(const std::exception& error);
 
 // The program's application object: an error that escapes an event handler reaches the
 // general error handler instead of ending the process.

@@ -219,7 +219,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         database_.saveDatabase(model_);
     } catch (const std::exception& error) {
         // Nothing is lost: the window stays open with the model as it was.
-        showApplicationError(QString::fromStdString(error.what()));
+        showApplicationError(errorMessage(error));
         event->ignore();
         return;
     }

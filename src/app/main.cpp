@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         }
         form = std::make_unique<kalvo::TForm1>(programmSettings, settingsStore, location.folder);
     } catch (const std::exception& error) {
-        kalvo::showApplicationError(QString::fromStdString(error.what()));
+        kalvo::showApplicationError(kalvo::errorMessage(error));
         return 1;
     }
     form->show();
