@@ -112,6 +112,15 @@ void TableFileSetWriter::write(std::string_view name, const Table& table) {
 }
 
 void TableFileSetWriter::commit() {
+    // A rename onto a folder fails; found now, it fails the save before any file is replaced.
+    for (const auto& [name, file] : files_) {
+        const std::string path = base_ + name;
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error)) {
+            throw std::runtime_error("Cannot create file \"" + path + "\". " +
+                                     std::strerror(EISDIR));
+        }
+    }
     std::string record;
     for (const auto& [name, file] : files_) {
         record += std::filesystem::path(file->temporaryPath()).filename().string() + '\n';

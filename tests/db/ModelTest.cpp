@@ -271,7 +271,7 @@ TEST_F(DatabaseTest, ColumnsOfTheSameFamilyAndOtherWidthsAreAccepted) {
     EXPECT_TRUE(database.openDatabase("", reportError)) << errors;
 }
 
-TEST_F(DatabaseTest, FailedSaveReportsThePlatformErrorAndKeepsTheFailingFile) {
+TEST_F(DatabaseTest, FailedSaveReportsThePlatformErrorAndReplacesNoFile) {
     Model model = open("<ROW Id=\"0\" Name=\"Work\"/>", "", "");
     model.types[0]->name = "Home";
     const std::string eventData = programFile(kEventDataFileName);
@@ -283,8 +283,10 @@ TEST_F(DatabaseTest, FailedSaveReportsThePlatformErrorAndKeepsTheFailingFile) {
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(error.what(), "Cannot create file \"" + eventData + "\". Is a directory");
     }
-    EXPECT_NE(rowsOf(programFile(kTypeFileName)).find("Name=\"Home\""), std::string::npos);
+    // The three files are one set: Type.xml keeps the old name too.
+    EXPECT_NE(rowsOf(programFile(kTypeFileName)).find("Name=\"Work\""), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(eventData + "/blocked"));
+    EXPECT_FALSE(std::filesystem::exists(programFile(".kalvo-commit")));
 }
 
 TEST_F(DatabaseTest, BackupHoldsWhatTheProgramFolderHoldsAfterSaving) {
