@@ -70,6 +70,27 @@ TEST_F(DayViewTest, PanelsSitWhereTheirTimesSayInsideTheirParents) {
     EXPECT_EQ(meeting->twin()->parentWidget(), work->twin());
 }
 
+TEST_F(DayViewTest, AParentsCaptionStaysClearOfItsSubAppointments) {
+    TaskPanel* work = view->panelOf(&row(0));
+    TaskPanel* meeting = view->panelOf(&row(1));
+    work->resize(165, 72);
+    struct Case {
+        const char* what;
+        int meetingTop, meetingHeight;
+        QRect caption;
+    };
+    const Case cases[] = {
+        {"the middle is free", 60, 10, QRect(0, 0, 165, 72)},
+        {"more room below", 30, 10, QRect(0, 40, 165, 32)},
+        {"more room above", 34, 30, QRect(0, 0, 165, 34)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        meeting->setGeometry(meeting->x(), c.meetingTop, meeting->width(), c.meetingHeight);
+        EXPECT_EQ(work->captionRect(), c.caption);
+    }
+}
+
 TEST_F(DayViewTest, DeletedOccurrenceShowsOnlyItsPlannedTwin) {
     EXPECT_EQ(view->panelOf(&row(2)), nullptr);
     const auto twins = planned.findChildren<TaskPanel*>(Qt::FindDirectChildrenOnly);

@@ -7,6 +7,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "day/DateFunctions.h"
 #include "day/widgets/DayView.h"
@@ -67,11 +70,42 @@ void TaskPanel::updateHint() {
     setAccessibleDescription(hint);
 }
 
+QRect TaskPanel::captionRect() const {
+    std::vector<std::pair<int, int>> covered;  // top and bottom of each sub-appointment
+    for (const QObject* child : children()) {
+        if (const auto* panel = qobject_cast<const TaskPanel*>(child);
+            panel && !panel->isHidden()) {
+            covered.emplace_back(panel->y(), panel->y() + panel->height());
+        }
+    }
+    const int textHeight = fontMetrics().height();
+    const int middleTop = (height() - textHeight) / 2;
+    const bool middleFree = std::none_of(covered.begin(), covered.end(), [&](const auto& span) {
+        return span.first < middleTop + textHeight && middleTop < span.second;
+    });
+    if (middleFree) {
+        return rect();
+    }
+    std::sort(covered.begin(), covered.end());
+    QRect tallest(0, 0, width(), 0);
+    int freeFrom = 0;
+    for (const auto& [top, bottom] : covered) {
+        if (top - freeFrom > tallest.height()) {
+            tallest = QRect(0, freeFrom, width(), top - freeFrom);
+        }
+        freeFrom = std::max(freeFrom, bottom);
+    }
+    if (height() - freeFrom > tallest.height()) {
+        tallest = QRect(0, freeFrom, width(), height() - freeFrom);
+    }
+    return tallest.height() > 0 ? tallest : rect();
+}
+
 void TaskPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), color_);
     painter.setPen(captionTextColor(color_));
-    painter.drawText(rect(), Qt::AlignCenter, caption_);
+    painter.drawText(captionRect(), Qt::AlignCenter, caption_);
     const bool selected = !isPlanned_ && dayView_.model().selectedPanel == &row_;
     painter.setPen(QPen(selected ? QColor(Qt::white) : borderColor_, 1));
     painter.drawRect(0, 0, width() - 1, height() - 1);

@@ -26,6 +26,10 @@ public:
     void setBorderColor(const QColor& color);
     QColor borderColor() const { return borderColor_; }
 
+    // Where the caption is drawn: the whole panel, centred; where sub-appointments cover its
+    // middle, the tallest band of the panel they leave free.
+    QRect captionRect() const;
+
     // The tooltip: type, duration, start and end in the locale's long time format.
     QString hintText() const;
     void updateHint();
