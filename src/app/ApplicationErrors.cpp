@@ -1,6 +1,8 @@
 #include "app/ApplicationErrors.h"
 
+#include <QIcon>
 #include <QMessageBox>
+#include <QSize>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -28,6 +30,13 @@ QString errorMessage(const std::exception& error) {
 KalvoApplication::KalvoApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Kalvo Planner"));
     setApplicationDisplayName(QStringLiteral("Kalvo Planner"));
+    // The desktop matches the windows with the menu entry of this name.
+    setDesktopFileName(QStringLiteral("com.example.KalvoPlanner"));
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/kalvo-planner-%1.png").arg(size), QSize(size, size));
+    }
+    setWindowIcon(icon);
 }
 
 bool KalvoApplication::notify(QObject* receiver, QEvent* event) {

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs the program into a scratch prefix and starts it as a new user would: with an empty
+# Installs the program into a scratch prefix, validates its desktop entry and AppStream
+# metadata, and starts it as a new user would: with an empty
 # home, the database must come from the starter database into the user's data folder, and
 # nothing may be written where the program is installed. Then the command line: --help,
 # --version, an unknown option and a folder without a database.
@@ -15,6 +16,19 @@ mkdir -p "$home/runtime" && chmod 700 "$home/runtime"
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 "$cmake" --install "$build" --prefix "$prefix" > /dev/null
+desktop-file-validate "$prefix/share/applications/com.example.KalvoPlanner.desktop" ||
+    fail "the desktop entry does not validate"
+appstreamcli validate --no-net "$prefix/share/metainfo/com.example.KalvoPlanner.metainfo.xml" \
+    > /dev/null || fail "the AppStream metadata does not validate"
+grep -q "<release version=\"$version\"" "$prefix/share/metainfo/com.example.KalvoPlanner.metainfo.xml" ||
+    fail "the AppStream metadata does not name version $version"
+for size in 16x16 24x24 32x32 48x48 64x64 128x128 256x256 scalable; do
+    ls "$prefix/share/icons/hicolor/$size/apps/com.example.KalvoPlanner".* > /dev/null 2>&1 ||
+        fail "no $size icon"
+done
+for page in kalvo-planner kalvo-db; do
+    [ -f "$prefix/share/man/man1/$page.1" ] || fail "no manual page for $page"
+done
 listing() { (cd "$prefix" && find . -exec ls -ld --time-style=+%s {} + | sort); }
 installed=$(listing)
 
