@@ -97,9 +97,13 @@ QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons) {
     return row;
 }
 
-void browseForFolder(QWidget* owner, QLineEdit* field) {
+// Starts in the folder typed in the field, else in the last one chosen with either page's
+// Browse button, else in the home folder.
+void browseForFolder(QWidget* owner, QLineEdit* field, QString& lastChosen) {
     const QString typed = field->text();
-    const QString start = !typed.isEmpty() && QDir(typed).exists() ? typed : QDir::homePath();
+    const QString start = !typed.isEmpty() && QDir(typed).exists()             ? typed
+                          : !lastChosen.isEmpty() && QDir(lastChosen).exists() ? lastChosen
+                                                                               : QDir::homePath();
     // The file dialog's own "Create New Folder" asks for the new folder's name, so a backup
     // can go into a folder made on the spot.
     QFileDialog dialog(owner, QString::fromLatin1(folderDialogCaption), start);
@@ -107,18 +111,26 @@ void browseForFolder(QWidget* owner, QLineEdit* field) {
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        field->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+        lastChosen = dialog.selectedFiles().constFirst();
+        field->setText(QDir::toNativeSeparators(lastChosen));
     }
 }
 
-// The folder field and its browse button, side by side.
-QHBoxLayout* folderRow(QLineEdit* field, QPushButton* browse, QWidget* owner) {
+// The label that says what the folder is for, the folder field and its browse button, side
+// by side: one row, so the short window of the page keeps its buttons in view.
+QHBoxLayout* folderRow(const QString& purpose, QLineEdit* field, QPushButton* browse,
+                       QWidget* owner, QString& lastChosen) {
+    QLabel* caption = label(field->objectName() + QStringLiteral("Label"),
+                            purpose + QLatin1Char(':'), field->parentWidget());
+    caption->setBuddy(field);
+    field->setAccessibleName(purpose);
     field->setAccessibleDescription(QString::fromLatin1(folderDialogCaption));
     browse->setAccessibleDescription(QString::fromLatin1(folderDialogCaption));
     browse->setAutoDefault(false);
     QObject::connect(browse, &QPushButton::clicked, owner,
-                     [owner, field] { browseForFolder(owner, field); });
+                     [owner, field, &lastChosen] { browseForFolder(owner, field, lastChosen); });
     auto* row = new QHBoxLayout;
+    row->addWidget(caption);
     row->addWidget(field, 1);
     row->addWidget(browse);
     return row;
@@ -294,7 +306,8 @@ QWidget* TAboutBox::createBackupPage() {
     auto* layout = new QVBoxLayout(sheet);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(6);
-    layout->addLayout(folderRow(editBackupDirectory, buttonBrowseBackupDirectory, this));
+    layout->addLayout(folderRow(QStringLiteral("Folder of the backup copy"), editBackupDirectory,
+                                buttonBrowseBackupDirectory, this, lastChosenFolder_));
     layout->addLayout(buttonRow({buttonBackup, buttonCancelBackup}));
     layout->addStretch();
     return sheet;
@@ -314,7 +327,9 @@ QWidget* TAboutBox::createRestorePage() {
     auto* layout = new QVBoxLayout(sheet);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(6);
-    layout->addLayout(folderRow(editRestoreDirectory, buttonBrowseRestoreDirectory, this));
+    layout->addLayout(folderRow(QStringLiteral("Folder of the backup to restore"),
+                                editRestoreDirectory, buttonBrowseRestoreDirectory, this,
+                                lastChosenFolder_));
     layout->addLayout(buttonRow({buttonRestore, buttonCancelRestore}));
     layout->addStretch();
     return sheet;

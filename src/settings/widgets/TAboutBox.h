@@ -116,6 +116,7 @@ private:
     ProgrammSettings& programmSettings_;
     SettingsStore& settingsStore_;
     AboutBoxFolders folders_;
+    QString lastChosenFolder_;  // the last folder chosen with a Browse button
     AboutBoxServices services_;
     int tipIndex_ = 0;
 

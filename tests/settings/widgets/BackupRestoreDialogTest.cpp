@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <filesystem>
@@ -242,6 +243,25 @@ TEST_F(BackupRestoreDialogTest, BrowseFillsTheFieldWithTheFolderChosenInTheFolde
             EXPECT_EQ(child<QLineEdit>(dialog, "editBackupDirectory")->text(), text(chosen));
             EXPECT_TRUE(dialog.isVisible()) << "choosing a folder does not back up";
             click(dialog, "buttonBackup");
+        });
+    // The restore page's field is empty: its Browse starts where the backup's ended.
+    whileShown(
+        dialog, [&] { dialog.showRestorePage(); },
+        [&] {
+            QString start;
+            QTimer::singleShot(0, &dialog, [&] {
+                auto* folders = dialog.findChild<QFileDialog*>("folderDialog");
+                ASSERT_NE(folders, nullptr);
+                start = folders->directory().absolutePath();
+                folders->reject();
+            });
+            EXPECT_EQ(child<QLabel>(dialog, "editRestoreDirectoryLabel")->buddy(),
+                      child<QLineEdit>(dialog, "editRestoreDirectory"));
+            EXPECT_EQ(child<QLineEdit>(dialog, "editRestoreDirectory")->accessibleName(),
+                      "Folder of the backup to restore");
+            click(dialog, "buttonBrowseRestoreDirectory");
+            EXPECT_EQ(start, text(chosen));
+            click(dialog, "buttonCancelRestore");
         });
     for (const char* file : tableFiles) {
         EXPECT_TRUE(std::filesystem::exists(chosen / file)) << file;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QCheckBox>
@@ -248,7 +250,14 @@ TEST_P(AboutBoxPageTest, EveryControlHasAnAccessibleNameAndTheFocusablesAreInThe
             const std::string name = control->objectName().toStdString();
             EXPECT_FALSE(control->objectName().isEmpty()) << "a control without a name";
             const QString accessible = control->accessibleName();
-            if (const auto* buttonControl = qobject_cast<const QAbstractButton*>(control)) {
+            const auto labels = sheet->findChildren<const QLabel*>();
+            const auto caption = std::find_if(labels.begin(), labels.end(), [&](const QLabel* l) {
+                return l->buddy() == control;
+            });
+            if (caption != labels.end()) {
+                // A field named by its caption is announced by what it is for.
+                EXPECT_EQ(accessible + QLatin1Char(':'), (*caption)->text()) << name;
+            } else if (const auto* buttonControl = qobject_cast<const QAbstractButton*>(control)) {
                 EXPECT_EQ(accessible, buttonControl->text()) << name;
             } else if (const auto* labelControl = qobject_cast<const QLabel*>(control);
                        labelControl && !labelControl->text().isEmpty()) {
