@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 namespace kalvo {
 namespace {
@@ -87,6 +89,14 @@ void AtomicFileWriter::commit() {
     }
     temporaryPath_.clear();
     syncFolderOf(path_);
+}
+
+void createFolder(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        throw std::runtime_error("Cannot create folder \"" + folder + "\". " + error.message());
+    }
 }
 
 void syncFolderOf(const std::string& path) {

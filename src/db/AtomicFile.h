@@ -37,6 +37,10 @@ private:
 
 inline constexpr std::string_view kTemporarySuffix = ".tmp";
 
+// Creates `folder` and the folders above it that are missing. Fails with "Cannot create folder"
+// and the platform's message.
+void createFolder(const std::string& folder);
+
 // Makes the renames and removals in the folder of `path` durable.
 void syncFolderOf(const std::string& path);
 

@@ -1,6 +1,5 @@
 #include "db/DatabaseFolder.h"
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "db/AtomicFile.h"
@@ -34,11 +33,7 @@ DatabaseLocation locateDatabase(const std::optional<std::string>& requested,
 }
 
 void createFromStarter(const std::string& starterFolder, const std::string& folder) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-        throw std::runtime_error("Cannot create folder \"" + folder + "\". " + error.message());
-    }
+    createFolder(folder);
     Database starter(starterFolder);
     std::string failure;
     if (!starter.openDatabase("", [&](const std::string& text) { failure = text; })) {

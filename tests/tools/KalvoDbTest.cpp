@@ -172,7 +172,7 @@ TEST(KalvoDbResave, WritesWhatTheSaveCommandWrites) {
     TemporaryFolder folder;
     const auto source = folder.path() / "source";
     const auto saved = folder.path() / "saved";
-    const auto resaved = folder.path() / "resaved";
+    const auto resaved = folder.path() / "new" / "resaved";  // made by the command
     // Stored -1 parents, a null colour and values in unused columns all change on a save.
     const std::string types =
         "<ROW Id=\"0\" ParentTypeId=\"-1\" Name=\"Work\" CreatedDate=\"20040712\"/>"
@@ -184,7 +184,6 @@ TEST(KalvoDbResave, WritesWhatTheSaveCommandWrites) {
         "Cost=\"2.5\" Currency=\"EUR\" Comment=\"kept\"/>";
     writeDatabase(source, types, events, rows);
     writeDatabase(saved, types, events, rows);
-    std::filesystem::create_directories(resaved);
 
     Database program(saved.string() + "/");
     ASSERT_TRUE(program.openDatabase("", [](const std::string& text) { FAIL() << text; }));
@@ -242,10 +241,10 @@ TEST(KalvoDbFailures, TouchNoOutputWhenTheInputCannotBeRead) {
          {"resave", "$/none", "$/out"},
          "",
          std::string(kNoDatabaseMessage) + "\n"},
-        {"resave into a missing folder",
-         {"resave", "$/good", "$/none"},
-         "Cannot create file \"$/none/Type.xml\".",
-         "No such file or directory\n"},
+        {"resave into a folder that cannot be made",
+         {"resave", "$/good", "$/good.xml/out"},
+         "Cannot create folder \"$/good.xml/out\".",
+         "Not a directory\n"},
     };
     const auto expand = [](std::string text, const std::string& folder) {
         for (std::size_t at; (at = text.find('$')) != std::string::npos;) {

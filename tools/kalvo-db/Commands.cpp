@@ -10,6 +10,7 @@
 #include "day/DateFunctions.h"
 #include "day/DayPlacement.h"
 #include "day/Occurrences.h"
+#include "db/AtomicFile.h"
 #include "db/Database.h"
 #include "db/Datapacket.h"
 #include "db/Table.h"
@@ -158,6 +159,7 @@ int resaveDatabase(const std::string& folder, const std::string& outFolder, std:
             return kExitFailure;
         }
         const Model model = database->readModel();
+        createFolder(outFolder);
         database->saveDatabaseTo(model, outFolder + "/");
         return kExitSuccess;
     } catch (const std::exception& error) {
