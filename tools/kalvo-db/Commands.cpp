@@ -14,6 +14,7 @@
 #include "db/Database.h"
 #include "db/Datapacket.h"
 #include "db/Table.h"
+#include "export/SpreadsheetExport.h"
 #include "kalvo-db/CsvDump.h"
 
 namespace kalvo {
@@ -30,6 +31,9 @@ constexpr std::string_view kUsage =
     "  day FOLDER YYYY-MM-DD     list the occurrences of that date as the timeline shows them\n"
     "  timesplit FOLDER FROM TO  list the time split of the dates FROM to TO (YYYY-MM-DD) as\n"
     "                            the chart draws it: label, hours, colour\n"
+    "  csv FOLDER FROM TO (timesplit|occurrences) [OUT]\n"
+    "                            write the time split or the occurrences of the dates as CSV\n"
+    "                            into OUT, or to standard output\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong\n"
     "command line.\n";
@@ -230,6 +234,40 @@ int listTimeSplit(const std::string& folder, const std::string& from, const std:
     }
 }
 
+int exportCsv(const std::string& folder, const std::string& from, const std::string& to,
+              const std::string& kind, const std::string& outPath, std::ostream& out,
+              std::ostream& err) {
+    if (kind != "timesplit" && kind != "occurrences") {
+        return usageError(err, "csv writes timesplit or occurrences, not '" + kind + "'");
+    }
+    try {
+        const std::optional<DateTime> first = dateArgument(from, err);
+        const std::optional<DateTime> last = first ? dateArgument(to, err) : std::nullopt;
+        if (!last) {
+            return kExitFailure;
+        }
+        std::optional<Database> database = openedDatabase(folder, err);
+        if (!database) {
+            return kExitFailure;
+        }
+        Model model = database->readModel();
+        const std::string csv = kind == "timesplit"
+                                    ? timeSplitCsv(model, *first, *last)
+                                    : occurrencesCsv(exportedOccurrences(model, *first, *last));
+        if (outPath.empty()) {
+            out << csv;
+            return finished(out, err);
+        }
+        AtomicFileWriter file(outPath);
+        file.write(csv);
+        file.commit();
+        return kExitSuccess;
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
 namespace {
 
 using Arguments = std::span<const std::string>;
@@ -238,6 +276,7 @@ struct Command {
     std::string_view name;
     std::size_t arguments;
     int (*run)(Arguments arguments, std::ostream& out, std::ostream& err);
+    std::size_t optionalArguments = 0;  // that may follow the required ones
 };
 
 constexpr Command kCommands[] = {
@@ -259,6 +298,11 @@ constexpr Command kCommands[] = {
      [](Arguments a, std::ostream& out, std::ostream& err) {
          return listTimeSplit(a[0], a[1], a[2], out, err);
      }},
+    {"csv", 4,
+     [](Arguments a, std::ostream& out, std::ostream& err) {
+         return exportCsv(a[0], a[1], a[2], a[3], a.size() > 4 ? a[4] : std::string(), out, err);
+     },
+     1},
 };
 
 }  // namespace
@@ -277,10 +321,16 @@ int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::o
             continue;
         }
         const Arguments rest = arguments.subspan(1);
-        if (rest.size() != command.arguments) {
-            return usageError(err, name + " takes " + std::to_string(command.arguments) +
-                                       (command.arguments == 1 ? " argument" : " arguments") +
-                                       ", not " + std::to_string(rest.size()));
+        if (rest.size() < command.arguments ||
+            rest.size() > command.arguments + command.optionalArguments) {
+            const std::string counts =
+                std::to_string(command.arguments) +
+                (command.optionalArguments > 0
+                     ? " or " + std::to_string(command.arguments + command.optionalArguments)
+                     : std::string());
+            return usageError(err, name + " takes " + counts +
+                                       (counts == "1" ? " argument" : " arguments") + ", not " +
+                                       std::to_string(rest.size()));
         }
         return command.run(rest, out, err);
     }

@@ -41,6 +41,12 @@ int listDay(const std::string& folder, const std::string& date, std::ostream& ou
 int listTimeSplit(const std::string& folder, const std::string& from, const std::string& to,
                   std::ostream& out, std::ostream& err);
 
+// The time split ("timesplit") or the occurrences ("occurrences") of the dates `from` to `to`
+// as CSV, written atomically into `outPath`, or to `out` when it is empty.
+int exportCsv(const std::string& folder, const std::string& from, const std::string& to,
+              const std::string& kind, const std::string& outPath, std::ostream& out,
+              std::ostream& err);
+
 // The command line without the program name: the command and its arguments.
 int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
 

@@ -1,0 +1,124 @@
+#include "export/SpreadsheetExport.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "chart/TimeSplit.h"
+#include "day/DateFunctions.h"
+#include "day/DayPlacement.h"
+#include "day/Occurrences.h"
+#include "db/Calendar.h"
+#include "export/Csv.h"
+
+namespace kalvo {
+namespace {
+
+// The minute of the day of `time`; an end at the midnight after the occurrence's day is 1440.
+int minuteShown(DateTime time, std::int64_t day) {
+    const int minute = minuteOfDay(time);
+    return minute == 0 && dayNumber(time) > day ? 24 * 60 : minute;
+}
+
+std::vector<std::string> typePathOf(const EventDataRow& row) {
+    if (row.event == nullptr || row.event->type == nullptr) {
+        return {row.typeName};
+    }
+    std::vector<std::string> path;
+    // A hand-edited file may make the parents a ring: no path is longer than the list.
+    for (const EventType* type = row.event->type; type != nullptr && path.size() < 64;
+         type = type->parent) {
+        path.insert(path.begin(), type->name);
+    }
+    return path;
+}
+
+std::string clock(int minutes) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
+    return text;
+}
+
+std::string isoDate(DateTime date) {
+    const CivilDate civil = civilFromDays(dayNumber(date));
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", civil.year, civil.month, civil.day);
+    return text;
+}
+
+std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string text;
+    for (const std::string& part : parts) {
+        if (!text.empty()) {
+            text += separator;
+        }
+        text += part;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<ExportedOccurrence> exportedOccurrences(Model& model, DateTime from, DateTime to) {
+    std::vector<ExportedOccurrence> exported;
+    for (std::int64_t day = dayNumber(from); day <= dayNumber(to); ++day) {
+        model.selectedDate = static_cast<DateTime>(day);
+        DayPlacement placement;
+        static_cast<void>(buildDay(model, placement));
+        std::vector<int> exportedIndex(placement.occurrences().size(), -1);
+        for (std::size_t i = 0; i < placement.occurrences().size(); ++i) {
+            const PlacedOccurrence& occurrence = placement.occurrences()[i];
+            const EventDataRow& row = *occurrence.row;
+            if (!occurrence.shown || row.deleted) {
+                continue;
+            }
+            const std::int64_t actualDay = dayNumber(row.startTime);
+            const std::int64_t plannedDay = dayNumber(occurrence.planned.startTime);
+            exportedIndex[i] = static_cast<int>(exported.size());
+            exported.push_back(
+                {.date = static_cast<DateTime>(day),
+                 .row = &row,
+                 .typePath = typePathOf(row),
+                 .parent = occurrence.parent >= 0
+                               ? exportedIndex[static_cast<std::size_t>(occurrence.parent)]
+                               : -1,
+                 .actualStart = minuteShown(row.startTime, actualDay),
+                 .actualEnd = minuteShown(row.endTime, actualDay),
+                 .plannedStart = minuteShown(occurrence.planned.startTime, plannedDay),
+                 .plannedEnd = minuteShown(occurrence.planned.endTime, plannedDay)});
+        }
+    }
+    return exported;
+}
+
+std::string timeSplitCsv(Model& model, DateTime from, DateTime to) {
+    collectChartPanels(model, from, to);
+    computeSlices(model);
+    const double rangeHours = 24.0 * static_cast<double>(dayNumber(to) - dayNumber(from) + 1);
+    std::string csv;
+    appendCsvRecord(csv, {"Type", "Hours", "Share (%)", "Colour"});
+    for (const PieSlice& slice : pieSlices(model.chartSlices, from, to)) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "#%02X%02X%02X", slice.color & 0xFF,
+                      (slice.color >> 8) & 0xFF, (slice.color >> 16) & 0xFF);
+        appendCsvRecord(csv, {slice.label, formatDecimal(slice.value, 2, false),
+                              formatDecimal(100.0 * slice.value / rangeHours, 2, false), colour});
+    }
+    return csv;
+}
+
+std::string occurrencesCsv(const std::vector<ExportedOccurrence>& occurrences) {
+    std::string csv;
+    appendCsvRecord(csv, {"Date", "Type", "Actual start", "Actual end", "Planned start",
+                          "Planned end", "Actual minutes", "Planned minutes", "Comment"});
+    for (const ExportedOccurrence& occurrence : occurrences) {
+        appendCsvRecord(csv, {isoDate(occurrence.date), joined(occurrence.typePath, "/"),
+                              clock(occurrence.actualStart), clock(occurrence.actualEnd),
+                              clock(occurrence.plannedStart), clock(occurrence.plannedEnd),
+                              std::to_string(occurrence.actualEnd - occurrence.actualStart),
+                              std::to_string(occurrence.plannedEnd - occurrence.plannedStart),
+                              occurrence.row->comment});
+    }
+    return csv;
+}
+
+}  // namespace kalvo
