@@ -71,7 +71,9 @@ std::vector<std::pair<std::string, std::string>> readRecord(const std::string& t
 void completeInterruptedSave(const std::string& base) {
     namespace fs = std::filesystem;
     const std::string recordPath = base + std::string(kCommitRecordName);
+    bool changed = false;
     if (fileExists(recordPath)) {
+        changed = true;
         const FileContent record(recordPath);
         for (const auto& [temporary, target] : readRecord(std::string(record.bytes()))) {
             // A file already renamed before the interruption is no longer there.
@@ -94,10 +96,13 @@ void completeInterruptedSave(const std::string& base) {
     for (const fs::directory_entry& entry : fs::directory_iterator(base, error)) {
         if (!targetOfTemporary(entry.path().filename().string()).empty()) {
             std::error_code ignored;
-            fs::remove(entry.path(), ignored);
+            changed = fs::remove(entry.path(), ignored) || changed;
         }
     }
-    syncFolderOf(recordPath);
+    // A folder with nothing to finish or clear, as at every ordinary open, is left untouched.
+    if (changed) {
+        syncFolderOf(recordPath);
+    }
 }
 
 TableFileSetWriter::TableFileSetWriter(std::string base) : base_(std::move(base)) {

@@ -59,6 +59,15 @@ std::optional<Database> openedDatabase(const std::string& folder, std::ostream& 
     return database;
 }
 
+// The model of the database of `folder`, or nothing after reporting why it cannot be read.
+std::optional<Model> openedModel(const std::string& folder, std::ostream& err) {
+    std::optional<Database> database = openedDatabase(folder, err);
+    if (!database) {
+        return std::nullopt;
+    }
+    return database->readModel();
+}
+
 // Output that could not be written is a failure too, or a dump cut short by a full disk would
 // pass for a whole one.
 int finished(std::ostream& out, std::ostream& err) {
@@ -213,17 +222,13 @@ int listTimeSplit(const std::string& folder, const std::string& from, const std:
     try {
         const std::optional<DateTime> first = dateArgument(from, err);
         const std::optional<DateTime> last = first ? dateArgument(to, err) : std::nullopt;
-        if (!last) {
+        std::optional<Model> model = last ? openedModel(folder, err) : std::nullopt;
+        if (!model) {
             return kExitFailure;
         }
-        std::optional<Database> database = openedDatabase(folder, err);
-        if (!database) {
-            return kExitFailure;
-        }
-        Model model = database->readModel();
-        collectChartPanels(model, *first, *last);
-        computeSlices(model);
-        for (const PieSlice& slice : pieSlices(model.chartSlices, *first, *last)) {
+        collectChartPanels(*model, *first, *last);
+        computeSlices(*model);
+        for (const PieSlice& slice : pieSlices(model->chartSlices, *first, *last)) {
             out << slice.label << '\t' << formatDecimal(slice.value, 1, false) << '\t'
                 << slice.color << '\n';
         }
@@ -243,17 +248,13 @@ int exportCsv(const std::string& folder, const std::string& from, const std::str
     try {
         const std::optional<DateTime> first = dateArgument(from, err);
         const std::optional<DateTime> last = first ? dateArgument(to, err) : std::nullopt;
-        if (!last) {
+        std::optional<Model> model = last ? openedModel(folder, err) : std::nullopt;
+        if (!model) {
             return kExitFailure;
         }
-        std::optional<Database> database = openedDatabase(folder, err);
-        if (!database) {
-            return kExitFailure;
-        }
-        Model model = database->readModel();
         const std::string csv = kind == "timesplit"
-                                    ? timeSplitCsv(model, *first, *last)
-                                    : occurrencesCsv(exportedOccurrences(model, *first, *last));
+                                    ? timeSplitCsv(*model, *first, *last)
+                                    : occurrencesCsv(exportedOccurrences(*model, *first, *last));
         if (outPath.empty()) {
             out << csv;
             return finished(out, err);
