@@ -7,7 +7,8 @@ PACKAGES="qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-multimedia-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-liberation
   cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   clang-14 libclang-rt-14-dev poppler-utils xvfb xauth imagemagick
-  desktop-file-utils appstream dpkg-dev python3"
+  desktop-file-utils appstream dpkg-dev python3
+  libical-dev pkg-config python3-icalendar"
 
 missing=""
 for package in $PACKAGES; do

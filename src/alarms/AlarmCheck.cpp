@@ -63,7 +63,7 @@ void checkAlarms(const std::vector<EventDataRow*>& dayPanels, AlarmServices& ser
             if (const Due when = due(minute); when != Due::no) {
                 row.beforeAlarmFired = true;  // before the sound and the message: checks nest
                 giveAlarm(services, type.beforeAlarmFile,
-                          alarmText("Alarm for ", type.name, when, minute));
+                          alarmText(kBeforeAlarmText, type.name, when, minute));
             }
         }
         // Against the same minute: a row that starts and ends in it gives both alarms, the
@@ -73,7 +73,7 @@ void checkAlarms(const std::vector<EventDataRow*>& dayPanels, AlarmServices& ser
             if (const Due when = due(minute); when != Due::no) {
                 row.afterAlarmFired = true;
                 giveAlarm(services, type.afterAlarmFile,
-                          alarmText("After Alarm for ", type.name, when, minute));
+                          alarmText(kAfterAlarmText, type.name, when, minute));
             }
         }
     }

@@ -2,11 +2,16 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/Model.h"
 
 namespace kalvo {
+
+// The warnings' texts open with these, followed by the type's name.
+inline constexpr std::string_view kBeforeAlarmText = "Alarm for ";
+inline constexpr std::string_view kAfterAlarmText = "After Alarm for ";
 
 // What giving an alarm takes from the window: the clock, the sound, the beep and the message.
 class AlarmServices {

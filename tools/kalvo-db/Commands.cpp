@@ -1,6 +1,7 @@
 #include "kalvo-db/Commands.h"
 
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <optional>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "db/Database.h"
 #include "db/Datapacket.h"
 #include "db/Table.h"
+#include "export/CalendarExport.h"
 #include "export/SpreadsheetExport.h"
 #include "kalvo-db/CsvDump.h"
 
@@ -34,6 +36,8 @@ constexpr std::string_view kUsage =
     "  csv FOLDER FROM TO (timesplit|occurrences) [OUT]\n"
     "                            write the time split or the occurrences of the dates as CSV\n"
     "                            into OUT, or to standard output\n"
+    "  ics FOLDER FROM TO [OUT]  write the occurrences of the dates as iCalendar events into\n"
+    "                            OUT, or to standard output\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong\n"
     "command line.\n";
@@ -217,18 +221,53 @@ int listDay(const std::string& folder, const std::string& date, std::ostream& ou
     }
 }
 
+namespace {
+
+// The model of the database of `folder` and the dates FROM and TO of the command line, or
+// nothing after reporting what is wrong.
+struct ModelRange {
+    Model model;
+    DateTime first = 0;
+    DateTime last = 0;
+};
+
+std::optional<ModelRange> openedRange(const std::string& folder, const std::string& from,
+                                      const std::string& to, std::ostream& err) {
+    const std::optional<DateTime> first = dateArgument(from, err);
+    const std::optional<DateTime> last = first ? dateArgument(to, err) : std::nullopt;
+    std::optional<Model> model = last ? openedModel(folder, err) : std::nullopt;
+    if (!model) {
+        return std::nullopt;
+    }
+    return ModelRange{std::move(*model), *first, *last};
+}
+
+// Writes an exported file into `outPath` as the database files are written, or to `out` when
+// no path is given.
+int writeExport(const std::string& text, const std::string& outPath, std::ostream& out,
+                std::ostream& err) {
+    if (outPath.empty()) {
+        out << text;
+        return finished(out, err);
+    }
+    AtomicFileWriter file(outPath);
+    file.write(text);
+    file.commit();
+    return kExitSuccess;
+}
+
+}  // namespace
+
 int listTimeSplit(const std::string& folder, const std::string& from, const std::string& to,
                   std::ostream& out, std::ostream& err) {
     try {
-        const std::optional<DateTime> first = dateArgument(from, err);
-        const std::optional<DateTime> last = first ? dateArgument(to, err) : std::nullopt;
-        std::optional<Model> model = last ? openedModel(folder, err) : std::nullopt;
-        if (!model) {
+        std::optional<ModelRange> range = openedRange(folder, from, to, err);
+        if (!range) {
             return kExitFailure;
         }
-        collectChartPanels(*model, *first, *last);
-        computeSlices(*model);
-        for (const PieSlice& slice : pieSlices(model->chartSlices, *first, *last)) {
+        collectChartPanels(range->model, range->first, range->last);
+        computeSlices(range->model);
+        for (const PieSlice& slice : pieSlices(range->model.chartSlices, range->first, range->last)) {
             out << slice.label << '\t' << formatDecimal(slice.value, 1, false) << '\t'
                 << slice.color << '\n';
         }
@@ -246,23 +285,32 @@ int exportCsv(const std::string& folder, const std::string& from, const std::str
         return usageError(err, "csv writes timesplit or occurrences, not '" + kind + "'");
     }
     try {
-        const std::optional<DateTime> first = dateArgument(from, err);
-        const std::optional<DateTime> last = first ? dateArgument(to, err) : std::nullopt;
-        std::optional<Model> model = last ? openedModel(folder, err) : std::nullopt;
-        if (!model) {
+        std::optional<ModelRange> range = openedRange(folder, from, to, err);
+        if (!range) {
             return kExitFailure;
         }
-        const std::string csv = kind == "timesplit"
-                                    ? timeSplitCsv(*model, *first, *last)
-                                    : occurrencesCsv(exportedOccurrences(*model, *first, *last));
-        if (outPath.empty()) {
-            out << csv;
-            return finished(out, err);
+        return writeExport(
+            kind == "timesplit"
+                ? timeSplitCsv(range->model, range->first, range->last)
+                : occurrencesCsv(exportedOccurrences(range->model, range->first, range->last)),
+            outPath, out, err);
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
+int exportIcalendar(const std::string& folder, const std::string& from, const std::string& to,
+                    const std::string& outPath, std::ostream& out, std::ostream& err) {
+    try {
+        std::optional<ModelRange> range = openedRange(folder, from, to, err);
+        if (!range) {
+            return kExitFailure;
         }
-        AtomicFileWriter file(outPath);
-        file.write(csv);
-        file.commit();
-        return kExitSuccess;
+        return writeExport(
+            icalendarText(exportedOccurrences(range->model, range->first, range->last),
+                          range->first, range->last, localTimeZoneId(), std::time(nullptr)),
+            outPath, out, err);
     } catch (const std::exception& error) {
         reportError(err, error.what());
         return kExitFailure;
@@ -302,6 +350,11 @@ constexpr Command kCommands[] = {
     {"csv", 4,
      [](Arguments a, std::ostream& out, std::ostream& err) {
          return exportCsv(a[0], a[1], a[2], a[3], a.size() > 4 ? a[4] : std::string(), out, err);
+     },
+     1},
+    {"ics", 3,
+     [](Arguments a, std::ostream& out, std::ostream& err) {
+         return exportIcalendar(a[0], a[1], a[2], a.size() > 3 ? a[3] : std::string(), out, err);
      },
      1},
 };

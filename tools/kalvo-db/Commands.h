@@ -47,6 +47,11 @@ int exportCsv(const std::string& folder, const std::string& from, const std::str
               const std::string& kind, const std::string& outPath, std::ostream& out,
               std::ostream& err);
 
+// The occurrences of the dates `from` to `to` as iCalendar events in the local time zone,
+// written atomically into `outPath`, or to `out` when it is empty.
+int exportIcalendar(const std::string& folder, const std::string& from, const std::string& to,
+                    const std::string& outPath, std::ostream& out, std::ostream& err);
+
 // The command line without the program name: the command and its arguments.
 int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
 

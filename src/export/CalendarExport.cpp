@@ -1,0 +1,205 @@
+#include "export/CalendarExport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string_view>
+
+#include <libical/ical.h>
+
+#include "alarms/AlarmCheck.h"
+#include "day/DateFunctions.h"
+#include "settings/ProgramVersion.h"
+
+namespace kalvo {
+namespace {
+
+struct ComponentFree {
+    void operator()(icalcomponent* component) const { icalcomponent_free(component); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+// The zone name inside a path of the zone database ("/usr/share/zoneinfo/Europe/Berlin").
+std::string zoneOfPath(std::string_view path) {
+    constexpr std::string_view kZoneFolder = "zoneinfo/";
+    const std::size_t at = path.rfind(kZoneFolder);
+    return at == std::string_view::npos ? std::string()
+                                        : std::string(path.substr(at + kZoneFolder.size()));
+}
+
+// The local time `minutes` after the start of day `day` in `zone` (floating when null).
+icaltimetype localTime(std::int64_t day, int minutes, const icaltimezone* zone) {
+    const CivilDate date = civilFromDays(day + minutes / (24 * 60));
+    icaltimetype time = icaltime_null_time();
+    time.year = date.year;
+    time.month = date.month;
+    time.day = date.day;
+    time.hour = minutes % (24 * 60) / 60;
+    time.minute = minutes % 60;
+    time.zone = zone;
+    return time;
+}
+
+// A date-time property in `zone`, its TZID named when there is one.
+icalproperty* timeProperty(icalproperty* property, const icaltimezone* zone) {
+    if (zone != nullptr) {
+        icalproperty_add_parameter(
+            property, icalparameter_new_tzid(
+                          icaltimezone_get_tzid(const_cast<icaltimezone*>(zone))));
+    }
+    return property;
+}
+
+icalproperty* plannedTimeProperty(const char* name, icaltimetype time, const icaltimezone* zone) {
+    icalproperty* property = icalproperty_new(ICAL_X_PROPERTY);
+    icalproperty_set_x_name(property, name);
+    icalproperty_set_value(property, icalvalue_new_datetime(time));
+    return timeProperty(property, zone);
+}
+
+std::string uidOf(const ExportedOccurrence& occurrence) {
+    const CivilDate date = civilFromDays(dayNumber(occurrence.date));
+    char text[64];
+    std::snprintf(text, sizeof text, "%d-%04d%02d%02d@kalvo-planner", occurrence.row->id,
+                  date.year, date.month, date.day);
+    return text;
+}
+
+// Categories are one comma-separated list, written as given.
+std::string categoriesOf(const std::vector<std::string>& typePath) {
+    std::string categories;
+    for (const std::string& name : typePath) {
+        categories += categories.empty() ? "" : ",";
+        categories += name;
+    }
+    return categories;
+}
+
+// Comments keep the line breaks of the memo they were typed in (CR LF); iCalendar text has
+// plain line feeds.
+std::string withLineFeeds(std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            lines += '\n';
+            i += i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+        } else {
+            lines += text[i];
+        }
+    }
+    return lines;
+}
+
+icalcomponent* reminder(icalparameter_related related, const std::string& description) {
+    icaltriggertype trigger = icaltriggertype_from_int(0);
+    icalproperty* when = icalproperty_new_trigger(trigger);
+    icalproperty_add_parameter(when, icalparameter_new_related(related));
+    return icalcomponent_vanew(ICAL_VALARM_COMPONENT, icalproperty_new_action(ICAL_ACTION_DISPLAY),
+                               when, icalproperty_new_description(description.c_str()),
+                               nullptr);
+}
+
+icalcomponent* eventOf(const ExportedOccurrence& occurrence,
+                       const std::vector<ExportedOccurrence>& occurrences,
+                       const icaltimezone* zone, icaltimetype stamp) {
+    const std::int64_t day = dayNumber(occurrence.date);
+    icalcomponent* event = icalcomponent_new_vevent();
+    icalcomponent_add_property(event, icalproperty_new_uid(uidOf(occurrence).c_str()));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+    icalcomponent_add_property(
+        event, timeProperty(icalproperty_new_dtstart(localTime(day, occurrence.actualStart, zone)),
+                            zone));
+    icalcomponent_add_property(
+        event,
+        timeProperty(icalproperty_new_dtend(localTime(day, occurrence.actualEnd, zone)), zone));
+    icalcomponent_add_property(event,
+                               icalproperty_new_summary(occurrence.typePath.back().c_str()));
+    icalcomponent_add_property(
+        event, icalproperty_new_categories(categoriesOf(occurrence.typePath).c_str()));
+    if (!occurrence.row->comment.empty()) {
+        icalcomponent_add_property(
+            event, icalproperty_new_description(withLineFeeds(occurrence.row->comment).c_str()));
+    }
+    icalcomponent_add_property(
+        event, plannedTimeProperty("X-KALVO-PLANNED-START",
+                                   localTime(day, occurrence.plannedStart, zone), zone));
+    icalcomponent_add_property(
+        event, plannedTimeProperty("X-KALVO-PLANNED-END",
+                                   localTime(day, occurrence.plannedEnd, zone), zone));
+    if (occurrence.parent >= 0) {
+        icalcomponent_add_property(
+            event, icalproperty_new_relatedto(
+                       uidOf(occurrences[static_cast<std::size_t>(occurrence.parent)]).c_str()));
+    }
+    const Event* appointment = occurrence.row->event;
+    if (const EventType* type = appointment != nullptr ? appointment->type : nullptr) {
+        if (type->beforeAlarm) {
+            icalcomponent_add_component(
+                event, reminder(ICAL_RELATED_START, std::string(kBeforeAlarmText) + type->name));
+        }
+        if (type->afterAlarm) {
+            icalcomponent_add_component(
+                event, reminder(ICAL_RELATED_END, std::string(kAfterAlarmText) + type->name));
+        }
+    }
+    return event;
+}
+
+// The zone's definition, cut to the years of the range.
+icalcomponent* zoneDefinition(icaltimezone* zone, DateTime from, DateTime to) {
+    icalcomponent* definition = icalcomponent_new_clone(icaltimezone_get_component(zone));
+    icaltimezone* utc = icaltimezone_get_utc_timezone();
+    icaltimetype first = localTime(dayNumber(from), 0, zone);
+    icaltimetype last = localTime(dayNumber(to) + 1, 0, zone);
+    icaltimezone_truncate_vtimezone(definition, icaltime_convert_to_zone(first, utc),
+                                    icaltime_convert_to_zone(last, utc), 0);
+    return definition;
+}
+
+}  // namespace
+
+std::string localTimeZoneId() {
+    if (const char* tz = std::getenv("TZ"); tz != nullptr && *tz != '\0') {
+        const std::string_view name = *tz == ':' ? tz + 1 : tz;
+        return name.starts_with('/') ? zoneOfPath(name) : std::string(name);
+    }
+    std::string name;
+    if (std::ifstream timezone("/etc/timezone"); timezone && std::getline(timezone, name) &&
+                                                 !name.empty()) {
+        return name;
+    }
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::read_symlink("/etc/localtime", error);
+    return error ? std::string() : zoneOfPath(target.string());
+}
+
+std::string icalendarText(const std::vector<ExportedOccurrence>& occurrences, DateTime from,
+                          DateTime to, const std::string& timeZoneId,
+                          std::int64_t stampUtcSeconds) {
+    icaltimezone* zone =
+        timeZoneId.empty() ? nullptr : icaltimezone_get_builtin_timezone(timeZoneId.c_str());
+    const std::string productId =
+        "-//Kalvo Planner//Kalvo Planner " + std::string(kProgramVersion) + "//EN";
+    Component calendar(icalcomponent_vanew(
+        ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"),
+        icalproperty_new_prodid(productId.c_str()), icalproperty_new_calscale("GREGORIAN"),
+        icalproperty_new_method(ICAL_METHOD_PUBLISH), nullptr));
+    if (zone != nullptr) {
+        icalcomponent_add_component(calendar.get(), zoneDefinition(zone, from, to));
+    }
+    const icaltimetype stamp = icaltime_from_timet_with_zone(
+        static_cast<time_t>(stampUtcSeconds), 0, icaltimezone_get_utc_timezone());
+    for (const ExportedOccurrence& occurrence : occurrences) {
+        icalcomponent_add_component(calendar.get(),
+                                    eventOf(occurrence, occurrences, zone, stamp));
+    }
+    const std::unique_ptr<char, decltype(&std::free)> text(
+        icalcomponent_as_ical_string_r(calendar.get()), &std::free);
+    return text ? std::string(text.get()) : std::string();
+}
+
+}  // namespace kalvo

@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""Reads the iCalendar file of `kalvo-db ics` back with the python3-icalendar package: one event
+per occurrence that `kalvo-db day` lists for each date of a range over the change to summer
+time, at the same local times with the offset of that date, the type's path as categories, the
+comment as description, the parent as RELATED-TO, the alarms as reminders, and the same UIDs
+when the range is exported again.
+
+    ics_readback.py KALVO_DB MAKE_SAMPLE_DATABASE"""
+import datetime
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+
+import icalendar
+
+COMMENT = 'Call Ann; then "Bob",\r\nabout the plan'
+# Summer time starts in Berlin on 29 March 2026 at 02:00.
+FIRST, LAST = datetime.date(2026, 3, 27), datetime.date(2026, 3, 30)
+ZONE = "Europe/Berlin"
+
+
+def run(*arguments):
+    environment = dict(os.environ, TZ=ZONE)
+    return subprocess.run(arguments, check=True, capture_output=True, env=environment).stdout
+
+
+def set_attribute(text, row_start, name, value):
+    """Sets the attribute `name` of the row that starts with `row_start`."""
+    row = text.index(row_start)
+    at = text.index(f' {name}="', row) + len(name) + 3
+    return text[:at] + value + text[text.index('"', at):]
+
+
+def prepare(folder):
+    """The Work series (row 0) gets a comment; Work alarms at its start, Lunch at its end."""
+    data = (folder / "EventData.xml").read_text(encoding="latin-1")
+    escaped = COMMENT.replace('"', "&quot;").replace("\r", "&#013;").replace("\n", "&#010;")
+    data = set_attribute(data, '<ROW RowState="4" Id="0" ', "Comment", escaped)
+    (folder / "EventData.xml").write_text(data, encoding="latin-1")
+    types = (folder / "Type.xml").read_text(encoding="latin-1")
+    work = types.index('Name="Work"')
+    lunch = types.index('Name="Lunch"')
+    types = set_attribute(types, types[types.rindex("<ROW", 0, work):work], "BeforeAlarm", "TRUE")
+    types = set_attribute(types, types[types.rindex("<ROW", 0, lunch):lunch], "AfterAlarm", "TRUE")
+    (folder / "Type.xml").write_text(types, encoding="latin-1")
+
+
+def clock(moment, day):
+    """HH:MM of a local time on `day`, the next midnight as 24:00."""
+    if moment.date() > day and moment.time() == datetime.time(0):
+        return "24:00"
+    return moment.strftime("%H:%M")
+
+
+def planned(event, name):
+    """The local time of a planned start or end, which the reader leaves as text."""
+    return datetime.datetime.strptime(event.decoded(name).decode(), "%Y%m%dT%H%M%S")
+
+
+def main():
+    kalvo_db, make_sample = sys.argv[1], sys.argv[2]
+    with tempfile.TemporaryDirectory() as scratch:
+        folder = pathlib.Path(scratch) / "db"
+        subprocess.run([sys.executable, make_sample, str(folder), "2026-03-26"], check=True)
+        prepare(folder)
+        out = pathlib.Path(scratch) / "plan.ics"
+        run(kalvo_db, "ics", str(folder), FIRST.isoformat(), LAST.isoformat(), str(out))
+        calendar = icalendar.Calendar.from_ical(out.read_bytes())
+        events = list(calendar.walk("VEVENT"))
+        uids = [str(event["UID"]) for event in events]
+        assert len(set(uids)) == len(uids), uids
+
+        day = FIRST
+        while day <= LAST:
+            listed = [line.split("\t") for line in
+                      run(kalvo_db, "day", str(folder), day.isoformat()).decode().splitlines()]
+            expected = [(f[3], f[4], f[5], f[6], f[7]) for f in listed if f[8] != "deleted"]
+            ours = [e for e in events if e.decoded("DTSTART").date() == day]
+            exported = [(str(e["SUMMARY"]), clock(e.decoded("DTSTART"), day),
+                         clock(e.decoded("DTEND"), day),
+                         clock(planned(e, "X-KALVO-PLANNED-START"), day),
+                         clock(planned(e, "X-KALVO-PLANNED-END"), day)) for e in ours]
+            assert exported == expected, (day, exported, expected)
+            summer = day >= datetime.date(2026, 3, 29)
+            offsets = {e.decoded("DTSTART").utcoffset() for e in ours}
+            assert offsets == {datetime.timedelta(hours=2 if summer else 1)}, (day, offsets)
+            day += datetime.timedelta(days=1)
+
+        by_uid = {str(e["UID"]): e for e in events}
+        for event in events:
+            summary = str(event["SUMMARY"])
+            categories = [str(c) for c in event["CATEGORIES"].cats]
+            alarms = [(a.decoded("TRIGGER"), a["TRIGGER"].params.get("RELATED"), str(a["ACTION"]))
+                      for a in event.walk("VALARM")]
+            if summary == "Meeting":
+                assert categories == ["Work", "Meeting"], categories
+                parent = by_uid[str(event["RELATED-TO"])]
+                assert str(parent["SUMMARY"]) == "Work", parent
+                assert parent.decoded("DTSTART") <= event.decoded("DTSTART"), event
+            else:
+                assert categories == [summary] and "RELATED-TO" not in event, event
+            if summary == "Work":
+                assert str(event["DESCRIPTION"]) == COMMENT.replace("\r\n", "\n"), event
+            expected_alarms = {"Work": [(datetime.timedelta(0), "START", "DISPLAY")],
+                               "Lunch": [(datetime.timedelta(0), "END", "DISPLAY")]}
+            assert alarms == expected_alarms.get(summary, []), (summary, alarms)
+        assert {"Work", "Meeting", "Lunch"} <= {str(e["SUMMARY"]) for e in events}
+
+        again = icalendar.Calendar.from_ical(
+            run(kalvo_db, "ics", str(folder), FIRST.isoformat(), LAST.isoformat()))
+        assert [str(e["UID"]) for e in again.walk("VEVENT")] == uids
+    print("iCalendar read back: all checks passed")
+
+
+if __name__ == "__main__":
+    main()
