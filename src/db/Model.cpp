@@ -5,6 +5,35 @@
 namespace kalvo {
 namespace {
 
+// The copy of each object of an owning list, by the address of its original.
+template <typename Element>
+std::unordered_map<const Element*, Element*> copyList(
+    const std::vector<std::unique_ptr<Element>>& from, std::vector<std::unique_ptr<Element>>& to) {
+    std::unordered_map<const Element*, Element*> copies;
+    copies.reserve(from.size());
+    to.reserve(from.size());
+    for (const auto& original : from) {
+        copies.emplace(original.get(), to.emplace_back(std::make_unique<Element>(*original)).get());
+    }
+    return copies;
+}
+
+// The copy of `original`; null stays null, and so does an object the lists do not hold.
+template <typename Element>
+Element* copyOf(const std::unordered_map<const Element*, Element*>& copies,
+                const Element* original) {
+    const auto found = copies.find(original);
+    return found == copies.end() ? nullptr : found->second;
+}
+
+template <typename Element>
+void relink(const std::unordered_map<const Element*, Element*>& copies,
+            std::vector<Element*>& list) {
+    for (Element*& element : list) {
+        element = copyOf(copies, element);
+    }
+}
+
 template <typename Element>
 std::int32_t nextId(const std::vector<std::unique_ptr<Element>>& list) {
     return list.empty() ? 0 : list.back()->id + 1;
@@ -97,6 +126,36 @@ void Model::freeModel() {
     eventDataPanels.clear();
     events.clear();
     types.clear();
+}
+
+Model copyOf(const Model& model) {
+    Model copy;
+    const auto types = copyList(model.types, copy.types);
+    const auto events = copyList(model.events, copy.events);
+    const auto rows = copyList(model.eventDataPanels, copy.eventDataPanels);
+    for (const auto& type : copy.types) {
+        type->parent = copyOf(types, type->parent);
+    }
+    for (const auto& event : copy.events) {
+        event->type = copyOf(types, event->type);
+        event->parent = copyOf(events, event->parent);
+        relink(events, event->children);
+        relink(rows, event->eventData);
+    }
+    for (const auto& row : copy.eventDataPanels) {
+        row->event = copyOf(events, row->event);
+    }
+    copy.rootEvents = model.rootEvents;
+    relink(events, copy.rootEvents);
+    copy.dayPanels = model.dayPanels;
+    relink(rows, copy.dayPanels);
+    copy.chartPanels = model.chartPanels;
+    relink(rows, copy.chartPanels);
+    copy.chartSlices = model.chartSlices;
+    copy.selectedDate = model.selectedDate;
+    copy.selectedPanel = copyOf(rows, model.selectedPanel);
+    copy.hoverPanel = copyOf(rows, model.hoverPanel);
+    return copy;
 }
 
 }  // namespace kalvo

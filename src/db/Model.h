@@ -137,4 +137,8 @@ struct Model {
     void freeModel();
 };
 
+// A model of copies of `model`'s types, appointments and rows, linked as they are and with the
+// same views, so that building days or collecting the chart on it leaves `model` as it is.
+Model copyOf(const Model& model);
+
 }  // namespace kalvo

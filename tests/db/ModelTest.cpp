@@ -160,6 +160,75 @@ TEST_F(DatabaseTest, RowsAndAppointmentsLinkAsTheScansFindThem) {
     EXPECT_EQ(events[0]->type, model.types[0].get());
 }
 
+// Every link of a model written as positions in its own lists; a pointer into another model
+// shows as "?".
+std::string linksOf(const Model& model) {
+    const auto at = [](const auto& list, const auto* object) -> std::string {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i].get() == object) {
+                return std::to_string(i);
+            }
+        }
+        return object == nullptr ? "-" : "?";
+    };
+    std::string links;
+    for (const auto& type : model.types) {
+        links += "t" + at(model.types, type->parent) + " ";
+    }
+    for (const auto& event : model.events) {
+        links += "e" + at(model.types, event->type) + "," + at(model.events, event->parent);
+        for (const Event* child : event->children) {
+            links += "c" + at(model.events, child);
+        }
+        for (const EventDataRow* row : event->eventData) {
+            links += "r" + at(model.eventDataPanels, row);
+        }
+        links += " ";
+    }
+    for (const auto& row : model.eventDataPanels) {
+        links += "d" + at(model.events, row->event) + " ";
+    }
+    for (const auto* views : {&model.dayPanels, &model.chartPanels}) {
+        for (const EventDataRow* row : *views) {
+            links += "v" + at(model.eventDataPanels, row);
+        }
+    }
+    for (const Event* root : model.rootEvents) {
+        links += "o" + at(model.events, root);
+    }
+    return links + " s" + at(model.eventDataPanels, model.selectedPanel) + " h" +
+           at(model.eventDataPanels, model.hoverPanel);
+}
+
+TEST_F(DatabaseTest, CopyKeepsEveryLinkAndSharesNoObject) {
+    // Shared appointment ids, a parent by a second id, a missing parent and type: the copy
+    // keeps the links as they are, not as a new load would make them.
+    Model model = open("<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" "
+                       "Name=\"Meeting\"/>",
+                       "<ROW Id=\"1\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\"/><ROW Id=\"3\" "
+                       "TypeId=\"1\" ParentEventId=\"1\"/><ROW Id=\"4\" TypeId=\"9\" "
+                       "ParentEventId=\"8\"/>",
+                       "<ROW Id=\"0\" EventId=\"1\"/><ROW Id=\"1\" EventId=\"3\"/>"
+                       "<ROW Id=\"2\" EventId=\"4\"/>");
+    model.dayPanels = {model.eventDataPanels[1].get(), model.eventDataPanels[0].get()};
+    model.chartPanels = {model.eventDataPanels[2].get()};
+    model.selectedPanel = model.eventDataPanels[1].get();
+    model.events[2]->eventData.push_back(model.eventDataPanels[2].get());  // linked since
+
+    Model copy = copyOf(model);
+    EXPECT_EQ(linksOf(copy), linksOf(model));
+    EXPECT_EQ(linksOf(copy).find('?'), std::string::npos) << linksOf(copy);
+
+    const std::string saved = programFile(kEventDataFileName);
+    database.saveDatabase(model);
+    const std::string before = fileText(saved);
+    copy.eventDataPanels[0]->comment = "changed in the copy";
+    copy.types[0]->name = "Renamed";
+    database.saveDatabase(model);
+    EXPECT_EQ(fileText(saved), before);
+    EXPECT_EQ(model.types[0]->name, "Work");
+}
+
 TEST_F(DatabaseTest, AppointmentNamingOnlyItselfAsParentIsInNoList) {
     const Model model = open("", "<ROW Id=\"2\" TypeId=\"0\" ParentEventId=\"2\"/>", "");
     EXPECT_EQ(model.events[0]->parent, nullptr);
