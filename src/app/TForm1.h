@@ -108,10 +108,13 @@ public:
     QAction* SendEMail1 = nullptr;
     QAction* About1 = nullptr;
     QAction* EditEventType1 = nullptr;
+    QAction* ExportAppointments1 = nullptr;
+    QAction* ExportTimeSplit1 = nullptr;
 
     QMenu* popupMenu = nullptr;
     QMenu* popupMenuTree = nullptr;
     QMenu* popupMenuToolbar = nullptr;
+    QMenu* popupMenuChart = nullptr;
 
     SectionedToolBar* toolBar = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
@@ -204,6 +207,12 @@ private:
     void stopSound();
     void buttonPrintClick();
     void PrinterSetup1Click();
+    // The occurrences as iCalendar events and the time split as CSV, of a date range asked
+    // for, into a file asked for.
+    struct ExportFormat;
+    void exportAppointments();
+    void exportTimeSplit();
+    void exportToFile(const ExportFormat& format);
 
     ProgrammSettings& programmSettings_;
     SettingsStore& settingsStore_;
@@ -222,6 +231,7 @@ private:
     std::unique_ptr<HelpBrowser> helpBrowser_;
     WindowPlacementStore placementStore_;
     bool shownOnce_ = false;
+    QString exportFolder_;  // where the last export went
     // The date the calendar's selection has just changed to, until the events of that change
     // are handled: a click that chose a new date reports the change first, then the click.
     QDate dateJustChosen_;

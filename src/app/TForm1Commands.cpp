@@ -236,6 +236,10 @@ void TForm1::createActions() {
                            QKeySequence(Qt::CTRL | Qt::Key_W), &TForm1::WebSite1Click);
     SendEMail1 = menuCommand("SendEMail1", "&Send E-Mail to Support",
                              QKeySequence(Qt::CTRL | Qt::Key_E), &TForm1::SendEMail1Click);
+    ExportAppointments1 = menuCommand("ExportAppointments1", "&Appointments as iCalendar...", {},
+                                      &TForm1::exportAppointments);
+    ExportTimeSplit1 = menuCommand("ExportTimeSplit1", "&Time Split as CSV...", {},
+                                   &TForm1::exportTimeSplit);
     About1 = new QAction(QStringLiteral("A&bout"), this);
     About1->setObjectName(QStringLiteral("About1"));
     connect(About1, &QAction::triggered, actionAbout, &QAction::trigger);
@@ -253,6 +257,9 @@ void TForm1::createMenus() {
     file->addActions({actionSave, Print1, PrinterSetup1});
     file->addSeparator();
     file->addActions({actionBackupDatabase, actionRestoreFromBackup});
+    QMenu* exports = file->addMenu(QStringLiteral("&Export"));
+    exports->setObjectName(QStringLiteral("Export1"));
+    exports->addActions({ExportAppointments1, ExportTimeSplit1});
     file->addSeparator();
     file->addAction(actionExit);
 
@@ -280,7 +287,7 @@ void TForm1::createMenus() {
     help->addSeparator();
     help->addAction(About1);
 
-    for (QMenu* submenu : {file, edit, view, tools, help}) {
+    for (QMenu* submenu : {file, exports, edit, view, tools, help}) {
         submenu->setToolTipsVisible(true);
         submenu->setAccessibleName(submenu->title().remove(QLatin1Char('&')));
     }
@@ -315,7 +322,11 @@ void TForm1::createMenus() {
     popupMenuToolbar = new QMenu(this);
     popupMenuToolbar->setObjectName(QStringLiteral("popupMenuToolbar"));
     popupMenuToolbar->addAction(actionCustomizeToolbar);
-    for (QMenu* context : {popupMenu, popupMenuTree, popupMenuToolbar}) {
+    popupMenuChart = new QMenu(this);
+    popupMenuChart->setObjectName(QStringLiteral("popupMenuChart"));
+    popupMenuChart->addActions({Print1, ExportAppointments1, ExportTimeSplit1});
+
+    for (QMenu* context : {popupMenu, popupMenuTree, popupMenuToolbar, popupMenuChart}) {
         context->setAccessibleName(context->objectName());
     }
 }

@@ -91,6 +91,12 @@ void AtomicFileWriter::commit() {
     syncFolderOf(path_);
 }
 
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    AtomicFileWriter file(path);
+    file.write(bytes);
+    file.commit();
+}
+
 void createFolder(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);

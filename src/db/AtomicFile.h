@@ -37,6 +37,9 @@ private:
 
 inline constexpr std::string_view kTemporarySuffix = ".tmp";
 
+// Replaces the file `path` with `bytes` as one step: a failed write leaves the old file.
+void writeFileAtomically(const std::string& path, std::string_view bytes);
+
 // Creates `folder` and the folders above it that are missing. Fails with "Cannot create folder"
 // and the platform's message.
 void createFolder(const std::string& folder);

@@ -5,10 +5,33 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace kalvo::test {
+
+// Arms a timer that hands the next modal dialog of the type `Dialog` to `act` once it is open
+// and rejects it if `act` left it open, so that a failing test cannot hang; the caller may open
+// the dialog right after this call.
+template <typename Dialog>
+void whenOpen(std::function<void(Dialog&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        act(*dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    });
+    timer->start();
+}
 
 // What a modal message box showed, and an answer given to it once it is open.
 struct ModalMessage {

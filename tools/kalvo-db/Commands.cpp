@@ -250,9 +250,7 @@ int writeExport(const std::string& text, const std::string& outPath, std::ostrea
         out << text;
         return finished(out, err);
     }
-    AtomicFileWriter file(outPath);
-    file.write(text);
-    file.commit();
+    writeFileAtomically(outPath, text);
     return kExitSuccess;
 }
 
