@@ -13,10 +13,10 @@
 namespace kalvo {
 namespace {
 
-// The minute of the day of `time`; an end at the midnight after the occurrence's day is 1440.
-int minuteShown(DateTime time, std::int64_t day) {
-    const int minute = minuteOfDay(time);
-    return minute == 0 && dayNumber(time) > day ? 24 * 60 : minute;
+// The minutes from the start of `day` to `time`: an end at the next midnight is 1440, an end
+// the next morning more.
+int minutesFrom(DateTime time, std::int64_t day) {
+    return static_cast<int>(dayNumber(time) - day) * 24 * 60 + minuteOfDay(time);
 }
 
 std::vector<std::string> typePathOf(const EventDataRow& row) {
@@ -81,10 +81,10 @@ std::vector<ExportedOccurrence> exportedOccurrences(Model& model, DateTime from,
                  .parent = occurrence.parent >= 0
                                ? exportedIndex[static_cast<std::size_t>(occurrence.parent)]
                                : -1,
-                 .actualStart = minuteShown(row.startTime, actualDay),
-                 .actualEnd = minuteShown(row.endTime, actualDay),
-                 .plannedStart = minuteShown(occurrence.planned.startTime, plannedDay),
-                 .plannedEnd = minuteShown(occurrence.planned.endTime, plannedDay)});
+                 .actualStart = minutesFrom(row.startTime, actualDay),
+                 .actualEnd = minutesFrom(row.endTime, actualDay),
+                 .plannedStart = minutesFrom(occurrence.planned.startTime, plannedDay),
+                 .plannedEnd = minutesFrom(occurrence.planned.endTime, plannedDay)});
         }
     }
     return exported;

@@ -8,7 +8,8 @@
 namespace kalvo {
 
 // One occurrence of a date as the timeline shows it, for the files that take the plan out to
-// calendars and spreadsheets. Times are minutes of the day, an end at the next midnight 1440.
+// calendars and spreadsheets. Times are minutes from the start of the date, an end at the next
+// midnight 1440: the day build has cut an appointment that ran past it.
 struct ExportedOccurrence {
     DateTime date = 0;
     const EventDataRow* row = nullptr;
@@ -30,7 +31,8 @@ std::vector<ExportedOccurrence> exportedOccurrences(Model& model, DateTime from,
 std::string timeSplitCsv(Model& model, DateTime from, DateTime to);
 
 // The occurrences as CSV: date, type path ("Work/Meeting"), actual start and end, planned
-// start and end (HH:MM), actual and planned minutes, comment.
+// start and end (HH:MM, the midnight that ends the date 24:00), actual and planned minutes,
+// comment.
 std::string occurrencesCsv(const std::vector<ExportedOccurrence>& occurrences);
 
 }  // namespace kalvo

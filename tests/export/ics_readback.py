@@ -33,12 +33,31 @@ def set_attribute(text, row_start, name, value):
     return text[:at] + value + text[text.index('"', at):]
 
 
+def add_row(text, attributes):
+    row = "<ROW " + " ".join(f'{name}="{value}"' for name, value in attributes.items()) + "/>"
+    return text.replace("</ROWDATA>", row + "</ROWDATA>")
+
+
 def prepare(folder):
-    """The Work series (row 0) gets a comment; Work alarms at its start, Lunch at its end."""
+    """The Work series (row 0) gets a comment; Work alarms at its start, Lunch at its end. The
+    Lunch series is split on the first day of summer time, as an edit applied to the future
+    splits it, and Family runs from 23:00 on the first day to 01:00 the next morning, which the
+    timeline cuts at midnight."""
     data = (folder / "EventData.xml").read_text(encoding="latin-1")
     escaped = COMMENT.replace('"', "&quot;").replace("\r", "&#013;").replace("\n", "&#010;")
     data = set_attribute(data, '<ROW RowState="4" Id="0" ', "Comment", escaped)
+    data = set_attribute(data, '<ROW RowState="4" Id="2" ', "EndDate", "20260328")
+    data = add_row(data, {"Id": 6, "EventId": 2, "StartDate": "20260329",
+                          "StartTime": "20260329T13:00:00000", "EndTime": "20260329T13:45:00000",
+                          "OriginalStartTime": "20260329T12:30:00000",
+                          "OriginalEndTime": "20260329T13:15:00000"})
+    data = add_row(data, {"Id": 7, "EventId": 6, "StartDate": "20260327", "EndDate": "20260327",
+                          "StartTime": "20260327T23:00:00000", "EndTime": "20260328T01:00:00000",
+                          "OriginalStartTime": "20260327T23:00:00000",
+                          "OriginalEndTime": "20260328T01:00:00000"})
     (folder / "EventData.xml").write_text(data, encoding="latin-1")
+    events = (folder / "Event.xml").read_text(encoding="latin-1")
+    (folder / "Event.xml").write_text(add_row(events, {"Id": 6, "TypeId": 5}), encoding="latin-1")
     types = (folder / "Type.xml").read_text(encoding="latin-1")
     work = types.index('Name="Work"')
     lunch = types.index('Name="Lunch"')
@@ -106,7 +125,13 @@ def main():
             expected_alarms = {"Work": [(datetime.timedelta(0), "START", "DISPLAY")],
                                "Lunch": [(datetime.timedelta(0), "END", "DISPLAY")]}
             assert alarms == expected_alarms.get(summary, []), (summary, alarms)
-        assert {"Work", "Meeting", "Lunch"} <= {str(e["SUMMARY"]) for e in events}
+        assert {"Work", "Meeting", "Lunch", "Family"} <= {str(e["SUMMARY"]) for e in events}
+        family = next(e for e in events if str(e["SUMMARY"]) == "Family")
+        assert family.decoded("DTEND") - family.decoded("DTSTART") == datetime.timedelta(hours=1)
+        lunches = [e for e in events if str(e["SUMMARY"]) == "Lunch"]
+        assert [str(e["UID"]).split("-")[0] for e in lunches] == ["2", "2", "6", "6"], lunches
+        assert [e.decoded("DTSTART").strftime("%H:%M") for e in lunches] == \
+            ["12:30", "12:30", "13:00", "13:00"], lunches
 
         again = icalendar.Calendar.from_ical(
             run(kalvo_db, "ics", str(folder), FIRST.isoformat(), LAST.isoformat()))
