@@ -87,7 +87,8 @@ DeleteResult deleteOccurrence(Model& model, DayPlacement& placement, EventDataRo
     model.hoverPanel = nullptr;
     std::erase_if(model.dayPanels, isDestroyed);
     std::erase_if(model.chartPanels, isDestroyed);
-    std::erase_if(model.eventDataPanels, isDestroyed);
+    removeInto(model.eventDataPanels, model.removed.rows,
+               [&destroyed](const EventDataRow& item) { return destroyed.contains(&item); });
 
     for (Event* appointment : deepestFirst(*event, true)) {
         // One that still has sub-appointments stays: destroying it would leave them pointing
@@ -100,7 +101,8 @@ DeleteResult deleteOccurrence(Model& model, DayPlacement& placement, EventDataRo
         } else {
             eraseAll(model.rootEvents, appointment);
         }
-        eraseAll(model.events, appointment);
+        removeInto(model.events, model.removed.events,
+                   [appointment](const Event& item) { return &item == appointment; });
     }
 
     const bool selectionCleared = wasSelected && model.selectedPanel == nullptr;

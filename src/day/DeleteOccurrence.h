@@ -16,7 +16,8 @@ struct DeleteResult {
 // every later day as well, so the appointments end on the day before. Rows are cut at the day
 // first (splitEvent), then the rows starting on it (and later) are destroyed; an appointment
 // left without rows is removed from `events` and from its parent's `children` or `rootEvents`.
-// No row is ever marked deleted.
+// No row is ever marked deleted. Destroyed rows and appointments go into model.removed, where
+// the edit's undo step finds them.
 //
 // A destroyed row leaves every list that could still see it: the eventData of each appointment
 // that holds it, dayPanels, chartPanels, selectedPanel and hoverPanel. The hover always goes,

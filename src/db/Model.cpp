@@ -126,6 +126,7 @@ void Model::freeModel() {
     eventDataPanels.clear();
     events.clear();
     types.clear();
+    removed = {};
 }
 
 Model copyOf(const Model& model) {

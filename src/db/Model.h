@@ -35,6 +35,8 @@ struct EventType {
     bool excludeWeekends = false;
     std::int32_t flags = 0;
     std::int32_t color = kDefaultTypeColor;
+
+    bool operator==(const EventType&) const = default;
 };
 
 // One appointment, a row of "Event.xml".
@@ -63,8 +65,12 @@ struct Event {
         std::int64_t firstDay = 0;
         std::int64_t lastDay = 0;  // valid when not open-ended
         bool openEnded = false;
+
+        bool operator==(const Coverage&) const = default;
     };
     mutable Coverage coverage;
+
+    bool operator==(const Event&) const = default;
 };
 
 // One row of "EventData.xml": an appointment over a range of dates with its actual and
@@ -105,6 +111,8 @@ struct EventDataRow {
     int height = 0;
     int plannedTop = 0;
     int plannedHeight = 0;
+
+    bool operator==(const EventDataRow&) const = default;
 };
 
 // Everything the planner holds in memory. The owning lists keep file row order after a load
@@ -121,6 +129,15 @@ struct Model {
     EventDataRow* selectedPanel = nullptr;
     EventDataRow* hoverPanel = nullptr;
 
+    // Objects an edit took out of the owning lists, kept alive rather than destroyed: the undo
+    // step of the edit takes them, and the links it restores point at them again.
+    struct Removed {
+        std::vector<std::unique_ptr<EventType>> types;
+        std::vector<std::unique_ptr<Event>> events;
+        std::vector<std::unique_ptr<EventDataRow>> rows;
+    };
+    Removed removed;
+
     EventType* findType(std::int32_t id) const;
     std::string typeNameOf(std::int32_t id) const;
     // The id of the last element plus 1, or 0 for an empty list: after the last element is
@@ -136,6 +153,22 @@ struct Model {
 
     void freeModel();
 };
+
+// Moves the objects of `list` that `remove` picks into `removed`, the others keeping their
+// order.
+template <typename Element, typename Predicate>
+void removeInto(std::vector<std::unique_ptr<Element>>& list,
+                std::vector<std::unique_ptr<Element>>& removed, Predicate remove) {
+    std::size_t kept = 0;
+    for (std::unique_ptr<Element>& element : list) {
+        if (remove(*element)) {
+            removed.push_back(std::move(element));
+        } else {
+            list[kept++] = std::move(element);
+        }
+    }
+    list.resize(kept);
+}
 
 // A model of copies of `model`'s types, appointments and rows, linked as they are and with the
 // same views, so that building days or collecting the chart on it leaves `model` as it is.

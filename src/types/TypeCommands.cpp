@@ -44,15 +44,16 @@ void removeType(Model& model, const EventType& type) {
     if (found == model.types.end()) {
         return;
     }
-    std::unique_ptr<EventType> removed = std::move(*found);
-    model.types.erase(found);
+    const EventType* removed = found->get();
+    removeInto(model.types, model.removed.types,
+               [removed](const EventType& candidate) { return &candidate == removed; });
     for (const auto& event : model.events) {
-        if (event->type == removed.get()) {
+        if (event->type == removed) {
             event->type = model.findType(event->typeId);
         }
     }
     for (const auto& other : model.types) {
-        if (other->parent == removed.get()) {
+        if (other->parent == removed) {
             other->parent = model.findType(other->parentId);
         }
     }

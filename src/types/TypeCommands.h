@@ -34,9 +34,9 @@ bool typeInUse(const Model& model, std::int32_t typeId);
 std::string deleteTypeRefusal(const Model& model, const EventType* selected,
                               bool nodeHasChildNodes);
 
-// Removes `type` (found by identity) from `types`. An appointment without rows may still point
-// at it, and a hand-edited file may give another type its id as parent: those links are made
-// again as a load makes them, so nothing points at the destroyed type.
+// Moves `type` (found by identity) from `types` into model.removed. An appointment without rows
+// may still point at it, and a hand-edited file may give another type its id as parent: those
+// links are made again as a load makes them, so nothing in the model points at the type.
 void removeType(Model& model, const EventType& type);
 
 }  // namespace kalvo

@@ -1,0 +1,419 @@
+#include "db/EditHistory.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "day/ApplyChanges.h"
+#include "day/CreateAppointment.h"
+#include "day/DeleteOccurrence.h"
+#include "day/DragStep.h"
+#include "day/EditScope.h"
+#include "db/Database.h"
+#include "support/DatabaseFiles.h"
+#include "types/TypeCommands.h"
+
+namespace kalvo {
+namespace {
+
+// The days of the database below: two weeks of March 2026.
+constexpr std::int64_t kFirstDay = 46083;  // Monday 2 March 2026
+constexpr int kDays = 14;
+
+// One window's worth of model, day placement and history over a database of two weeks: Work
+// every weekday with a Meeting inside it, Lunch every day, and a one-day Study.
+class EditSession {
+public:
+    explicit EditSession(EditHistory::Limits limits = {}) : history(model, limits) {
+        test::writeDatabase(
+            folder.path(),
+            "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Meeting\"/>"
+            "<ROW Id=\"2\" Name=\"Lunch\"/><ROW Id=\"3\" Name=\"Study\"/>",
+            "<ROW Id=\"0\" TypeId=\"0\" ExcludeWeekends=\"TRUE\"/>"
+            "<ROW Id=\"1\" TypeId=\"1\" ParentEventId=\"0\" ExcludeWeekends=\"TRUE\"/>"
+            "<ROW Id=\"2\" TypeId=\"2\"/><ROW Id=\"3\" TypeId=\"3\"/>",
+            row(0, 0, "20260302", "18991230", "09:00", "12:00", 216, true) +
+                row(1, 1, "20260302", "18991230", "10:00", "10:30", 24, true) +
+                row(2, 2, "20260302", "18991230", "12:00", "13:00", 288, false) +
+                row(3, 3, "20260304", "20260304", "14:00", "16:00", 336, false));
+        std::string errors;
+        EXPECT_TRUE(database.openDatabase("", [&](const std::string& text) { errors += text; }))
+            << errors;
+        model = database.readModel();
+        show(static_cast<DateTime>(kFirstDay));
+    }
+
+    // What Save writes, the three files one after the other, once every day has been shown: a
+    // day build sets the stored times of the rows it places from their places (the date of a
+    // piece cut off a series, a sub-appointment's offset), whatever edit came before, so the
+    // saves of two sessions compare only after the same days were built.
+    // What each day shows comes first: the rows placed, with their ids and places.
+    std::string saved() {
+        const DateTime shown = model.selectedDate;
+        std::string bytes;
+        for (int day = 0; day < kDays; ++day) {
+            show(static_cast<DateTime>(kFirstDay + day));
+            for (const PlacedOccurrence& occurrence : placement.occurrences()) {
+                bytes += std::to_string(occurrence.row->id) + "@" +
+                         std::to_string(occurrence.row->top) + ":" +
+                         std::to_string(occurrence.row->height) + " ";
+            }
+            bytes += "\n";
+        }
+        show(shown);
+        database.saveDatabase(model);
+        for (const std::string_view name : {kTypeFileName, kEventFileName, kEventDataFileName}) {
+            bytes += test::fileText(folder.file(std::string(name)));
+        }
+        return bytes;
+    }
+
+    void show(DateTime date) {
+        model.selectedDate = date;
+        static_cast<void>(buildDay(model, placement));
+    }
+
+    // One user action on the shown day as one step; whether the step was kept.
+    bool dayEdit(const std::string& label, const std::function<void()>& edit) {
+        history.beginStep(label, dayEditScope(model, placement), {model.selectedDate, -1});
+        edit();
+        return history.endStep();
+    }
+
+    bool typeEdit(const std::string& label, EventType* type, const std::function<void()>& edit) {
+        history.beginStep(label, typeEditScope(model, type), {model.selectedDate, -1});
+        edit();
+        return history.endStep();
+    }
+
+    // The shown occurrences, as the window lets the user reach them.
+    std::vector<EventDataRow*> shownRows() const {
+        std::vector<EventDataRow*> rows;
+        for (const PlacedOccurrence& occurrence : placement.occurrences()) {
+            if (occurrence.shown) {
+                rows.push_back(occurrence.row);
+            }
+        }
+        return rows;
+    }
+
+    ApplyStep applyTo(EventDataRow& row, bool applyToFuture) {
+        return [this, &row, applyToFuture] {
+            static_cast<void>(applyChanges(model, placement, row, applyToFuture));
+        };
+    }
+
+    // A press on the row's panel at `y`, movements by `moves` and the release.
+    void drag(EventDataRow& row, int y, const std::vector<int>& moves, bool applyToFuture) {
+        DragState state;
+        model.hoverPanel = &row;
+        static_cast<void>(dragPress(state, row, TimelineColumn::actual, y));
+        for (const int move : moves) {
+            y += move;
+            static_cast<void>(
+                dragMove(state, row, TimelineColumn::actual, placement, y, applyTo(row, applyToFuture)));
+        }
+        static_cast<void>(
+            dragRelease(state, row, TimelineColumn::actual, placement, applyTo(row, applyToFuture)));
+    }
+
+    EditPlace undo() {
+        const EditPlace place = history.undo();
+        show(place.date);
+        return place;
+    }
+
+    EditPlace redo() {
+        const EditPlace place = history.redo();
+        show(place.date);
+        return place;
+    }
+
+    test::TemporaryFolder folder;
+    Database database{folder.path().string() + "/"};
+    Model model;
+    DayPlacement placement;
+    EditHistory history;
+
+private:
+    // A row whose offset in its parent (or the column) matches its times, at 0.4 pixels a
+    // minute.
+    static std::string row(int id, int event, const std::string& first, const std::string& last,
+                           const std::string& start, const std::string& end, int delta,
+                           bool weekdays) {
+        const std::string day = first;
+        return "<ROW Id=\"" + std::to_string(id) + "\" EventId=\"" + std::to_string(event) +
+               "\" StartDate=\"" + first + "\" EndDate=\"" + last + "\" StartTime=\"" + day +
+               "T" + start + ":00000\" EndTime=\"" + day + "T" + end +
+               ":00000\" OriginalStartTime=\"" + day + "T" + start +
+               ":00000\" OriginalEndTime=\"" + day + "T" + end + ":00000\" ExcludeWeekends=\"" +
+               (weekdays ? "TRUE" : "FALSE") + "\" StartDelta=\"" + std::to_string(delta) +
+               "\" OriginalStartDelta=\"" + std::to_string(delta) + "\"/>";
+    }
+};
+
+// Empty when the two saves are the same; else where they part, with some text of each.
+std::string difference(const std::string& actual, const std::string& expected) {
+    if (actual == expected) {
+        return {};
+    }
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) {
+        ++at;
+    }
+    const std::size_t from = at > 120 ? at - 120 : 0;
+    return "at byte " + std::to_string(at) + ":\n  saved:    " + actual.substr(from, 240) +
+           "\n  expected: " + expected.substr(from, 240);
+}
+
+EventDataRow* rowOfType(EditSession& session, const std::string& name) {
+    for (EventDataRow* row : session.shownRows()) {
+        if (row->event != nullptr && row->event->type != nullptr &&
+            row->event->type->name == name) {
+            return row;
+        }
+    }
+    return nullptr;
+}
+
+struct EditKind {
+    const char* name;
+    std::function<bool(EditSession&)> edit;  // the step, on Wednesday 4 March; whether kept
+    std::function<void(EditSession&)> prepare = [](EditSession&) {};  // before, not a step
+};
+
+const EditKind kEditKinds[] = {
+    {"DragWorkDown",
+     [](EditSession& s) {
+         EventDataRow& work = *rowOfType(s, "Work");
+         return s.dayEdit("Move Work", [&] { s.drag(work, 20, {-4, -4, -4}, false); });
+     }},
+    {"ResizeLunchWithApplyToFuture",
+     [](EditSession& s) {
+         EventDataRow& lunch = *rowOfType(s, "Lunch");
+         return s.dayEdit("Resize Lunch",
+                          [&] { s.drag(lunch, lunch.height - 1, {3, 3}, true); });
+     }},
+    {"ShiftMeetingUp",
+     [](EditSession& s) {
+         EventDataRow& meeting = *rowOfType(s, "Meeting");
+         return s.dayEdit("Shift Meeting", [&] {
+             s.model.hoverPanel = &meeting;
+             static_cast<void>(shiftOccurrence(ShiftCommand::shiftUp, meeting, s.placement,
+                                               s.applyTo(meeting, false)));
+         });
+     }},
+    {"DeleteWorkWithItsMeeting",
+     [](EditSession& s) {
+         EventDataRow& work = *rowOfType(s, "Work");
+         return s.dayEdit("Delete Work",
+                          [&] { static_cast<void>(deleteOccurrence(s.model, s.placement, work, false)); });
+     }},
+    {"DeleteTheOneDayStudy",
+     [](EditSession& s) {
+         EventDataRow& study = *rowOfType(s, "Study");
+         return s.dayEdit("Delete Study",
+                          [&] { static_cast<void>(deleteOccurrence(s.model, s.placement, study, true)); });
+     }},
+    {"DropLunchForTheFuture",
+     [](EditSession& s) {
+         return s.dayEdit("Add Lunch", [&] {
+             static_cast<void>(dropAppointment(s.model, s.placement, 2, {}, 400, true));
+         });
+     }},
+    {"DropMeetingIntoWork",
+     [](EditSession& s) {
+         EventDataRow* work = rowOfType(s, "Work");
+         return s.dayEdit("Add Meeting", [&] {
+             static_cast<void>(dropAppointment(s.model, s.placement, 1,
+                                               {TimelineColumn::actual, work}, 40, false));
+         });
+     }},
+    {"CommentOnLunch",
+     [](EditSession& s) {
+         EventDataRow& lunch = *rowOfType(s, "Lunch");
+         return s.dayEdit("Edit Comment", [&] {
+             static_cast<void>(changeComment(s.model, s.placement, lunch, "with Ann"));
+         });
+     }},
+    {"AddType",
+     [](EditSession& s) {
+         return s.typeEdit("Add Event Type", nullptr,
+                           [&] { createType(s.model, s.model.types[0].get()); });
+     }},
+    {"RenameType",
+     [](EditSession& s) {
+         EventType* lunch = s.model.types[2].get();
+         return s.typeEdit("Rename Lunch", lunch, [&] { lunch->name = "Dinner"; });
+     }},
+    {"DeleteUnusedType",
+     [](EditSession& s) {
+         EventType& added = *s.model.types.back();
+         return s.typeEdit("Delete Event Type", &added, [&] { removeType(s.model, added); });
+     },
+     [](EditSession& s) { createType(s.model, nullptr); }},
+};
+
+class EachEditKind : public ::testing::TestWithParam<EditKind> {};
+
+TEST_P(EachEditKind, UndoWritesTheBytesOfBeforeAndRedoThoseOfAfter) {
+    EditSession session;
+    session.show(static_cast<DateTime>(kFirstDay + 2));
+    GetParam().prepare(session);
+    const std::string before = session.saved();
+    ASSERT_TRUE(GetParam().edit(session)) << "the edit changed nothing";
+    const std::string after = session.saved();
+    ASSERT_NE(after, before);
+    EXPECT_TRUE(session.history.modified());
+
+    // Undo and redo from another day: the step says where it happened.
+    session.show(static_cast<DateTime>(kFirstDay + 9));
+    EXPECT_EQ(session.undo().date, static_cast<DateTime>(kFirstDay + 2));
+    EXPECT_EQ(difference(session.saved(), before), "");
+    EXPECT_FALSE(session.history.canUndo());
+    session.redo();
+    EXPECT_EQ(difference(session.saved(), after), "");
+    session.undo();
+    EXPECT_EQ(difference(session.saved(), before), "") << "undo again after a redo";
+}
+
+INSTANTIATE_TEST_SUITE_P(EditHistory, EachEditKind, ::testing::ValuesIn(kEditKinds),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Random edits, undos, redos and changes of the shown day: at every point Save writes the bytes
+// of the state the history says the model is in, and an edit that changed nothing wrote none.
+TEST(EditHistory, RandomEditsUndosAndRedosKeepEverySavedStateExact) {
+    constexpr int kActions = 600;
+    EditSession session;
+    std::mt19937 random(20261209);
+    const auto chance = [&](int percent) {
+        return std::uniform_int_distribution<int>(0, 99)(random) < percent;
+    };
+    const auto pick = [&](std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+    };
+    std::vector<std::string> states = {session.saved()};
+    std::size_t position = 0;
+    int kept = 0;
+    int undone = 0;
+    for (int action = 0; action < kActions; ++action) {
+        SCOPED_TRACE(action);
+        const int roll = std::uniform_int_distribution<int>(0, 99)(random);
+        if (roll < 15) {
+            session.show(static_cast<DateTime>(kFirstDay + static_cast<std::int64_t>(pick(kDays))));
+            ASSERT_EQ(difference(session.saved(), states[position]), "")
+                << "showing a day changes nothing";
+            continue;
+        }
+        if (roll < 30 && session.history.canUndo()) {
+            session.undo();
+            ASSERT_EQ(difference(session.saved(), states[--position]), "");
+            ++undone;
+            continue;
+        }
+        if (roll < 40 && session.history.canRedo()) {
+            session.redo();
+            ASSERT_EQ(difference(session.saved(), states[++position]), "");
+            continue;
+        }
+        const std::vector<EventDataRow*> rows = session.shownRows();
+        const bool future = chance(30);
+        bool changed = false;
+        if (rows.empty() || roll < 50) {
+            const std::int32_t type = chance(50) ? 2 : 3;
+            changed = session.dayEdit("Add", [&] {
+                static_cast<void>(
+                    dropAppointment(session.model, session.placement, type, {},
+                                    static_cast<int>(pick(540)), future));
+            });
+        } else {
+            EventDataRow& row = *rows[pick(rows.size())];
+            const int kind = static_cast<int>(pick(5));
+            changed = session.dayEdit("Edit", [&] {
+                switch (kind) {
+                case 0:
+                    session.drag(row, static_cast<int>(pick(static_cast<std::size_t>(row.height) + 1)),
+                                 {static_cast<int>(pick(21)) - 10, static_cast<int>(pick(21)) - 10},
+                                 future);
+                    break;
+                case 1:
+                    session.model.hoverPanel = &row;
+                    static_cast<void>(shiftOccurrence(static_cast<ShiftCommand>(pick(6)), row,
+                                                      session.placement,
+                                                      session.applyTo(row, future)));
+                    break;
+                case 2:
+                    static_cast<void>(
+                        deleteOccurrence(session.model, session.placement, row, future));
+                    break;
+                case 3:
+                    static_cast<void>(changeComment(session.model, session.placement, row,
+                                                    "note " + std::to_string(action)));
+                    break;
+                default:
+                    if (row.event != nullptr && row.event->type != nullptr &&
+                        row.event->type->name == "Work") {
+                        static_cast<void>(
+                            dropAppointment(session.model, session.placement, 1,
+                                            {TimelineColumn::actual, &row},
+                                            static_cast<int>(pick(static_cast<std::size_t>(row.height))),
+                                            future));
+                    }
+                }
+            });
+        }
+        if (!changed) {
+            ASSERT_EQ(difference(session.saved(), states[position]), "") << "a step that changed nothing";
+            continue;
+        }
+        states.resize(++position);
+        states.push_back(session.saved());
+        ASSERT_NE(states[position], states[position - 1]);
+        ++kept;
+    }
+    // The sequence did what it is for: many kept steps, many taken back.
+    EXPECT_GT(kept, 150);
+    EXPECT_GT(undone, 50);
+    while (session.history.canUndo()) {
+        session.undo();
+        --position;
+    }
+    EXPECT_EQ(position, 0U);
+    EXPECT_EQ(difference(session.saved(), states[0]), "");
+}
+
+TEST(EditHistory, OldestStepsGoFirstAndTheSavedMarkFollows) {
+    EditSession session({.steps = 3});
+    std::vector<std::string> states = {session.saved()};
+    for (int edit = 1; edit <= 5; ++edit) {
+        EventDataRow& lunch = *rowOfType(session, "Lunch");
+        ASSERT_TRUE(session.dayEdit("Edit Comment", [&] {
+            static_cast<void>(changeComment(session.model, session.placement, lunch,
+                                            "note " + std::to_string(edit)));
+        }));
+        states.push_back(session.saved());
+    }
+    EXPECT_EQ(session.history.stepCount(), 3U);
+    for (int i = 0; i < 3; ++i) {
+        session.undo();
+    }
+    EXPECT_EQ(difference(session.saved(), states[2]), "");
+    EXPECT_FALSE(session.history.canUndo());
+    EXPECT_TRUE(session.history.modified()) << "the saved state is out of reach";
+
+    session.redo();
+    session.history.markSaved();
+    EXPECT_FALSE(session.history.modified());
+    EXPECT_EQ(session.history.undoLabel(), "Edit Comment");
+    EXPECT_EQ(session.history.redoLabel(), "Edit Comment");
+    session.redo();
+    EXPECT_TRUE(session.history.modified());
+    session.undo();
+    EXPECT_FALSE(session.history.modified()) << "undo back to the saved state";
+}
+
+}  // namespace
+}  // namespace kalvo
