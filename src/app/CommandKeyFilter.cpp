@@ -25,6 +25,10 @@ bool isTextField(const QWidget* widget) {
 }
 
 bool isTextEditingKey(const QKeyEvent& key) {
+    if (key.matches(QKeySequence::Undo) || key.matches(QKeySequence::Redo) ||
+        (key.key() == Qt::Key_Y && key.modifiers() == Qt::ControlModifier)) {
+        return true;  // the text's own undo, not the window's
+    }
     const Qt::KeyboardModifiers modifiers =
         key.modifiers() &
         (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);

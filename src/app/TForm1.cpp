@@ -9,6 +9,7 @@
 #include <QDateEdit>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -87,8 +88,9 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
       documentsFolder_(programDocumentsFolder()),
       database_(databaseFolder) {
     setObjectName(QStringLiteral("TForm1"));
-    setWindowTitle(QStringLiteral("Kalvo Planner"));
-    setAccessibleName(windowTitle());
+    // The mark of unsaved changes shows as Qt puts it: "Kalvo Planner*" on most desktops.
+    setWindowTitle(QStringLiteral("Kalvo Planner[*]"));
+    setAccessibleName(QStringLiteral("Kalvo Planner"));
     // The window was laid out for an 8-point sans serif; Liberation Sans keeps its metrics.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -106,7 +108,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     database_.openDatabase(
         "", [this](const std::string& text) { showError(QString::fromStdString(text)); });
     model_ = database_.readModel();
-    dayView_ = std::make_unique<DayView>(model_, *panelMain, *panelDifference, *popupMenu);
+    dayView_ =
+        std::make_unique<DayView>(model_, history_, *panelMain, *panelDifference, *popupMenu);
     connect(dayView_.get(), &DayView::editEventRequested, actionEditEvent, &QAction::trigger);
     connect(dayView_.get(), &DayView::chartChanged, this, &TForm1::updateChart);
     connect(dayView_.get(), &DayView::appointmentPageChanged, this,
@@ -120,7 +123,7 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     wavPlayer_ =
         platform.soundPlayer ? std::move(platform.soundPlayer) : std::make_unique<QtSoundPlayer>();
     typeTree_ = std::make_unique<TypeTreeController>(
-        model_, *tree, *typePage,
+        model_, history_, *tree, *typePage,
         TypeTreeServices{
             .showWarning = [this](const QString& text) { showWarningBox(this, text); },
             .buildDay = [this] { buildDay(); },
@@ -132,6 +135,14 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             &DayView::shiftSelected);
     connect(appointmentPage, &AppointmentPage::commentEdited, this,
             &TForm1::memoEventDataCommentChange);
+    // The typing of a comment is one step until the editor loses the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+        if (old != nullptr && old == appointmentPage->memoEventDataComment) {
+            history_.endStep();
+        }
+    });
+    history_.setChangeListener([this] { historyChanged(); });
+    historyChanged();
     connect(calendar, &QCalendarWidget::selectionChanged, this, &TForm1::calendarSelectionChanged);
     connect(calendar, &QCalendarWidget::clicked, this, &TForm1::calendarClicked);
     connect(calendar, &QCalendarWidget::activated, this, &TForm1::calendarClick);
@@ -172,7 +183,10 @@ void TForm1::placeAtFirstStart() {
     }
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The focus moves while the base class destroys the controls, after the members are gone.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void TForm1::showError(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok,
@@ -234,7 +248,50 @@ void TForm1::actionExitExecute() {
 }
 
 void TForm1::actionSaveExecute() {
+    history_.endStep();
     database_.saveDatabase(model_);
+    history_.markSaved();
+}
+
+void TForm1::actionUndoExecute() {
+    if (!dayView_->dragging() && history_.canUndo()) {
+        showEditPlace(history_.undo());
+    }
+}
+
+void TForm1::actionRedoExecute() {
+    if (!dayView_->dragging() && history_.canRedo()) {
+        showEditPlace(history_.redo());
+    }
+}
+
+void TForm1::showEditPlace(const EditPlace& place) {
+    {
+        const QSignalBlocker quiet(calendar);  // the day is built below, once
+        calendar->setSelectedDate(qDateOf(place.date));
+    }
+    calendarClick();
+    for (const PlacedOccurrence& occurrence : dayView_->placement().occurrences()) {
+        if (occurrence.shown && occurrence.row->id == place.rowId) {
+            model_.selectedPanel = occurrence.row;
+            dayView_->selectPanel(occurrence.row);
+        }
+    }
+    refreshAppointmentPage();
+    rebuildTypeTree(-1);
+}
+
+void TForm1::historyChanged() {
+    const auto caption = [](const char* command, const std::string& label) {
+        return label.empty() ? QString::fromLatin1(command)
+                             : QStringLiteral("%1 %2").arg(QLatin1String(command),
+                                                           QString::fromStdString(label));
+    };
+    actionUndo->setText(caption("&Undo", history_.undoLabel()));
+    actionRedo->setText(caption("&Redo", history_.redoLabel()));
+    actionUndo->setEnabled(history_.canUndo());
+    actionRedo->setEnabled(history_.canRedo());
+    setWindowModified(history_.modified());
 }
 
 void TForm1::backupDatabase(const QString& folder) {
@@ -243,9 +300,11 @@ void TForm1::backupDatabase(const QString& folder) {
 
 void TForm1::restoreDatabase(const QString& folder) {
     dayView_->clearPanels();
+    history_.endStep();
     database_.restoreDatabase(model_, folder.toStdString(), [this](const std::string& text) {
         showError(QString::fromStdString(text));
     });
+    history_.clear();  // the restored database is where the edits start again
     const QDate today = QDate::currentDate();
     {
         const QSignalBlocker quiet(calendar);  // the restored day is built below, once
@@ -421,15 +480,18 @@ void TForm1::deleteOccurrenceOf(EventDataRow* row) {
     if (row == nullptr) {
         return;
     }
+    dayView_->beginDayStep("Delete", row);
     dayView_->clearPanels();
     DeleteResult result{};
     try {
         result = deleteOccurrence(model_, dayView_->placement(), *row,
                                   checkBoxApplyToFuture->isChecked());
     } catch (...) {
+        history_.endStep();
         dayView_->createPanels();  // a refused deletion changed nothing
         throw;
     }
+    history_.endStep();
     dayView_->createPanels();
     refreshChart();
     if (result.refreshAppointmentPage) {
@@ -443,6 +505,7 @@ void TForm1::refreshAppointmentPage() {
 // The comment belongs to the shown day only, whatever "Apply to Future" says.
 void TForm1::memoEventDataCommentChange(const QString& comment) {
     dayView_->changeSelectedComment(comment.toStdString());
+    historyChanged();  // the step of the typing stays open until the editor loses the focus
 }
 void TForm1::shiftEvent(QAction* command) {
     const std::pair<QAction*, ShiftCommand> commands[] = {

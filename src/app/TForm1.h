@@ -10,6 +10,7 @@
 #include "alarms/SoundPlayer.h"
 #include "day/ApplyChanges.h"
 #include "db/Database.h"
+#include "db/EditHistory.h"
 #include "db/Model.h"
 #include "gui/WindowPlacementStore.h"
 #include "settings/ProgrammSettings.h"
@@ -64,6 +65,7 @@ public:
     ~TForm1() override;
 
     Model& model() { return model_; }
+    EditHistory& history() { return history_; }
     Database& database() { return database_; }
     DayView& dayView() { return *dayView_; }
     TAboutBox& aboutBox() { return *AboutBox; }
@@ -100,6 +102,8 @@ public:
     QAction* actionPreviousDay = nullptr;
     QAction* actionNextDay = nullptr;
     QAction* actionToday = nullptr;
+    QAction* actionUndo = nullptr;
+    QAction* actionRedo = nullptr;
     // Menu commands without an action of their own.
     QAction* Print1 = nullptr;
     QAction* PrinterSetup1 = nullptr;
@@ -181,6 +185,13 @@ private:
     void actionPreviousDayExecute();
     void actionNextDayExecute();
     void actionTodayExecute();
+    // Undo and redo show where the step happened: its date, its occurrence selected, the tree,
+    // the pages and the chart as they now are.
+    void actionUndoExecute();
+    void actionRedoExecute();
+    void showEditPlace(const EditPlace& place);
+    // The captions of Undo and Redo and the title's mark of unsaved changes.
+    void historyChanged();
     void rebuildTypeTree(int selectTypeId);
     void checkAlarms();
     void armAlarmWakeUp();
@@ -219,6 +230,7 @@ private:
     QString documentsFolder_;
     Database database_;
     Model model_;
+    EditHistory history_{model_};
     std::unique_ptr<DayView> dayView_;
     std::unique_ptr<TypeTreeController> typeTree_;
     std::unique_ptr<SoundPlayer> wavPlayer_;

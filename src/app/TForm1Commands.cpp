@@ -23,7 +23,25 @@ void TForm1::createActions() {
         void (TForm1::*handler)();
     };
     using K = QKeySequence;
+    QList<QKeySequence> redoKeys = K::keyBindings(K::Redo);
+    if (!redoKeys.contains(K(Qt::CTRL | Qt::Key_Y))) {
+        redoKeys.append(K(Qt::CTRL | Qt::Key_Y));
+    }
     const Command commands[] = {
+        {&TForm1::actionUndo,
+         "actionUndo",
+         "&Undo",
+         "Edit",
+         K::keyBindings(K::Undo),
+         "Take back the last edit",
+         &TForm1::actionUndoExecute},
+        {&TForm1::actionRedo,
+         "actionRedo",
+         "&Redo",
+         "Edit",
+         redoKeys,
+         "Do the edit taken back again",
+         &TForm1::actionRedoExecute},
         {&TForm1::actionExit,
          "actionExit",
          "Exit",
@@ -264,6 +282,8 @@ void TForm1::createMenus() {
     file->addAction(actionExit);
 
     QMenu* edit = menu->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({actionUndo, actionRedo});
+    edit->addSeparator();
     edit->addAction(actionEditEvent);
     // The item stays hidden: Del deletes through the action, the menu does not offer it.
     QAction* deleteItem = edit->addAction(actionDeleteEvent->text());
@@ -363,6 +383,10 @@ void TForm1::createToolBar(QWidget* client) {
         {"SpeedItemDeleteNote", "Delete Event", "Delete the Selected Event",
          "Delete the Selected Event", "Edit", actionDeleteEvent, ToolBarPicture::DeleteEvent,
          false},
+        {"SpeedItemUndo", "Undo", "Undo the last edit", "Take back the last edit", "Edit",
+         actionUndo, ToolBarPicture::Undo, false},
+        {"SpeedItemRedo", "Redo", "Redo the edit taken back", "Do the edit taken back again",
+         "Edit", actionRedo, ToolBarPicture::Redo, false},
     };
     int position = 0;
     for (const Button& button : buttons) {

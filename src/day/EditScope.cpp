@@ -46,17 +46,4 @@ EditScope dayEditScope(const Model& model, const DayPlacement& placement) {
     return scope;
 }
 
-EditScope typeEditScope(const Model& model, const EventType* type) {
-    EditScope scope;
-    for (const auto& each : model.types) {
-        scope.types.push_back(each.get());
-    }
-    for (const auto& event : model.events) {
-        if (type != nullptr && event->type == type) {
-            scope.events.push_back(event.get());
-        }
-    }
-    return scope;
-}
-
 }  // namespace kalvo

@@ -11,8 +11,4 @@ namespace kalvo {
 // rows and a delete the parent's list of children.
 EditScope dayEditScope(const Model& model, const DayPlacement& placement);
 
-// What a type command may change: every type (a removed one's children are linked again), and
-// the appointments of `type`.
-EditScope typeEditScope(const Model& model, const EventType* type);
-
 }  // namespace kalvo

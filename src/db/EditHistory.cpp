@@ -301,8 +301,26 @@ bool EditHistory::endStep() {
     return true;
 }
 
+bool EditHistory::record(std::string label, const EditScope& scope, EditPlace place,
+                         const std::function<void()>& edit) {
+    beginStep(std::move(label), scope, place);
+    try {
+        edit();
+    } catch (...) {
+        endStep();
+        throw;
+    }
+    return endStep();
+}
+
 bool EditHistory::stepOpen() const {
     return open_ != nullptr;
+}
+
+void EditHistory::setStepRow(std::int32_t rowId) {
+    if (open_) {
+        open_->place.rowId = rowId;
+    }
 }
 
 void EditHistory::dropOldest() {

@@ -52,6 +52,11 @@ public:
     // step.
     bool endStep();
     bool stepOpen() const;
+    // The occurrence the open step touched, once it exists (a new appointment's row).
+    void setStepRow(std::int32_t rowId);
+    // `edit` as one whole step; an edit that fails ends its step with what it changed.
+    bool record(std::string label, const EditScope& scope, EditPlace place,
+                const std::function<void()>& edit);
 
     bool canUndo() const;
     bool canRedo() const;

@@ -165,6 +165,28 @@ void drawPrint(QPainter& painter) {
     painter.drawLine(QPointF(11.0, 27.0), QPointF(18.0, 27.0));
 }
 
+// A curved arrow turning back to the left; redo is its mirror image.
+void drawUndo(QPainter& painter) {
+    const QColor arrow(0x2e, 0x6f, 0xb7);
+    painter.setPen(QPen(arrow, 3.2, Qt::SolidLine, Qt::FlatCap));
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath turn;
+    turn.moveTo(9.0, 12.0);
+    turn.lineTo(19.0, 12.0);
+    turn.cubicTo(31.0, 12.0, 31.0, 27.0, 19.0, 27.0);
+    turn.lineTo(12.0, 27.0);
+    painter.drawPath(turn);
+    painter.setPen(QPen(outline, 0.8));
+    painter.setBrush(arrow);
+    painter.drawPolygon(QPolygonF({QPointF(2.0, 12.0), QPointF(11.0, 5.0), QPointF(11.0, 19.0)}));
+}
+
+void drawRedo(QPainter& painter) {
+    painter.translate(32.0, 0.0);
+    painter.scale(-1.0, 1.0);
+    drawUndo(painter);
+}
+
 using DrawPicture = void (*)(QPainter&);
 
 DrawPicture drawingOf(ToolBarPicture picture) {
@@ -185,6 +207,10 @@ DrawPicture drawingOf(ToolBarPicture picture) {
             return drawDeleteEvent;
         case ToolBarPicture::Print:
             return drawPrint;
+        case ToolBarPicture::Undo:
+            return drawUndo;
+        case ToolBarPicture::Redo:
+            return drawRedo;
     }
     return drawHelp;
 }
@@ -253,6 +279,10 @@ const char* themeIconName(ToolBarPicture picture) {
             return "edit-delete";
         case ToolBarPicture::Print:
             return "document-print";
+        case ToolBarPicture::Undo:
+            return "edit-undo";
+        case ToolBarPicture::Redo:
+            return "edit-redo";
     }
     return "";
 }

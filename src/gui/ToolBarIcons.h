@@ -14,6 +14,8 @@ enum class ToolBarPicture {
     Backup,
     DeleteEvent,
     Print,
+    Undo,
+    Redo,
 };
 
 // The freedesktop icon name the platform's theme is asked for first.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "db/EditHistory.h"
 #include "db/Model.h"
 
 namespace kalvo {
@@ -38,5 +39,9 @@ std::string deleteTypeRefusal(const Model& model, const EventType* selected,
 // may still point at it, and a hand-edited file may give another type its id as parent: those
 // links are made again as a load makes them, so nothing in the model points at the type.
 void removeType(Model& model, const EventType& type);
+
+// What a type command may change: every type (a removed one's children are linked again), and
+// the appointments of `type`.
+EditScope typeEditScope(const Model& model, const EventType* type);
 
 }  // namespace kalvo

@@ -42,7 +42,7 @@ protected:
         model.selectedDate = 46363;  // 7 December 2026
         actual.resize(185, 576);
         planned.resize(185, 576);
-        view = std::make_unique<DayView>(model, actual, planned, menu);
+        view = std::make_unique<DayView>(model, history, actual, planned, menu);
         view->buildDay();
     }
 
@@ -50,6 +50,7 @@ protected:
 
     test::TemporaryFolder folder;
     Model model;
+    EditHistory history{model};
     QWidget actual;
     QWidget planned;
     QMenu menu;

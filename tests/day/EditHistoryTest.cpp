@@ -281,7 +281,7 @@ TEST_P(EachEditKind, UndoWritesTheBytesOfBeforeAndRedoThoseOfAfter) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EditHistory, EachEditKind, ::testing::ValuesIn(kEditKinds),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& kind) { return std::string(kind.param.name); });
 
 // Random edits, undos, redos and changes of the shown day: at every point Save writes the bytes
 // of the state the history says the model is in, and an edit that changed nothing wrote none.

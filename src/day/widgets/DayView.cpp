@@ -8,15 +8,17 @@
 
 #include "day/ApplyChanges.h"
 #include "day/CreateAppointment.h"
+#include "day/EditScope.h"
 #include "day/widgets/TaskPanel.h"
 #include "gui/StoredColor.h"
 
 namespace kalvo {
 
-DayView::DayView(Model& model, QWidget& actualColumn, QWidget& plannedColumn, QMenu& panelMenu,
-                 QObject* parent)
+DayView::DayView(Model& model, EditHistory& history, QWidget& actualColumn,
+                 QWidget& plannedColumn, QMenu& panelMenu, QObject* parent)
     : QObject(parent),
       model_(model),
+      history_(history),
       actualColumn_(actualColumn),
       plannedColumn_(plannedColumn),
       panelMenu_(panelMenu) {
@@ -135,9 +137,28 @@ ApplyStep DayView::applyStepFor(EventDataRow& row) {
 }
 
 void DayView::changeSelectedComment(const std::string& comment) {
-    if (model_.selectedPanel != nullptr) {
-        showChange(changeComment(model_, placement_, *model_.selectedPanel, comment));
+    if (model_.selectedPanel == nullptr) {
+        return;
     }
+    if (!history_.stepOpen()) {
+        beginDayStep("Edit Comment of", model_.selectedPanel);
+    }
+    showChange(changeComment(model_, placement_, *model_.selectedPanel, comment));
+}
+
+namespace {
+
+std::string typeNameOf(const EventDataRow& row) {
+    return row.event != nullptr && row.event->type != nullptr ? row.event->type->name
+                                                              : row.typeName;
+}
+
+}  // namespace
+
+void DayView::beginDayStep(const std::string& action, const EventDataRow* row) {
+    history_.beginStep(row != nullptr ? action + " " + typeNameOf(*row) : action,
+                       dayEditScope(model_, placement_),
+                       {model_.selectedDate, row != nullptr ? row->id : -1});
 }
 
 void DayView::showChange(const ChangeResult& result) {
@@ -184,6 +205,9 @@ void DayView::panelPressed(TaskPanel& panel, int y) {
         panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
     draggedRow_ = &panel.row();
     show(dragPress(drag_, panel.row(), column, y), &panel);
+    if (drag_.dragging()) {
+        beginDayStep(drag_.moving ? "Move" : "Resize", &panel.row());
+    }
 }
 
 void DayView::panelMoved(TaskPanel& panel, int y, bool leftButtonHeld) {
@@ -206,8 +230,12 @@ void DayView::panelMoved(TaskPanel& panel, int y, bool leftButtonHeld) {
 void DayView::panelReleased(TaskPanel& panel) {
     const TimelineColumn column =
         panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
+    const bool wasDragging = drag_.dragging();
     show(dragRelease(drag_, panel.row(), column, placement_, applyStepFor(panel.row())), &panel);
     draggedRow_ = nullptr;
+    if (wasDragging) {
+        history_.endStep();
+    }
 }
 
 void DayView::setDraggedTypeId(DraggedTypeId draggedTypeId) {
@@ -236,15 +264,22 @@ void DayView::dropOn(TaskPanel* panel, const QMimeData& data, int y) {
         return;
     }
     const DropTarget target = dropTargetOf(panel);
+    const EventType* type = model_.findType(*typeId);
+    beginDayStep("Add " + (type != nullptr ? type->name : std::string()), nullptr);
     // The drop builds the day anew, so the panels go first: the target may be one of them.
     clearPanels();
     DropResult result;
     try {
         result = dropAppointment(model_, placement_, *typeId, target, y, applyToFuture_());
     } catch (...) {
+        history_.endStep();
         createPanels();
         throw;
     }
+    if (result.row != nullptr) {
+        history_.setStepRow(result.row->id);
+    }
+    history_.endStep();
     createPanels();
     if (!result.refusal.empty()) {
         emit dropRefused(QString::fromStdString(result.refusal));
@@ -296,7 +331,10 @@ void DayView::shiftSelected(ShiftCommand command) {
         return;
     }
     model_.hoverPanel = row;
-    show(shiftOccurrence(command, *row, placement_, applyStepFor(*row)), panelOf(row));
+    beginDayStep("Shift", row);
+    const DragResult result = shiftOccurrence(command, *row, placement_, applyStepFor(*row));
+    history_.endStep();
+    show(result, panelOf(row));
 }
 
 }  // namespace kalvo

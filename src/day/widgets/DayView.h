@@ -12,6 +12,7 @@
 #include "day/ApplyChanges.h"
 #include "day/DayPlacement.h"
 #include "day/DragStep.h"
+#include "db/EditHistory.h"
 #include "db/Model.h"
 
 class QMenu;
@@ -30,8 +31,10 @@ class DayView : public QObject {
     Q_OBJECT
 
 public:
-    DayView(Model& model, QWidget& actualColumn, QWidget& plannedColumn, QMenu& panelMenu,
-            QObject* parent = nullptr);
+    // Each edit is one step of `history`: a drag from its press to its release, a shift, a
+    // drop, and the typing of a comment until the window ends it.
+    DayView(Model& model, EditHistory& history, QWidget& actualColumn, QWidget& plannedColumn,
+            QMenu& panelMenu, QObject* parent = nullptr);
     ~DayView() override;
 
     Model& model() { return model_; }
@@ -67,8 +70,12 @@ public:
 
     // A shift command on the selected occurrence: the same step as a drag by one pixel.
     void shiftSelected(ShiftCommand command);
-    // A new comment of the selected occurrence for the shown day.
+    // A new comment of the selected occurrence for the shown day. The typing goes on in one
+    // step until the history's step is ended (the editor lost the focus, a command ran).
     void changeSelectedComment(const std::string& comment);
+    // Opens a step of the history for an edit of the shown day: "Move" on `row` gives
+    // "Move Work".
+    void beginDayStep(const std::string& action, const EventDataRow* row);
 
     // Dropping a type from the type tree creates an appointment: on the Actual column for a
     // top-level type, on an occurrence of its parent type for a sub-type. The decoder reads the
@@ -102,6 +109,7 @@ private:
     void show(const DragResult& result, TaskPanel* panel);
 
     Model& model_;
+    EditHistory& history_;
     QWidget& actualColumn_;
     QWidget& plannedColumn_;
     QMenu& panelMenu_;

@@ -330,7 +330,10 @@ QWidget* TAboutBox::createRestorePage() {
     layout->addLayout(folderRow(QStringLiteral("Folder of the backup to restore"),
                                 editRestoreDirectory, buttonBrowseRestoreDirectory, this,
                                 lastChosenFolder_));
-    layout->addLayout(buttonRow({buttonRestore, buttonCancelRestore}));
+    const QString restoreNote = QStringLiteral(
+        "The backup replaces the data in memory: the edits made before cannot be undone.");
+    layout->addWidget(label(QStringLiteral("labelRestoreNote"), restoreNote, sheet));
+    buttonRestore->setAccessibleDescription(restoreNote);
     layout->addStretch();
     return sheet;
 }

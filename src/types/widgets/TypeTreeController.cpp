@@ -37,9 +37,15 @@ private:
 
 }  // namespace
 
-TypeTreeController::TypeTreeController(Model& model, TypeTreeWidget& tree, TypePage& page,
-                                       TypeTreeServices services, QObject* parent)
-    : QObject(parent), model_(model), tree_(tree), page_(page), services_(std::move(services)) {
+TypeTreeController::TypeTreeController(Model& model, EditHistory& history, TypeTreeWidget& tree,
+                                       TypePage& page, TypeTreeServices services,
+                                       QObject* parent)
+    : QObject(parent),
+      model_(model),
+      history_(history),
+      tree_(tree),
+      page_(page),
+      services_(std::move(services)) {
     tree_.setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
     tree_.setItemDelegate(new CaptionDelegate(
         [this](const QModelIndex& index, const QString& text) {
@@ -145,7 +151,7 @@ void TypeTreeController::treeEdited(QTreeWidgetItem& node, const QString& text) 
         return;
     }
     EventType& type = **found;
-    type.name = text.toStdString();
+    recordTypeStep("Rename " + type.name, &type, [&] { type.name = text.toStdString(); });
     node.setText(0, text);
     page_.showTypeOnPage(&type);
     if (services_.buildDay) {
@@ -180,8 +186,10 @@ void TypeTreeController::actionAddNodeExecute() {
     // With nothing selected the new type goes to the top, as with the root selected.
     QTreeWidgetItem* parentNode = selectedNode() != nullptr ? selectedNode() : rootNode_;
     const auto parentData = TypeTreeWidget::nodeData(parentNode);
-    EventType& type = createType(model_, parentData ? parentData->type : nullptr);
-    QTreeWidgetItem* node = addNode(*parentNode, type);
+    EventType* type = nullptr;
+    recordTypeStep("Add Event Type", nullptr,
+                   [&] { type = &createType(model_, parentData ? parentData->type : nullptr); });
+    QTreeWidgetItem* node = addNode(*parentNode, *type);
     parentNode->setExpanded(true);
     selectNode(node);
 }
@@ -216,7 +224,7 @@ void TypeTreeController::actionDeleteNodeExecute() {
     if (type == nullptr) {
         return;  // the root alone: nothing to delete
     }
-    removeType(model_, *type);
+    recordTypeStep("Delete Event Type", type, [&] { removeType(model_, *type); });
     rebuildTypeTree(kNoTypeId);
 }
 
@@ -240,11 +248,16 @@ void TypeTreeController::ButtonSaveEventTypeClick() {
         return;
     }
     const std::int32_t id = data->id;
-    page_.readTypePage(*data->type);
+    recordTypeStep("Edit Event Type", data->type, [&] { page_.readTypePage(*data->type); });
     if (services_.buildDay) {
         services_.buildDay();
     }
     rebuildTypeTree(id);
+}
+
+void TypeTreeController::recordTypeStep(const std::string& label, const EventType* type,
+                                        const std::function<void()>& edit) {
+    history_.record(label, typeEditScope(model_, type), {model_.selectedDate, -1}, edit);
 }
 
 void TypeTreeController::warn(const std::string& text) const {

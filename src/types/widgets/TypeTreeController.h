@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "db/EditHistory.h"
 #include "db/Model.h"
 
 class QTreeWidgetItem;
@@ -35,7 +36,8 @@ class TypeTreeController : public QObject {
     Q_OBJECT
 
 public:
-    TypeTreeController(Model& model, TypeTreeWidget& tree, TypePage& page,
+    // Each command that changes the types is one step of `history`.
+    TypeTreeController(Model& model, EditHistory& history, TypeTreeWidget& tree, TypePage& page,
                        TypeTreeServices services, QObject* parent = nullptr);
 
     QTreeWidgetItem* rootNode() const { return rootNode_; }
@@ -71,7 +73,12 @@ private:
     void selectNode(QTreeWidgetItem* node);
     void warn(const std::string& text) const;
 
+    // Runs a command that changes `type` (none: adds one) as one step of the history.
+    void recordTypeStep(const std::string& label, const EventType* type,
+                        const std::function<void()>& edit);
+
     Model& model_;
+    EditHistory& history_;
     TypeTreeWidget& tree_;
     TypePage& page_;
     TypeTreeServices services_;

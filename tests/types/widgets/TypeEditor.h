@@ -20,6 +20,7 @@ namespace kalvo::test {
 // together in code. What the controller asks of the window is counted.
 struct TypeEditor {
     Model model;
+    EditHistory history{model};
     QWidget window;
     TypeTreeWidget* tree = nullptr;
     TypePage* page = nullptr;
@@ -70,7 +71,7 @@ struct TypeEditor {
     // Builds the tree as the main window does after the load, and shows the window.
     void open() {
         controller = std::make_unique<TypeTreeController>(
-            model, *tree, *page,
+            model, history, *tree, *page,
             TypeTreeServices{
                 .showWarning = [this](const QString& text) { showWarningBox(&window, text); },
                 .buildDay = [this] { ++dayBuilds; },
