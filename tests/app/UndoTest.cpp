@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QTabWidget>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeWidget>
+#include <functional>
+
+#include "app/TForm1.h"
+#include "day/widgets/DayView.h"
+#include "day/widgets/TaskPanel.h"
+#include "settings/FakeSettingsStore.h"
+#include "support/DatabaseFiles.h"
+#include "types/widgets/TypeTreeWidget.h"
+
+namespace kalvo {
+namespace {
+
+// Work 09:00-10:00 every day since four days ago, in the real window on today.
+class UndoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString day = QDate::currentDate().addDays(-4).toString("yyyyMMdd");
+        test::writeDatabase(
+            folder.path(), "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" Name=\"Lunch\"/>",
+            "<ROW Id=\"0\" TypeId=\"0\"/>",
+            ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + day + "\" StartTime=\"" + day +
+             "T09:00:00000\" EndTime=\"" + day + "T10:00:00000\" OriginalStartTime=\"" + day +
+             "T09:00:00000\" OriginalEndTime=\"" + day + "T10:00:00000\" StartDelta=\"216\"/>")
+                .toStdString());
+        auto& options = store.key("Software\\Kalvo Planner\\Common Options");
+        options["ShowExitConfirmation"] = 0;
+        options["ShowTip"] = 0;
+        window = std::make_unique<TForm1>(settings, store, folder.path().string() + "/");
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+    }
+
+    // What Save writes now.
+    std::string saved() {
+        window->actionSave->trigger();
+        std::string files;
+        for (const char* name : {"Type.xml", "Event.xml", "EventData.xml"}) {
+            files += test::fileText(folder.file(name));
+        }
+        return files;
+    }
+
+    // The key of a command, pressed where the focus is as a user presses it.
+    void press(QKeySequence::StandardKey key) {
+        const QKeyCombination combination = QKeySequence(key)[0];
+        QWidget* focus = QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
+                                                                : window.get();
+        QTest::keyClick(focus, combination.key(), combination.keyboardModifiers());
+    }
+
+    test::TemporaryFolder folder;
+    test::FakeSettingsStore store;
+    ProgrammSettings settings;
+    std::unique_ptr<TForm1> window;
+};
+
+// Empty when the two saves are the same; else where they part, with some text of each.
+std::string difference(const std::string& actual, const std::string& expected) {
+    if (actual == expected) {
+        return {};
+    }
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) {
+        ++at;
+    }
+    const std::size_t from = at > 150 ? at - 150 : 0;
+    return "at byte " + std::to_string(at) + ":\n  saved:    " + actual.substr(from, 300) +
+           "\n  expected: " + expected.substr(from, 300);
+}
+
+struct UserEdit {
+    const char* name;
+    const char* undoCaption;
+    std::function<void(UndoTest&, TForm1&)> perform;
+};
+
+class EachUserEdit : public UndoTest, public ::testing::WithParamInterface<UserEdit> {};
+
+const UserEdit kUserEdits[] = {
+    {"DragWorkDown", "&Undo Move Work",
+     [](UndoTest&, TForm1& window) {
+         TaskPanel* panel = nullptr;
+         for (EventDataRow* row : window.model().dayPanels) {
+             panel = window.dayView().panelOf(row);
+         }
+         ASSERT_NE(panel, nullptr);
+         QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(5, 11));
+         for (int y = 12; y <= 40; y += 4) {  // many pixels, one step
+             QTest::mouseMove(panel, QPoint(5, y));
+         }
+         QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(5, 40));
+     }},
+    {"DropLunch", "&Undo Add Lunch",
+     [](UndoTest&, TForm1& window) {
+         QTreeWidgetItem* lunch = window.tree->topLevelItem(0)->child(1);
+         std::unique_ptr<QMimeData> data(window.tree->mimeData({lunch}));
+         QWidget* column = window.panelMain;
+         const QPoint at(40, 500);  // 20:50, free space
+         QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+         QApplication::sendEvent(column, &enter);
+         QDragMoveEvent move(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+         QApplication::sendEvent(column, &move);
+         ASSERT_TRUE(move.isAccepted());
+         QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+         QApplication::sendEvent(column, &drop);
+     }},
+    {"DeleteWorkForTheFuture", "&Undo Delete Work",
+     [](UndoTest&, TForm1& window) {
+         window.checkBoxApplyToFuture->setChecked(true);
+         window.tree->setFocus();
+         QTest::keyClick(window.tree, Qt::Key_Delete);
+     }},
+    {"RenameLunch", "&Undo Rename Lunch",
+     [](UndoTest&, TForm1& window) {
+         window.tree->setCurrentItem(window.tree->topLevelItem(0)->child(1));
+         window.tree->setFocus();
+         QTest::keyClick(window.tree, Qt::Key_F2);
+         QWidget* editor = QApplication::focusWidget();
+         ASSERT_NE(qobject_cast<QLineEdit*>(editor), nullptr);
+         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+         QTest::keyClicks(editor, "Dinner");
+         QTest::keyClick(editor, Qt::Key_Return);
+         QCoreApplication::processEvents();  // the editor commits once it is closed
+     }},
+};
+
+TEST_P(EachUserEdit, CtrlZTakesItBackAndCtrlShiftZDoesItAgain) {
+    const std::string before = saved();
+    EXPECT_FALSE(window->actionUndo->isEnabled());
+    GetParam().perform(*this, *window);
+    EXPECT_EQ(window->actionUndo->text().toStdString(), GetParam().undoCaption);
+    EXPECT_TRUE(window->isWindowModified());
+    // Undo from another day; a day build sets the stored times of the rows it shows, so what
+    // redo must give back is what Save writes right before the undo.
+    window->calendar->setSelectedDate(QDate::currentDate().addDays(3));
+    const std::string after = saved();
+    ASSERT_NE(after, before);
+    EXPECT_FALSE(window->isWindowModified()) << "saved";
+
+    window->tree->setFocus();
+    press(QKeySequence::Undo);
+    EXPECT_EQ(window->calendar->selectedDate(), QDate::currentDate()) << "shows the step's day";
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_EQ(difference(saved(), before), "");
+    EXPECT_EQ(window->actionRedo->text().toStdString(),
+              "&Redo" + std::string(GetParam().undoCaption).substr(5));
+
+    press(QKeySequence::Redo);
+    EXPECT_EQ(difference(saved(), after), "");
+    EXPECT_FALSE(window->isWindowModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(RealWindow, EachUserEdit, ::testing::ValuesIn(kUserEdits),
+                         [](const auto& edit) { return std::string(edit.param.name); });
+
+TEST_F(UndoTest, CtrlZInTheCommentEditorUndoesTheTextOnly) {
+    window->pageControl->setCurrentWidget(window->sheetEvent);
+    auto* memo = window->findChild<QPlainTextEdit*>("memoEventDataComment");
+    ASSERT_NE(memo, nullptr);
+    memo->setFocus();
+    QTest::keyClicks(memo, "Call Ann");
+    EXPECT_EQ(window->actionUndo->text(), "&Undo Edit Comment of Work");
+    press(QKeySequence::Undo);
+    EXPECT_EQ(memo->toPlainText(), "") << "the editor took back its text";
+    EXPECT_TRUE(window->history().stepOpen()) << "the window's history was left alone";
+
+    // Leaving the editor ends the typing's step; Ctrl+Z then takes the comment back.
+    window->tree->setFocus();
+    EXPECT_FALSE(window->history().stepOpen());
+    memo->setFocus();
+    QTest::keyClicks(memo, "Plan");
+    window->tree->setFocus();
+    ASSERT_EQ(window->model().selectedPanel->comment, "Plan\r\n");
+    press(QKeySequence::Undo);
+    ASSERT_NE(window->model().selectedPanel, nullptr);
+    EXPECT_EQ(window->model().selectedPanel->comment, "");
+}
+
+}  // namespace
+}  // namespace kalvo
