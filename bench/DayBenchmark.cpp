@@ -14,8 +14,10 @@
 #include "day/ApplyChanges.h"
 #include "day/DayPlacement.h"
 #include "day/DragStep.h"
+#include "day/EditScope.h"
 #include "day/Occurrences.h"
 #include "day/widgets/DayView.h"
+#include "db/EditHistory.h"
 
 namespace kalvo::bench {
 namespace {
@@ -53,7 +55,8 @@ void BuildDayWithWidgets(benchmark::State& state) {
     QWidget actual;
     QWidget planned;
     QMenu menu;
-    DayView view(model, actual, planned, menu);
+    EditHistory history(model);
+    DayView view(model, history, actual, planned, menu);
     model.selectedDate = kLastYearDay;
     for (auto _ : state) {
         model.selectedPanel = nullptr;
@@ -117,6 +120,39 @@ void DragStepWithYearChart(benchmark::State& state) {
     state.counters["entries"] = static_cast<double>(model.chartPanels.size());
 }
 BENCHMARK(DragStepWithYearChart)->Unit(benchmark::kMillisecond);
+
+// Undo and redo of one drag with "Apply to Future" on an early day, which rewrote the later
+// rows of the series over almost ten years: each iteration is one undo and one redo.
+void UndoRedoOfAnApplyToFutureDrag(benchmark::State& state) {
+    Model& model = tenYears();
+    EditHistory history(model);
+    DayPlacement placement;
+    model.selectedDate = kFirstDay + 30;
+    model.selectedPanel = nullptr;
+    static_cast<void>(buildDay(model, placement));
+    EventDataRow& row = *placement.occurrences()[placement.topLevel().front()].row;
+    model.hoverPanel = &row;
+    history.beginStep("Move", dayEditScope(model, placement), {model.selectedDate, row.id});
+    DragState drag;
+    const int grip = row.height / 2;
+    const ApplyStep apply = [&] { static_cast<void>(applyChanges(model, placement, row, true)); };
+    dragPress(drag, row, TimelineColumn::actual, grip);
+    for (int pixel = 1; pixel <= 5; ++pixel) {
+        dragMove(drag, row, TimelineColumn::actual, placement, grip - pixel, apply);
+    }
+    dragRelease(drag, row, TimelineColumn::actual, placement, apply);
+    if (!history.endStep()) {
+        state.SkipWithError("the drag changed nothing");
+        return;
+    }
+    for (auto _ : state) {
+        history.undo();
+        history.redo();
+    }
+    state.counters["step KB"] = static_cast<double>(history.memoryUse()) / 1024.0;
+    history.undo();  // the shared model as the other benchmarks find it
+}
+BENCHMARK(UndoRedoOfAnApplyToFutureDrag)->Unit(benchmark::kMicrosecond);
 
 // The chart of a range as a picker change or the first step of a drag that splits a series
 // computes it: the date loop collects every day, then the slices.

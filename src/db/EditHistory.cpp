@@ -85,9 +85,14 @@ struct ListChange {
 
     // Back to the list before the step: the appended objects out, the removed ones in again.
     void undo(std::vector<Pointer>& list) {
-        std::vector<Pointer> taken(std::make_move_iterator(list.end() - appended.size()),
+        const auto firstAppended = list.end() - static_cast<std::ptrdiff_t>(appended.size());
+        std::vector<Pointer> taken(std::make_move_iterator(firstAppended),
                                    std::make_move_iterator(list.end()));
-        list.resize(list.size() - appended.size());
+        list.erase(firstAppended, list.end());
+        if (removed.empty()) {
+            outOfList = std::move(taken);
+            return;  // the common step: no pass over the whole list
+        }
         std::vector<Pointer> restored;
         restored.reserve(list.size() + removed.size());
         std::size_t next = 0;
@@ -108,6 +113,11 @@ struct ListChange {
     void redo(std::vector<Pointer>& list) {
         std::vector<Pointer> appendedAgain = std::move(outOfList);
         outOfList.clear();
+        if (removed.empty()) {
+            list.insert(list.end(), std::make_move_iterator(appendedAgain.begin()),
+                        std::make_move_iterator(appendedAgain.end()));
+            return;
+        }
         std::vector<Pointer> kept;
         kept.reserve(list.size() - removed.size() + appendedAgain.size());
         std::size_t next = 0;
