@@ -154,6 +154,23 @@ void UndoRedoOfAnApplyToFutureDrag(benchmark::State& state) {
 }
 BENCHMARK(UndoRedoOfAnApplyToFutureDrag)->Unit(benchmark::kMicrosecond);
 
+// What a press and a release add to a drag for the history: the scope of the day, the values
+// and list orders taken at the press, and the comparison at the release (here of a step that
+// changed nothing, so that every iteration does the same work).
+void BeginAndEndStep(benchmark::State& state) {
+    Model& model = tenYears();
+    EditHistory history(model);
+    DayPlacement placement;
+    model.selectedDate = kLastYearDay;
+    model.selectedPanel = nullptr;
+    static_cast<void>(buildDay(model, placement));
+    for (auto _ : state) {
+        history.beginStep("Move", dayEditScope(model, placement), {model.selectedDate, -1});
+        benchmark::DoNotOptimize(history.endStep());
+    }
+}
+BENCHMARK(BeginAndEndStep)->Unit(benchmark::kMicrosecond);
+
 // The chart of a range as a picker change or the first step of a drag that splits a series
 // computes it: the date loop collects every day, then the slices.
 void refreshChart(benchmark::State& state, DateTime from) {
