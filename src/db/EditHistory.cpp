@@ -1,8 +1,11 @@
 #include "db/EditHistory.h"
 
 #include <stdexcept>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
+
+#include "db/EditRecord.h"
 
 namespace kalvo {
 namespace {
@@ -193,6 +196,136 @@ std::size_t bytesOf(const std::vector<ValueChange<Element>>& changes) {
     return total;
 }
 
+// Positions in `list` of the objects of `wanted`, in one pass over the list.
+template <typename Element, typename List>
+std::unordered_map<const Element*, std::uint32_t> positionsIn(
+    const List& list, const std::unordered_set<const Element*>& wanted) {
+    std::unordered_map<const Element*, std::uint32_t> positions;
+    positions.reserve(wanted.size());
+    for (std::size_t i = 0; i < list.size() && positions.size() < wanted.size(); ++i) {
+        if (wanted.contains(raw(list[i]))) {
+            positions.emplace(raw(list[i]), static_cast<std::uint32_t>(i));
+        }
+    }
+    return positions;
+}
+
+template <typename Element>
+std::function<std::uint32_t(const Element*)> positionFrom(
+    const std::unordered_map<const Element*, std::uint32_t>& positions) {
+    return [&positions](const Element* element) {
+        const auto found = positions.find(element);
+        return found == positions.end() ? kNoObject : found->second;
+    };
+}
+
+template <typename Element>
+std::function<Element*(std::uint32_t)> objectIn(
+    const std::vector<std::unique_ptr<Element>>& list) {
+    return [&list](std::uint32_t position) {
+        return position < list.size() ? list[position].get() : nullptr;
+    };
+}
+
+// The position before a step of the object at `after` after it, given the positions the step
+// removed (ascending): the objects it kept keep their order.
+std::uint32_t positionBefore(std::uint32_t after, const std::vector<std::uint32_t>& removed) {
+    std::uint32_t before = after;
+    for (const std::uint32_t position : removed) {
+        if (position > before) {
+            break;
+        }
+        ++before;
+    }
+    return before;
+}
+
+template <typename Element, bool owning>
+void writeListChange(RecordWriter& out, const ListChange<Element, owning>& change) {
+    out.u32(static_cast<std::uint32_t>(change.removed.size()));
+    for (const auto& [position, element] : change.removed) {
+        out.u32(static_cast<std::uint32_t>(position));
+    }
+    out.u32(static_cast<std::uint32_t>(change.appended.size()));
+}
+
+// The changed objects a step left in the model, with their positions.
+template <typename Element>
+std::vector<std::pair<std::uint32_t, const Element*>> stillPresent(
+    const std::vector<ValueChange<Element>>& changes,
+    const std::function<std::uint32_t(const Element*)>& position) {
+    std::vector<std::pair<std::uint32_t, const Element*>> kept;
+    for (const ValueChange<Element>& change : changes) {
+        if (const std::uint32_t index = position(change.object); index != kNoObject) {
+            kept.emplace_back(index, &change.after);
+        }
+    }
+    return kept;
+}
+
+template <typename Element>
+void writePositions(RecordWriter& out,
+                    const std::vector<std::pair<std::uint32_t, const Element*>>& kept) {
+    out.u32(static_cast<std::uint32_t>(kept.size()));
+    for (const auto& [position, value] : kept) {
+        out.u32(position);
+    }
+}
+
+template <typename Element>
+void writeValues(RecordWriter& out,
+                 const std::vector<std::pair<std::uint32_t, const Element*>>& kept,
+                 const ObjectPositions& at) {
+    for (const auto& [position, value] : kept) {
+        writeValue(out, *value, at);
+    }
+}
+
+std::vector<std::uint32_t> readPositions(RecordReader& in) {
+    std::vector<std::uint32_t> positions(in.u32());
+    for (std::uint32_t& position : positions) {
+        position = in.u32();
+    }
+    return positions;
+}
+
+// What a record says of one list: the positions removed and how many objects were appended.
+struct RecordedListChange {
+    std::vector<std::uint32_t> removed;
+    std::uint32_t appended = 0;
+};
+
+RecordedListChange readListChange(RecordReader& in) {
+    RecordedListChange change;
+    change.removed.resize(in.u32());
+    for (std::uint32_t& position : change.removed) {
+        position = in.u32();
+    }
+    change.appended = in.u32();
+    return change;
+}
+
+// Does a recorded list change on an owning list: the removed objects go into `retired`, new
+// ones are appended, to be given their values.
+template <typename Element>
+void applyListChange(const RecordedListChange& change,
+                     std::vector<std::unique_ptr<Element>>& list,
+                     std::vector<std::unique_ptr<Element>>& retired) {
+    std::unordered_set<const Element*> removed;
+    for (const std::uint32_t position : change.removed) {
+        if (position >= list.size()) {
+            throw std::runtime_error("The recovery journal does not fit the saved database.");
+        }
+        removed.insert(list[position].get());
+    }
+    removeInto(list, retired, [&removed](const Element& element) {
+        return removed.contains(&element);
+    });
+    for (std::uint32_t i = 0; i < change.appended; ++i) {
+        list.push_back(std::make_unique<Element>());
+    }
+}
+
 }  // namespace
 
 struct EditHistory::Step {
@@ -237,6 +370,9 @@ struct EditHistory::Step {
         rootList.redo(model.rootEvents);
     }
 
+    // The record of the step for the recovery journal, on the model as the step left it.
+    std::string record(const Model& model) const;
+
     template <typename Element>
     static void restore(const std::vector<ValueChange<Element>>& changes,
                         Element ValueChange<Element>::*value) {
@@ -245,6 +381,83 @@ struct EditHistory::Step {
         }
     }
 };
+
+std::string EditHistory::Step::record(const Model& model) const {
+    // The objects whose positions the record names: the changed and appended ones and those
+    // their links point at. Objects the step removed are gone from the model: only their
+    // positions before it count.
+    std::unordered_set<const Event*> linkedEvents;
+    std::unordered_set<const EventDataRow*> linkedRows;
+    const auto wantEvent = [&](const Event& event) {
+        linkedEvents.insert(&event);
+        linkedEvents.insert(event.parent);
+        linkedEvents.insert(event.children.begin(), event.children.end());
+        linkedRows.insert(event.eventData.begin(), event.eventData.end());
+    };
+    const auto wantRow = [&](const EventDataRow& row) {
+        linkedRows.insert(&row);
+        linkedEvents.insert(row.event);
+    };
+    for (const ValueChange<Event>& change : events) {
+        wantEvent(change.after);
+        linkedEvents.insert(change.object);
+    }
+    for (const ValueChange<EventDataRow>& change : rows) {
+        wantRow(change.after);
+        linkedRows.insert(change.object);
+    }
+    for (const Event* event : eventList.appended) {
+        wantEvent(*event);
+    }
+    for (const EventDataRow* row : rowList.appended) {
+        wantRow(*row);
+    }
+    linkedEvents.insert(rootList.appended.begin(), rootList.appended.end());
+    linkedEvents.erase(nullptr);
+    linkedRows.erase(nullptr);
+    std::unordered_set<const EventType*> allTypes;
+    for (const auto& type : model.types) {
+        allTypes.insert(type.get());
+    }
+    const auto typePositions = positionsIn(model.types, allTypes);
+    const auto eventPositions = positionsIn(model.events, linkedEvents);
+    const auto rowPositions = positionsIn(model.eventDataPanels, linkedRows);
+    const ObjectPositions at{positionFrom(typePositions), positionFrom(eventPositions),
+                             positionFrom(rowPositions)};
+
+    RecordWriter out;
+    out.u8(kStepRecord);
+    out.text(label);
+    out.f64(place.date);
+    out.i32(place.rowId);
+    writeListChange(out, typeList);
+    writeListChange(out, eventList);
+    writeListChange(out, rowList);
+    writeListChange(out, rootList);
+    for (const Event* root : rootList.appended) {
+        out.u32(at.event(root));
+    }
+    // The changed objects that are still in the model, by position, then the values.
+    const auto keptTypes = stillPresent(types, at.type);
+    const auto keptEvents = stillPresent(events, at.event);
+    const auto keptRows = stillPresent(rows, at.row);
+    writePositions(out, keptTypes);
+    writePositions(out, keptEvents);
+    writePositions(out, keptRows);
+    for (const EventType* type : typeList.appended) {
+        writeValue(out, *type, at);
+    }
+    for (const Event* event : eventList.appended) {
+        writeValue(out, *event, at);
+    }
+    for (const EventDataRow* row : rowList.appended) {
+        writeValue(out, *row, at);
+    }
+    writeValues(out, keptTypes, at);
+    writeValues(out, keptEvents, at);
+    writeValues(out, keptRows, at);
+    return out.bytes();
+}
 
 struct EditHistory::OpenStep {
     std::string label;
@@ -304,6 +517,9 @@ bool EditHistory::endStep() {
     bytes_ += step->bytes();
     steps_.push_back(std::move(step));
     ++done_;
+    if (recordListener_) {
+        recordListener_(steps_.back()->record(model_));
+    }
     while (steps_.size() > 1 && (steps_.size() > limits_.steps || bytes_ > limits_.bytes)) {
         dropOldest();
     }
@@ -368,6 +584,9 @@ EditPlace EditHistory::undo() {
     }
     Step& step = *steps_[--done_];
     step.undo(model_);
+    if (recordListener_) {
+        recordListener_(std::string(1, kUndoRecord));
+    }
     model_.dayPanels.clear();
     model_.chartPanels.clear();
     model_.selectedPanel = nullptr;
@@ -382,6 +601,9 @@ EditPlace EditHistory::redo() {
     }
     Step& step = *steps_[done_++];
     step.redo(model_);
+    if (recordListener_) {
+        recordListener_(std::string(1, kRedoRecord));
+    }
     model_.dayPanels.clear();
     model_.chartPanels.clear();
     model_.selectedPanel = nullptr;
@@ -415,6 +637,110 @@ std::size_t EditHistory::stepCount() const {
 
 std::size_t EditHistory::memoryUse() const {
     return bytes_;
+}
+
+void EditHistory::setRecordListener(std::function<void(const std::string&)> listener) {
+    recordListener_ = std::move(listener);
+}
+
+void EditHistory::replay(std::string_view record) {
+    // What is replayed is in the journal already.
+    const auto listener = std::exchange(recordListener_, {});
+    struct Restore {
+        EditHistory& history;
+        std::function<void(const std::string&)> listener;
+        ~Restore() { history.recordListener_ = std::move(listener); }
+    } restore{*this, listener};
+
+    RecordReader in(record);
+    switch (in.u8()) {
+        case kUndoRecord:
+            undo();
+            return;
+        case kRedoRecord:
+            redo();
+            return;
+        case kStepRecord:
+            break;
+        default:
+            throw std::runtime_error("The recovery journal is damaged.");
+    }
+    std::string label = in.text();
+    const EditPlace place{in.f64(), in.i32()};
+    const RecordedListChange typeList = readListChange(in);
+    const RecordedListChange eventList = readListChange(in);
+    const RecordedListChange rowList = readListChange(in);
+    const RecordedListChange rootList = readListChange(in);
+    std::vector<std::uint32_t> roots(rootList.appended);
+    for (std::uint32_t& root : roots) {
+        root = in.u32();
+    }
+    const std::vector<std::uint32_t> changedTypes = readPositions(in);
+    const std::vector<std::uint32_t> changedEvents = readPositions(in);
+    const std::vector<std::uint32_t> changedRows = readPositions(in);
+
+    // The objects the step changes, where they are before it.
+    EditScope scope;
+    const auto before = [](const auto& list, std::uint32_t after,
+                           const RecordedListChange& change) {
+        const std::uint32_t position = positionBefore(after, change.removed);
+        if (position >= list.size()) {
+            throw std::runtime_error("The recovery journal does not fit the saved database.");
+        }
+        return list[position].get();
+    };
+    for (const std::uint32_t after : changedTypes) {
+        scope.types.push_back(before(model_.types, after, typeList));
+    }
+    for (const std::uint32_t after : changedEvents) {
+        scope.events.push_back(before(model_.events, after, eventList));
+    }
+    for (const std::uint32_t after : changedRows) {
+        scope.rows.push_back(before(model_.eventDataPanels, after, rowList));
+    }
+    beginStep(std::move(label), scope, place);
+    try {
+        applyListChange(typeList, model_.types, model_.removed.types);
+        applyListChange(eventList, model_.events, model_.removed.events);
+        applyListChange(rowList, model_.eventDataPanels, model_.removed.rows);
+        const ObjectsAt objects{objectIn(model_.types), objectIn(model_.events),
+                                objectIn(model_.eventDataPanels)};
+        for (auto position = rootList.removed.rbegin(); position != rootList.removed.rend();
+             ++position) {
+            if (*position >= model_.rootEvents.size()) {
+                throw std::runtime_error("The recovery journal does not fit the saved database.");
+            }
+            model_.rootEvents.erase(model_.rootEvents.begin() +
+                                    static_cast<std::ptrdiff_t>(*position));
+        }
+        for (const std::uint32_t root : roots) {
+            model_.rootEvents.push_back(objects.event(root));
+        }
+        const auto readAppended = [&](auto& list, std::uint32_t count) {
+            for (std::size_t i = list.size() - count; i < list.size(); ++i) {
+                readValue(in, *list[i], objects);
+            }
+        };
+        readAppended(model_.types, typeList.appended);
+        readAppended(model_.events, eventList.appended);
+        readAppended(model_.eventDataPanels, rowList.appended);
+        const auto readChanged = [&](const auto& list, const std::vector<std::uint32_t>& at) {
+            for (const std::uint32_t position : at) {
+                if (position >= list.size()) {
+                    throw std::runtime_error(
+                        "The recovery journal does not fit the saved database.");
+                }
+                readValue(in, *list[position], objects);
+            }
+        };
+        readChanged(model_.types, changedTypes);
+        readChanged(model_.events, changedEvents);
+        readChanged(model_.eventDataPanels, changedRows);
+    } catch (...) {
+        endStep();
+        throw;
+    }
+    endStep();
 }
 
 void EditHistory::setChangeListener(std::function<void()> listener) {

@@ -6,11 +6,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/Model.h"
 
 namespace kalvo {
+
+// The first byte of a record of the recovery journal.
+inline constexpr char kStepRecord = 'S';
+inline constexpr char kUndoRecord = 'U';
+inline constexpr char kRedoRecord = 'R';
 
 // The objects whose values one user action may change. Objects the action appends to the
 // model's lists or removes from them are found by the step itself.
@@ -81,6 +87,13 @@ public:
     // Told after every change of the steps or of the position in them.
     void setChangeListener(std::function<void()> listener);
 
+    // Told each record of the recovery journal as it happens: a kept step, an undo, a redo.
+    void setRecordListener(std::function<void(const std::string&)> listener);
+    // Does a record again on the model it was made on (the saved files, then the records
+    // before it): a step becomes a step of this history, an undo or a redo is done. Fails
+    // with std::runtime_error when the record is damaged or does not fit the model.
+    void replay(std::string_view record);
+
 private:
     struct Step;
     struct OpenStep;
@@ -96,6 +109,7 @@ private:
     std::size_t bytes_ = 0;
     std::unique_ptr<OpenStep> open_;
     std::function<void()> listener_;
+    std::function<void(const std::string&)> recordListener_;
 };
 
 }  // namespace kalvo

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -30,9 +31,12 @@ public:
     explicit EditSession(EditHistory::Limits limits = {}) : history(model, limits) {
         test::writeDatabase(
             folder.path(),
-            "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Meeting\"/>"
+            "<ROW Id=\"0\" Name=\"Work\" Importance=\"1\" Comment=\"c\" BeforeAlarm=\"TRUE\" "
+            "BeforeAlarmDelay=\"5\" AfterAlarmFile=\"bell.wav\" Flags=\"2\" Color=\"255\"/>"
+            "<ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Meeting\"/>"
             "<ROW Id=\"2\" Name=\"Lunch\"/><ROW Id=\"3\" Name=\"Study\"/>",
-            "<ROW Id=\"0\" TypeId=\"0\" ExcludeWeekends=\"TRUE\"/>"
+            "<ROW Id=\"0\" TypeId=\"0\" ExcludeWeekends=\"TRUE\" RepeatType=\"1\" "
+            "RepeatValue=\"2\"/>"
             "<ROW Id=\"1\" TypeId=\"1\" ParentEventId=\"0\" ExcludeWeekends=\"TRUE\"/>"
             "<ROW Id=\"2\" TypeId=\"2\"/><ROW Id=\"3\" TypeId=\"3\"/>",
             row(0, 0, "20260302", "18991230", "09:00", "12:00", 216, true) +
@@ -150,7 +154,11 @@ private:
                "T" + start + ":00000\" EndTime=\"" + day + "T" + end +
                ":00000\" OriginalStartTime=\"" + day + "T" + start +
                ":00000\" OriginalEndTime=\"" + day + "T" + end + ":00000\" ExcludeWeekends=\"" +
-               (weekdays ? "TRUE" : "FALSE") + "\" StartDelta=\"" + std::to_string(delta) +
+               (weekdays ? "TRUE" : "FALSE") +
+               // Values no edit changes, which the pieces of a cut series copy.
+               "\" Completed=\"TRUE\" Importance=\"2\" Progress=\"0.5\" Flags=\"3\" "
+               "OriginalCompleted=\"TRUE\" OriginalImportance=\"1\" OriginalProgress=\"0.25\" "
+               "OriginalFlags=\"4\" OriginalComment=\"planned\" StartDelta=\"" + std::to_string(delta) +
                "\" OriginalStartDelta=\"" + std::to_string(delta) + "\"/>";
     }
 };
@@ -295,6 +303,8 @@ TEST(EditHistory, RandomEditsUndosAndRedosKeepEverySavedStateExact) {
     const auto pick = [&](std::size_t count) {
         return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
     };
+    std::vector<std::string> records;
+    session.history.setRecordListener([&](const std::string& record) { records.push_back(record); });
     std::vector<std::string> states = {session.saved()};
     std::size_t position = 0;
     int kept = 0;
@@ -377,12 +387,31 @@ TEST(EditHistory, RandomEditsUndosAndRedosKeepEverySavedStateExact) {
     // The sequence did what it is for: many kept steps, many taken back.
     EXPECT_GT(kept, 150);
     EXPECT_GT(undone, 50);
+
+    // The records done again on the saved files give the same model and the same history.
+    const auto replayed = [&records] {
+        auto again = std::make_unique<EditSession>();
+        for (const std::string& record : records) {
+            again->history.replay(record);
+        }
+        again->show(static_cast<DateTime>(kFirstDay));
+        return again;
+    };
+    EXPECT_EQ(difference(replayed()->saved(), session.saved()), "");
     while (session.history.canUndo()) {
         session.undo();
         --position;
     }
     EXPECT_EQ(position, 0U);
     EXPECT_EQ(difference(session.saved(), states[0]), "");
+    const std::unique_ptr<EditSession> again = replayed();
+    EXPECT_EQ(difference(again->saved(), states[0]), "") << "the undos are recorded too";
+    EXPECT_EQ(again->history.stepCount(), session.history.stepCount());
+    while (again->history.canRedo()) {
+        again->redo();
+        session.redo();
+    }
+    EXPECT_EQ(difference(again->saved(), session.saved()), "");
 }
 
 TEST(EditHistory, OldestStepsGoFirstAndTheSavedMarkFollows) {
