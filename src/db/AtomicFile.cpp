@@ -22,11 +22,11 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+}  // namespace
+
 std::runtime_error fileError(const char* what, const std::string& path, int error) {
     return std::runtime_error(std::string(what) + " \"" + path + "\". " + std::strerror(error));
 }
-
-}  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
     temporaryPath_ = path_ + ".XXXXXX" + std::string(kTemporarySuffix);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,9 @@ private:
 };
 
 inline constexpr std::string_view kTemporarySuffix = ".tmp";
+
+// The error of a file operation with the platform's message: `what` "path". message
+std::runtime_error fileError(const char* what, const std::string& path, int error);
 
 // Replaces the file `path` with `bytes` as one step: a failed write leaves the old file.
 void writeFileAtomically(const std::string& path, std::string_view bytes);

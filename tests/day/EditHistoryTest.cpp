@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <random>
@@ -14,6 +15,7 @@
 #include "day/DragStep.h"
 #include "day/EditScope.h"
 #include "db/Database.h"
+#include "db/RecoveryJournal.h"
 #include "support/DatabaseFiles.h"
 #include "types/TypeCommands.h"
 
@@ -50,7 +52,7 @@ public:
         show(static_cast<DateTime>(kFirstDay));
     }
 
-    // What Save writes, the three files one after the other, once every day has been shown: a
+    // What Save would write, the three files one after the other, once every day has been shown: a
     // day build sets the stored times of the rows it places from their places (the date of a
     // piece cut off a series, a sub-appointment's offset), whatever edit came before, so the
     // saves of two sessions compare only after the same days were built.
@@ -68,9 +70,9 @@ public:
             bytes += "\n";
         }
         show(shown);
-        database.saveDatabase(model);
+        database.saveDatabaseTo(model, scratch.path().string() + "/");
         for (const std::string_view name : {kTypeFileName, kEventFileName, kEventDataFileName}) {
-            bytes += test::fileText(folder.file(std::string(name)));
+            bytes += test::fileText(scratch.file(std::string(name)));
         }
         return bytes;
     }
@@ -137,6 +139,7 @@ public:
     }
 
     test::TemporaryFolder folder;
+    test::TemporaryFolder scratch;  // where saved() saves: the database folder keeps its files
     Database database{folder.path().string() + "/"};
     Model model;
     DayPlacement placement;
@@ -442,6 +445,42 @@ TEST(EditHistory, OldestStepsGoFirstAndTheSavedMarkFollows) {
     EXPECT_TRUE(session.history.modified());
     session.undo();
     EXPECT_FALSE(session.history.modified()) << "undo back to the saved state";
+}
+
+// A session that made edits, undid and redid some and then crashed: the journal done again on
+// the saved files gives what the crashed session would have saved, and the same history.
+TEST(RecoveryJournal, TheRecoveredSessionSavesWhatTheCrashedOneWould) {
+    EditSession crashed;
+    const std::string base = crashed.folder.path().string() + "/";
+    JournalWriter journal(base);
+    crashed.history.setRecordListener([&](const std::string& record) {
+        if (!journal.started()) {
+            journal.start(savedFilesOf(base));
+        }
+        journal.append(record);
+    });
+    crashed.show(static_cast<DateTime>(kFirstDay + 2));
+    for (const EditKind& kind : kEditKinds) {
+        static_cast<void>(kind.edit(crashed));
+        crashed.show(static_cast<DateTime>(kFirstDay + 2));
+    }
+    crashed.undo();
+    crashed.undo();
+    crashed.redo();
+    const std::string wouldSave = crashed.saved();
+
+    EditSession recovered;  // the same saved files
+    const std::string recoveredBase = recovered.folder.path().string() + "/";
+    std::filesystem::copy_file(base + std::string(kJournalName),
+                               recoveredBase + std::string(kJournalName));
+    const JournalContent content = readJournal(recoveredBase, savedFilesOf(recoveredBase));
+    ASSERT_EQ(content.state, JournalContent::State::whole);
+    for (const std::string& record : content.records) {
+        recovered.history.replay(record);
+    }
+    EXPECT_EQ(difference(recovered.saved(), wouldSave), "");
+    EXPECT_EQ(recovered.history.undoLabel(), crashed.history.undoLabel());
+    EXPECT_EQ(recovered.history.redoLabel(), crashed.history.redoLabel());
 }
 
 }  // namespace
