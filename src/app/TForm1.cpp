@@ -108,6 +108,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     database_.openDatabase(
         "", [this](const std::string& text) { showError(QString::fromStdString(text)); });
     model_ = database_.readModel();
+    history_.setRecordListener([this](const std::string& record) { journalRecord(record); });
+    recoverUnsavedEdits();
     dayView_ =
         std::make_unique<DayView>(model_, history_, *panelMain, *panelDifference, *popupMenu);
     connect(dayView_.get(), &DayView::editEventRequested, actionEditEvent, &QAction::trigger);
@@ -230,7 +232,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     try {
+        history_.endStep();
         database_.saveDatabase(model_);
+        databaseSaved();
     } catch (const std::exception& error) {
         // Nothing is lost: the window stays open with the model as it was.
         showApplicationError(errorMessage(error));
@@ -250,7 +254,7 @@ void TForm1::actionExitExecute() {
 void TForm1::actionSaveExecute() {
     history_.endStep();
     database_.saveDatabase(model_);
-    history_.markSaved();
+    databaseSaved();
 }
 
 void TForm1::actionUndoExecute() {
@@ -295,7 +299,9 @@ void TForm1::historyChanged() {
 }
 
 void TForm1::backupDatabase(const QString& folder) {
-    database_.backupDatabase(model_, folder.toStdString());
+    history_.endStep();
+    database_.backupDatabase(model_, folder.toStdString());  // saves first
+    databaseSaved();
 }
 
 void TForm1::restoreDatabase(const QString& folder) {
@@ -305,6 +311,8 @@ void TForm1::restoreDatabase(const QString& folder) {
         showError(QString::fromStdString(text));
     });
     history_.clear();  // the restored database is where the edits start again
+    journal_.remove();
+    journaling_ = false;
     const QDate today = QDate::currentDate();
     {
         const QSignalBlocker quiet(calendar);  // the restored day is built below, once

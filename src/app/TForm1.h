@@ -11,6 +11,7 @@
 #include "day/ApplyChanges.h"
 #include "db/Database.h"
 #include "db/EditHistory.h"
+#include "db/RecoveryJournal.h"
 #include "db/Model.h"
 #include "gui/WindowPlacementStore.h"
 #include "settings/ProgrammSettings.h"
@@ -192,6 +193,12 @@ private:
     void showEditPlace(const EditPlace& place);
     // The captions of Undo and Redo and the title's mark of unsaved changes.
     void historyChanged();
+    // A journal left by a session that did not close: its changes done again when the user
+    // wants them, else the journal set aside.
+    void recoverUnsavedEdits();
+    void journalRecord(const std::string& record);
+    // The files hold the model now: the history's saved mark moves, the journal goes.
+    void databaseSaved();
     void rebuildTypeTree(int selectTypeId);
     void checkAlarms();
     void armAlarmWakeUp();
@@ -231,6 +238,10 @@ private:
     Database database_;
     Model model_;
     EditHistory history_{model_};
+    JournalWriter journal_{database_.databaseFolder()};
+    // Off from a restore (the model then differs from the files it would apply to) to the next
+    // save, and after a journal could not be written.
+    bool journaling_ = true;
     std::unique_ptr<DayView> dayView_;
     std::unique_ptr<TypeTreeController> typeTree_;
     std::unique_ptr<SoundPlayer> wavPlayer_;

@@ -10,8 +10,10 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeWidget>
+#include <filesystem>
 #include <functional>
 
+#include "ModalAnswer.h"
 #include "app/TForm1.h"
 #include "day/widgets/DayView.h"
 #include "day/widgets/TaskPanel.h"
@@ -59,6 +61,26 @@ protected:
         QWidget* focus = QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
                                                                 : window.get();
         QTest::keyClick(focus, combination.key(), combination.keyboardModifiers());
+    }
+
+    // What Save would write now, into a folder of its own: the database folder stays as saved.
+    std::string wouldSave() {
+        const test::TemporaryFolder scratch;
+        window->database().saveDatabaseTo(window->model(), scratch.path().string() + "/");
+        std::string files;
+        for (const char* name : {"Type.xml", "Event.xml", "EventData.xml"}) {
+            files += test::fileText(scratch.file(name));
+        }
+        return files;
+    }
+
+    // Ends the window as a crash or a killed process does: without closing, so without saving.
+    void crash() { window.reset(); }
+
+    void start() {
+        window = std::make_unique<TForm1>(settings, store, folder.path().string() + "/");
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
     test::TemporaryFolder folder;
@@ -165,6 +187,47 @@ TEST_P(EachUserEdit, CtrlZTakesItBackAndCtrlShiftZDoesItAgain) {
 
 INSTANTIATE_TEST_SUITE_P(RealWindow, EachUserEdit, ::testing::ValuesIn(kUserEdits),
                          [](const auto& edit) { return std::string(edit.param.name); });
+
+TEST_F(UndoTest, TheEditsOfASessionThatDidNotCloseAreRecoveredAtTheNextStart) {
+    kUserEdits[0].perform(*this, *window);  // a drag
+    kUserEdits[3].perform(*this, *window);  // a rename
+    press(QKeySequence::Undo);
+    press(QKeySequence::Redo);
+    const std::string expected = wouldSave();
+    crash();
+    ASSERT_TRUE(std::filesystem::exists(folder.file(".kalvo-journal")));
+
+    test::ModalMessage asked;
+    test::answerNextMessageBox(asked, QMessageBox::Yes);
+    start();
+    EXPECT_EQ(asked.text, "Kalvo Planner was not closed properly. Recover the 2 changes made "
+                          "after the last save?");
+    EXPECT_EQ(wouldSave(), expected);
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_EQ(window->actionUndo->text(), "&Undo Rename Lunch");
+
+    // Saved now: the journal goes, and a normal close leaves none either.
+    window->actionSave->trigger();
+    EXPECT_FALSE(std::filesystem::exists(folder.file(".kalvo-journal")));
+    kUserEdits[0].perform(*this, *window);
+    EXPECT_TRUE(std::filesystem::exists(folder.file(".kalvo-journal")));
+    window->close();
+    EXPECT_FALSE(std::filesystem::exists(folder.file(".kalvo-journal")));
+}
+
+TEST_F(UndoTest, RecoveryDeclinedKeepsTheJournalAsideAndStartsFromTheSavedFiles) {
+    const std::string savedBefore = wouldSave();
+    kUserEdits[1].perform(*this, *window);  // a drop
+    crash();
+    test::ModalMessage asked;
+    test::answerNextMessageBox(asked, QMessageBox::No);
+    start();
+    EXPECT_TRUE(asked.shown);
+    EXPECT_EQ(wouldSave(), savedBefore);
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_FALSE(std::filesystem::exists(folder.file(".kalvo-journal")));
+    EXPECT_TRUE(std::filesystem::exists(folder.file(".kalvo-journal.kept-1")));
+}
 
 TEST_F(UndoTest, CtrlZInTheCommentEditorUndoesTheTextOnly) {
     window->pageControl->setCurrentWidget(window->sheetEvent);
