@@ -21,14 +21,6 @@ bool askToRecover(std::size_t changes) {
     return box.exec() == QMessageBox::Yes;
 }
 
-std::size_t stepsIn(const std::vector<std::string>& records) {
-    std::size_t steps = 0;
-    for (const std::string& record : records) {
-        steps += !record.empty() && record.front() == kStepRecord ? 1 : 0;
-    }
-    return steps;
-}
-
 }  // namespace
 
 void TForm1::recoverUnsavedEdits() {
@@ -49,7 +41,7 @@ void TForm1::recoverUnsavedEdits() {
         journal_.remove();  // nothing was edited, or not one record was whole
         return;
     }
-    if (!askToRecover(stepsIn(content.records))) {
+    if (!askToRecover(editCount(content.records))) {
         setJournalAside(base);
         return;
     }
@@ -69,7 +61,7 @@ void TForm1::recoverUnsavedEdits() {
         }
         showWarningBox(nullptr, QStringLiteral("Only the first %1 of the changes could be "
                                                "recovered: %2 The journal was kept as \"%3\".")
-                                    .arg(stepsIn({content.records.begin(),
+                                    .arg(editCount({content.records.begin(),
                                                   content.records.begin() +
                                                       static_cast<std::ptrdiff_t>(replayed)}))
                                     .arg(errorMessage(error), QString::fromStdString(aside)));

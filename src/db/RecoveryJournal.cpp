@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "db/AtomicFile.h"
+#include "db/EditHistory.h"
 #include "db/EditRecord.h"
 #include "db/Schema.h"
 
@@ -66,6 +67,14 @@ SavedFiles savedFilesOf(const std::string& base) {
         ++i;
     }
     return saved;
+}
+
+std::size_t editCount(const std::vector<std::string>& records) {
+    std::size_t edits = 0;
+    for (const std::string& record : records) {
+        edits += !record.empty() && record.front() == kStepRecord ? 1 : 0;
+    }
+    return edits;
 }
 
 bool journalExists(const std::string& base) {

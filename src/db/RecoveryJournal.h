@@ -41,6 +41,9 @@ struct JournalContent {
     std::uint64_t wholeBytes = 0;      // the header and the whole records
 };
 
+// The edits among `records`: its steps, not counting the undos and redos.
+std::size_t editCount(const std::vector<std::string>& records);
+
 bool journalExists(const std::string& base);
 
 // Reads the journal of the folder `base` against the files it should apply to.

@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "db/Database.h"
+#include "db/EditHistory.h"
+#include "db/RecoveryJournal.h"
 #include "kalvo-db/Commands.h"
+#include "types/TypeCommands.h"
 #include "support/DatabaseFiles.h"
 #include "tools/ProcessRunner.h"
 
@@ -206,6 +209,52 @@ TEST(KalvoDbResave, WritesWhatTheSaveCommandWrites) {
                   .find("<ROW RowState=\"4\" Id=\"0\" Name=\"Work\" Importance=\"0\""),
               std::string::npos);
     EXPECT_EQ(fileText((source / kTypeFileName).string()), before);
+}
+
+// A session that added and renamed types, journaled and never saved: recover writes what its
+// Save would have written, and leaves the folder as it was.
+TEST(KalvoDbRecover, WritesTheSavedDatabaseWithTheJournalsChanges) {
+    TemporaryFolder folder;
+    const auto source = folder.path() / "source";
+    writeSmallDatabase(source);
+    const std::string base = source.string() + "/";
+    Database program(base);
+    ASSERT_TRUE(program.openDatabase("", [](const std::string& text) { FAIL() << text; }));
+    Model model = program.readModel();
+    EditHistory history(model);
+    JournalWriter journal(base);
+    journal.start(savedFilesOf(base));
+    history.setRecordListener([&](const std::string& record) { journal.append(record); });
+    history.record("Add Event Type", typeEditScope(model, nullptr), {}, [&] {
+        createType(model, model.types[0].get());
+    });
+    history.record("Rename Work", typeEditScope(model, model.types[0].get()), {},
+                   [&] { model.types[0]->name = "Job"; });
+    history.undo();
+    history.redo();
+    const auto expected = folder.path() / "expected";
+    std::filesystem::create_directory(expected);
+    program.saveDatabaseTo(model, expected.string() + "/");
+    const std::string savedType = fileText((source / kTypeFileName).string());
+
+    const auto recovered = folder.path() / "recovered";
+    const Output result = run({"recover", source.string(), recovered.string()});
+    EXPECT_EQ(result.exitCode, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out, "Recovered 2 changes into \"" + recovered.string() + "\".\n");
+    for (const std::string_view name : {kTypeFileName, kEventFileName, kEventDataFileName}) {
+        EXPECT_EQ(fileText((recovered / name).string()), fileText((expected / name).string()))
+            << name;
+    }
+    EXPECT_EQ(fileText((source / kTypeFileName).string()), savedType);
+
+    // The journal of other files is refused; without a journal there is nothing to recover.
+    writeDatabase(source, "<ROW Id=\"0\" Name=\"Other\"/>", "", "");
+    EXPECT_EQ(run({"recover", source.string(), recovered.string()}).err,
+              "The recovery journal does not belong to the saved database files.\n");
+    journal.remove();
+    const Output none = run({"recover", source.string(), recovered.string()});
+    EXPECT_EQ(none.exitCode, kExitFailure);
+    EXPECT_EQ(none.err, "There is no recovery journal in \"" + source.string() + "\".\n");
 }
 
 TEST(KalvoDbFailures, TouchNoOutputWhenTheInputCannotBeRead) {

@@ -13,6 +13,8 @@
 #include "day/Occurrences.h"
 #include "db/AtomicFile.h"
 #include "db/Database.h"
+#include "db/EditHistory.h"
+#include "db/RecoveryJournal.h"
 #include "db/Datapacket.h"
 #include "db/Table.h"
 #include "export/CalendarExport.h"
@@ -30,6 +32,8 @@ constexpr std::string_view kUsage =
     "  dump FILE                 print the current rows of one table file as CSV\n"
     "  roundtrip IN OUT          read the table file IN and write it back into OUT\n"
     "  resave FOLDER OUTFOLDER   write the database in FOLDER into OUTFOLDER as Save does\n"
+    "  recover FOLDER OUTFOLDER  write the database in FOLDER with the unsaved changes of its\n"
+    "                            recovery journal into OUTFOLDER\n"
     "  day FOLDER YYYY-MM-DD     list the occurrences of that date as the timeline shows them\n"
     "  timesplit FOLDER FROM TO  list the time split of the dates FROM to TO (YYYY-MM-DD) as\n"
     "                            the chart draws it: label, hours, colour\n"
@@ -179,6 +183,42 @@ int resaveDatabase(const std::string& folder, const std::string& outFolder, std:
         createFolder(outFolder);
         database->saveDatabaseTo(model, outFolder + "/");
         return kExitSuccess;
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
+int recoverDatabase(const std::string& folder, const std::string& outFolder, std::ostream& out,
+                    std::ostream& err) {
+    try {
+        std::optional<Database> database = openedDatabase(folder, err);
+        if (!database) {
+            return kExitFailure;
+        }
+        const std::string base = folder + "/";
+        if (!journalExists(base)) {
+            reportError(err, "There is no recovery journal in \"" + folder + "\".");
+            return kExitFailure;
+        }
+        const JournalContent content = readJournal(base, savedFilesOf(base));
+        if (content.state == JournalContent::State::foreign) {
+            reportError(err, "The recovery journal does not belong to the saved database files.");
+            return kExitFailure;
+        }
+        Model model = database->readModel();
+        EditHistory history(model);
+        for (const std::string& record : content.records) {
+            history.replay(record);
+        }
+        createFolder(outFolder);
+        database->saveDatabaseTo(model, outFolder + "/");
+        if (content.state == JournalContent::State::torn) {
+            err << "The last change in the recovery journal was incomplete and was left out.\n";
+        }
+        out << "Recovered " << editCount(content.records) << " changes into \"" << outFolder
+            << "\".\n";
+        return finished(out, err);
     } catch (const std::exception& error) {
         reportError(err, error.what());
         return kExitFailure;
@@ -337,6 +377,10 @@ constexpr Command kCommands[] = {
      [](Arguments a, std::ostream&, std::ostream& err) { return roundtripTable(a[0], a[1], err); }},
     {"resave", 2,
      [](Arguments a, std::ostream&, std::ostream& err) { return resaveDatabase(a[0], a[1], err); }},
+    {"recover", 2,
+     [](Arguments a, std::ostream& out, std::ostream& err) {
+         return recoverDatabase(a[0], a[1], out, err);
+     }},
     {"day", 2,
      [](Arguments a, std::ostream& out, std::ostream& err) {
          return listDay(a[0], a[1], out, err);

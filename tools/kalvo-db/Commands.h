@@ -27,6 +27,13 @@ int roundtripTable(const std::string& in, const std::string& out, std::ostream& 
 // command writes the program folder.
 int resaveDatabase(const std::string& folder, const std::string& outFolder, std::ostream& err);
 
+// Writes the database of `folder` with the records of its recovery journal done again (the
+// edits a session made after its last save) into `outFolder`, which is made when missing; the
+// folder itself is left as it is. A journal that does not belong to the saved files is refused;
+// a torn last record is left out and said on `err`.
+int recoverDatabase(const std::string& folder, const std::string& outFolder, std::ostream& out,
+                    std::ostream& err);
+
 // Builds the day `date` (YYYY-MM-DD) of the database in `folder` as the timeline does and lists
 // its occurrences in the day's order, one tab-separated line each: row id, appointment id,
 // nesting depth, type name, actual start and end, planned start and end (HH:MM, an end at the
