@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 
 #include "TenYearDatabase.h"
@@ -18,6 +19,7 @@
 #include "day/Occurrences.h"
 #include "day/widgets/DayView.h"
 #include "db/EditHistory.h"
+#include "db/RecoveryJournal.h"
 
 namespace kalvo::bench {
 namespace {
@@ -170,6 +172,50 @@ void BeginAndEndStep(benchmark::State& state) {
     }
 }
 BENCHMARK(BeginAndEndStep)->Unit(benchmark::kMicrosecond);
+
+// One whole drag step as the window records it (press, one pixel, release), then its undo; with
+// the journal, each record is also framed and written to the journal file, so the difference
+// of the two figures is what the journal costs the window per step.
+void recordedDrags(benchmark::State& state, bool journaled) {
+    Model& model = tenYears();
+    EditHistory history(model);
+    const std::string folder = std::string(KALVO_BENCH_DATA) + "/journal/";
+    std::filesystem::create_directories(folder);
+    JournalWriter journal(folder);
+    journal.start({});
+    if (journaled) {
+        history.setRecordListener([&](const std::string& record) { journal.append(record); });
+    }
+    DayPlacement placement;
+    model.selectedDate = kLastYearDay;
+    model.selectedPanel = nullptr;
+    static_cast<void>(buildDay(model, placement));
+    EventDataRow& row = *placement.occurrences()[placement.topLevel().front()].row;
+    model.hoverPanel = &row;
+    const int grip = row.height / 2;
+    const ApplyStep apply = [&] { static_cast<void>(applyChanges(model, placement, row, true)); };
+    for (auto _ : state) {
+        history.beginStep("Move", dayEditScope(model, placement), {model.selectedDate, row.id});
+        DragState drag;
+        dragPress(drag, row, TimelineColumn::actual, grip);
+        dragMove(drag, row, TimelineColumn::actual, placement, grip - 1, apply);
+        dragRelease(drag, row, TimelineColumn::actual, placement, apply);
+        history.endStep();
+        history.undo();
+        static_cast<void>(buildDay(model, placement));
+    }
+    journal.remove();
+}
+
+void RecordedDragStep(benchmark::State& state) {
+    recordedDrags(state, false);
+}
+BENCHMARK(RecordedDragStep)->Unit(benchmark::kMicrosecond);
+
+void RecordedDragStepWithJournal(benchmark::State& state) {
+    recordedDrags(state, true);
+}
+BENCHMARK(RecordedDragStepWithJournal)->Unit(benchmark::kMicrosecond);
 
 // The chart of a range as a picker change or the first step of a drag that splits a series
 // computes it: the date loop collects every day, then the slices.

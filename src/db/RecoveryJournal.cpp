@@ -32,7 +32,9 @@ int writeAll(int descriptor, std::string_view bytes) {
 }
 
 std::string journalPath(const std::string& base) {
-    return base + std::string(kJournalName);
+    std::string path = base;
+    path.append(kJournalName);
+    return path;
 }
 
 std::string header(const SavedFiles& saved) {
