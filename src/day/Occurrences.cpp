@@ -43,22 +43,56 @@ EventDataRow* findOccurrence(const Event& event, DateTime date) {
     return nullptr;
 }
 
-void collectChartDay(Model& model, DateTime date) {
-    walkDay(
-        model.rootEvents, date,
-        [&model](EventDataRow& row, int) {
-            model.chartPanels.push_back(&row);
-            return 0;
-        },
-        [](const EventDataRow*) {});
-}
-
 void collectChartPanels(Model& model, DateTime from, DateTime to) {
     model.chartPanels.clear();
     model.chartSlices.clear();
+    const std::int64_t firstDay = dayNumber(from);
     const std::int64_t lastDay = dayNumber(to);
+    // Each day is walked over the top-level appointments that may cover it, not over all of
+    // them: a long range passes over the years of each appointment once. They are the ones
+    // findOccurrence would not turn away at once, in the same order, so the rows and their
+    // order are those of walking every appointment on every day.
+    struct Span {
+        std::int64_t firstDay;
+        std::int64_t lastDay;  // INT64_MAX for an open end
+        std::size_t root;
+    };
+    std::vector<Span> spans;
+    for (std::size_t i = 0; i < model.rootEvents.size(); ++i) {
+        const Event& root = *model.rootEvents[i];
+        static_cast<void>(mayCover(root, firstDay));  // takes the coverage again when stale
+        const Event::Coverage& coverage = root.coverage;
+        const std::int64_t end = coverage.openEnded ? INT64_MAX : coverage.lastDay;
+        if (coverage.firstDay <= lastDay && end >= firstDay) {
+            spans.push_back({coverage.firstDay, end, i});
+        }
+    }
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const Span& a, const Span& b) { return a.firstDay < b.firstDay; });
+    std::vector<const Span*> active;  // by root position
+    std::vector<Event*> roots;
+    std::size_t next = 0;
     for (DateTime date = from; dayNumber(date) <= lastDay; date = addDays(date, 1)) {
-        collectChartDay(model, date);
+        const std::int64_t day = dayNumber(date);
+        std::erase_if(active, [day](const Span* span) { return span->lastDay < day; });
+        for (; next < spans.size() && spans[next].firstDay <= day; ++next) {
+            active.insert(std::upper_bound(active.begin(), active.end(), &spans[next],
+                                           [](const Span* a, const Span* b) {
+                                               return a->root < b->root;
+                                           }),
+                          &spans[next]);
+        }
+        roots.clear();
+        for (const Span* span : active) {
+            roots.push_back(model.rootEvents[span->root]);
+        }
+        walkDay(
+            roots, date,
+            [&model](EventDataRow& row, int) {
+                model.chartPanels.push_back(&row);
+                return 0;
+            },
+            [](const EventDataRow*) {});
     }
 }
 

@@ -54,12 +54,10 @@ void walkDay(const std::vector<Event*>& roots, DateTime date, Visit&& visit,
     }
 }
 
-// Appends the occurrences of `date` to model.chartPanels in day order. Deleted rows are
-// collected like any other; nothing is placed and the selection is not touched.
-void collectChartDay(Model& model, DateTime date);
-
-// The chart's date loop: empties model.chartPanels and model.chartSlices, then collects every day
-// from the day of `from` to the day of `to`, both included; nothing when `to` is on an earlier day.
+// The chart's date loop: empties model.chartPanels and model.chartSlices, then appends the
+// occurrences of every day from the day of `from` to the day of `to`, both included, each day's
+// in day order (nothing when `to` is on an earlier day). Deleted rows are collected like any
+// other; nothing is placed and the selection is not touched.
 void collectChartPanels(Model& model, DateTime from, DateTime to);
 
 }  // namespace kalvo

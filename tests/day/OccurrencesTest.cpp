@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "day/DateFunctions.h"
 #include "day/DayModel.h"
 #include "day/Occurrences.h"
 
@@ -84,7 +87,7 @@ protected:
 };
 
 TEST_F(DayWalkTest, ChartDayListsParentsBeforeChildrenAndSkipsChildrenOfAbsentParents) {
-    collectChartDay(day.model, second);
+    collectChartPanels(day.model, second, second);
     const std::vector<EventDataRow*> expected = {parentRow, childRow, grandchildRow, secondChildRow,
                                                  deletedRow};
     EXPECT_EQ(day.model.chartPanels, expected);
@@ -107,6 +110,54 @@ TEST_F(DayWalkTest, ChartRangeCollectsEveryDayTouchedByTheRangeInDayOrder) {
     EXPECT_TRUE(day.model.chartPanels.empty());
     collectChartPanels(day.model, at(second, 1439), second);
     EXPECT_EQ(day.model.chartPanels.size(), 5u);
+}
+
+// The range's rows are those of walking every top-level appointment on every day of it, in the
+// same order, however the appointments' spans lie: random appointments over a year, series
+// open or closed, some without weekends, with sub-appointments and rows added after the first
+// collection (so the spans are taken again), against random ranges.
+TEST(ChartCollection, EqualsWalkingEveryAppointmentOnEveryDay) {
+    std::mt19937 random(7);
+    const DateTime start = dateOf(2024, 1, 1);
+    const auto day = [&](int span) {
+        return start + std::uniform_int_distribution<int>(0, span)(random);
+    };
+    DayModel year;
+    const auto addRows = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            const bool sub = !year.model.events.empty() && random() % 3 == 0;
+            Event* parent = sub ? year.model.events[random() % year.model.events.size()].get()
+                                : nullptr;
+            Event& event = random() % 4 == 0 && !year.model.events.empty()
+                               ? *year.model.events[random() % year.model.events.size()]
+                               : year.appointment(parent);
+            const DateTime first = day(360);
+            const DateTime last = random() % 3 == 0 ? 0 : first + random() % 60;
+            year.row(event, first, last).excludeWeekends = random() % 4 == 0;
+        }
+    };
+    const auto naive = [&](DateTime from, DateTime to) {
+        std::vector<EventDataRow*> rows;
+        for (DateTime date = from; dayNumber(date) <= dayNumber(to); date = addDays(date, 1)) {
+            walkDay(
+                year.model.rootEvents, date,
+                [&rows](EventDataRow& row, int) {
+                    rows.push_back(&row);
+                    return 0;
+                },
+                [](const EventDataRow*) {});
+        }
+        return rows;
+    };
+    for (int round = 0; round < 3; ++round) {
+        addRows(80);
+        for (int range = 0; range < 20; ++range) {
+            const DateTime from = day(400) - 20;
+            const DateTime to = from + std::uniform_int_distribution<int>(-2, 120)(random);
+            collectChartPanels(year.model, from, to);
+            ASSERT_EQ(year.model.chartPanels, naive(from, to)) << round << " " << range;
+        }
+    }
 }
 
 }  // namespace
