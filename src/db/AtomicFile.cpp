@@ -65,6 +65,16 @@ void AtomicFileWriter::write(std::string_view bytes) {
             fail(errno);
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
+        written_ += static_cast<std::uint64_t>(written);
+    }
+    // The disk starts on what is written while the rest is still being made, so that the flush
+    // at the end waits for the last part only.
+    constexpr std::uint64_t kWritebackStep = 4 << 20;
+    if (written_ - writebackStarted_ >= kWritebackStep) {
+        ::sync_file_range(descriptor_, static_cast<off64_t>(writebackStarted_),
+                          static_cast<off64_t>(written_ - writebackStarted_),
+                          SYNC_FILE_RANGE_WRITE);
+        writebackStarted_ = written_;
     }
 }
 

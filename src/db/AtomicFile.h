@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,6 +35,8 @@ private:
     std::string temporaryPath_;
     int descriptor_ = -1;
     bool keepTemporary_ = false;
+    std::uint64_t written_ = 0;
+    std::uint64_t writebackStarted_ = 0;
 };
 
 inline constexpr std::string_view kTemporarySuffix = ".tmp";

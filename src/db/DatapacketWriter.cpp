@@ -16,7 +16,9 @@ constexpr std::string_view kLeadingParameters[] = {"DEFAULT_ORDER", "PRIMARY_KEY
 constexpr std::string_view kChangeLogParameter = "CHANGE_LOG";
 constexpr std::string_view kAutoIncrementParameter = "AUTOINCVALUE";
 
-void appendDigits(std::string& out, int value, int width) {
+// Puts `value` at `out` with at least `width` digits, zeros in front and a minus sign before
+// them for a negative value; returns the end.
+char* putDigits(char* out, int value, int width) {
     char digits[16];
     int count = 0;
     auto magnitude = static_cast<unsigned>(value < 0 ? -value : value);
@@ -25,14 +27,20 @@ void appendDigits(std::string& out, int value, int width) {
         magnitude /= 10;
     } while (magnitude != 0 && count < 15);
     if (value < 0) {
-        out += '-';
+        *out++ = '-';
     }
     for (int i = count; i < width; ++i) {
-        out += '0';
+        *out++ = '0';
     }
     while (count > 0) {
-        out += digits[--count];
+        *out++ = digits[--count];
     }
+    return out;
+}
+
+void appendDigits(std::string& out, int value, int width) {
+    char buffer[32];
+    out.append(buffer, putDigits(buffer, value, width));
 }
 
 template <typename Number>
@@ -147,6 +155,8 @@ private:
     const Table& table_;
     std::function<void(std::string_view)> sink_;
     std::string out_;
+    std::int64_t lastDay_ = INT64_MIN;
+    CivilDate lastDate_;
 };
 
 void DatapacketWriter::attribute(std::string_view name, std::string_view text) {
@@ -299,7 +309,8 @@ void DatapacketWriter::writeRow(std::size_t stored) {
         writeValue(index, columns[column]);
         out_ += '"';
     }
-    const auto content = table_.rowContent_.find(stored);
+    const auto content = table_.rowContent_.empty() ? table_.rowContent_.end()
+                                                    : table_.rowContent_.find(stored);
     if (content == table_.rowContent_.end()) {
         out_ += "/>";
     } else {
@@ -324,25 +335,36 @@ void DatapacketWriter::writeValue(std::size_t index, const Column& column) {
         case ColumnKind::DateAndTime:
         case ColumnKind::Date:
         case ColumnKind::Time: {
-            const DateTimeParts parts = dateTimeParts(cell.real);
-            const bool hasTime =
-                parts.hour != 0 || parts.minute != 0 || parts.millisecondOfMinute != 0;
+            // The rows of a table name few days, each many times: the last day's date is kept.
+            const DayAndTime split = splitDateTime(cell.real);
+            if (split.day != lastDay_) {
+                lastDay_ = split.day;
+                lastDate_ = civilFromDays(split.day);
+            }
+            const auto ms = static_cast<int>(split.millisecondOfDay);
+            const int hour = ms / 3'600'000;
+            const int minute = ms / 60'000 % 60;
+            const int millisecondOfMinute = ms % 60'000;
+            const bool hasTime = hour != 0 || minute != 0 || millisecondOfMinute != 0;
+            char buffer[64];
+            char* end = buffer;
             if (column.kind != ColumnKind::Time) {
-                appendDigits(out_, parts.date.year, 4);
-                appendDigits(out_, parts.date.month, 2);
-                appendDigits(out_, parts.date.day, 2);
+                end = putDigits(end, lastDate_.year, 4);
+                end = putDigits(end, lastDate_.month, 2);
+                end = putDigits(end, lastDate_.day, 2);
             }
             if (column.kind == ColumnKind::Time ||
                 (column.kind == ColumnKind::DateAndTime && hasTime)) {
                 if (column.kind == ColumnKind::DateAndTime) {
-                    out_ += 'T';
+                    *end++ = 'T';
                 }
-                appendDigits(out_, parts.hour, 2);
-                out_ += ':';
-                appendDigits(out_, parts.minute, 2);
-                out_ += ':';
-                appendDigits(out_, parts.millisecondOfMinute, 5);
+                end = putDigits(end, hour, 2);
+                *end++ = ':';
+                end = putDigits(end, minute, 2);
+                *end++ = ':';
+                end = putDigits(end, millisecondOfMinute, 5);
             }
+            out_.append(buffer, end);
             break;
         }
         case ColumnKind::String:
