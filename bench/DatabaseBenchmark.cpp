@@ -15,9 +15,8 @@
 namespace kalvo::bench {
 namespace {
 
-std::string databaseFolder() {
-    return std::string(KALVO_BENCH_DATA) + "/ten-years/";
-}
+// The ten-year database, and the thirty-year one that shows how the figures grow.
+constexpr int kYears[] = {10, 30};
 
 void failOnError(const std::string& message) {
     throw std::runtime_error(message);
@@ -32,7 +31,7 @@ double peakResidentMegabytes() {
 void OpenDatabase(benchmark::State& state) {
     std::size_t rows = 0;
     for (auto _ : state) {
-        Database database(databaseFolder());
+        Database database(plannerFolder(static_cast<int>(state.range(0))));
         database.openDatabase("", failOnError);
         const Model model = database.readModel();
         rows = model.eventDataPanels.size();
@@ -41,13 +40,14 @@ void OpenDatabase(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(rows);
     state.counters["peak_rss_MB"] = peakResidentMegabytes();
 }
-BENCHMARK(OpenDatabase)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenDatabase)->Arg(10)->Arg(30)->Unit(benchmark::kMillisecond);
 
 void SaveDatabase(benchmark::State& state) {
     const std::string folder = std::string(KALVO_BENCH_DATA) + "/saved/";
     std::filesystem::create_directories(folder);
     for (const auto& name : {"Type.xml", "Event.xml", "EventData.xml"}) {
-        std::filesystem::copy_file(databaseFolder() + name, folder + name,
+        std::filesystem::copy_file(plannerFolder(static_cast<int>(state.range(0))) + name,
+                                   folder + name,
                                    std::filesystem::copy_options::overwrite_existing);
     }
     Database database(folder);
@@ -58,11 +58,11 @@ void SaveDatabase(benchmark::State& state) {
     }
     state.counters["peak_rss_MB"] = peakResidentMegabytes();
 }
-BENCHMARK(SaveDatabase)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveDatabase)->Arg(10)->Arg(30)->Unit(benchmark::kMillisecond);
 
 // Our reader: parse the file and decode every value into its typed column.
 void ReadEventDataTable(benchmark::State& state) {
-    const std::string path = databaseFolder() + "EventData.xml";
+    const std::string path = plannerFolder(10) + "EventData.xml";
     for (auto _ : state) {
         Table table;
         readDatapacket(table, path);
@@ -73,7 +73,7 @@ BENCHMARK(ReadEventDataTable)->Unit(benchmark::kMillisecond);
 
 // pugixml: parse the same file and visit every attribute of every row.
 void PugixmlParseAndWalk(benchmark::State& state) {
-    const std::string path = databaseFolder() + "EventData.xml";
+    const std::string path = plannerFolder(10) + "EventData.xml";
     for (auto _ : state) {
         pugi::xml_document document;
         if (!document.load_file(path.c_str())) {
@@ -100,7 +100,9 @@ int main(int argc, char** argv) {
     // that of opening and saving alone.
     const pid_t child = fork();
     if (child == 0) {
-        kalvo::bench::ensureTenYearDatabase(kalvo::bench::databaseFolder());
+        for (const int years : kalvo::bench::kYears) {
+            kalvo::bench::ensurePlannerDatabase(kalvo::bench::plannerFolder(years), years);
+        }
         _exit(0);
     }
     int status = 0;

@@ -12,8 +12,8 @@ namespace kalvo::bench {
 namespace {
 
 constexpr int kTypes = 50;
-constexpr int kEvents = 5000;
-constexpr int kRows = 100000;
+constexpr int kEventsPerYear = 500;
+constexpr int kRowsPerYear = 10000;
 // Each day holds this many rows, of as many appointments; an appointment runs as a daily
 // series for kSeriesDays days, one row a day (every edit of a day cuts a series into pieces).
 constexpr int kRowsPerDay = 27;
@@ -22,7 +22,9 @@ constexpr DateTime kFirstDay = 42005;  // 1 January 2015
 
 }  // namespace
 
-Model tenYearModel() {
+Model plannerModel(int years) {
+    const int kEvents = kEventsPerYear * years;
+    const int kRows = kRowsPerYear * years;
     Model model;
     std::mt19937 random(20261209);
     for (int id = 0; id < kTypes; ++id) {
@@ -74,7 +76,12 @@ Model tenYearModel() {
     return model;
 }
 
-void ensureTenYearDatabase(const std::string& folder) {
+std::string plannerFolder(int years) {
+    const std::string name = years == 10 ? "ten-years" : std::to_string(years) + "-years";
+    return std::string(KALVO_BENCH_DATA) + "/" + name + "/";
+}
+
+void ensurePlannerDatabase(const std::string& folder, int years) {
     if (std::filesystem::exists(folder + std::string(kEventDataFileName))) {
         return;
     }
@@ -91,7 +98,7 @@ void ensureTenYearDatabase(const std::string& folder) {
     Database database(folder);
     database.openDatabase("",
                           [](const std::string& message) { throw std::runtime_error(message); });
-    database.saveDatabase(tenYearModel());
+    database.saveDatabase(plannerModel(years));
 }
 
 }  // namespace kalvo::bench

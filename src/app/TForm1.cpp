@@ -20,6 +20,7 @@
 #include "app/ApplicationErrors.h"
 #include "app/CommandKeyFilter.h"
 #include "app/MainWindowParts.h"
+#include "app/StartupTrace.h"
 #include "chart/TimeSplit.h"
 #include "chart/widgets/PieChart.h"
 #include "chart/widgets/ReportTimeSplit.h"
@@ -104,10 +105,13 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     qApp->installEventFilter(new CommandKeyFilter(this));
 
     programmSettings_.loadAll(settingsStore_);
+    startup::phaseDone("settings");
     // Whether the database opened is seen when the model is read: a closed table fails it.
     database_.openDatabase(
         "", [this](const std::string& text) { showError(QString::fromStdString(text)); });
+    startup::phaseDone("open");
     model_ = database_.readModel();
+    startup::phaseDone("model");
     history_.setRecordListener([this](const std::string& record) { journalRecord(record); });
     recoverUnsavedEdits();
     dayView_ =
@@ -151,6 +155,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     model_.selectedDate = calendarDateOf(calendar->selectedDate());
     buildDay();
     rebuildTypeTree(-1);
+    startup::phaseDone("tree");
+    startup::quitAfterFirstPaint(*panelMain);
 
     formReportGrowthChart_ = std::make_unique<TformReportGrowthChart>(this);
     alarms_ = std::make_unique<Alarms>(
@@ -373,7 +379,9 @@ void TForm1::buildDay() {
     if (dayView_->buildDay()) {
         refreshAppointmentPage();
     }
+    startup::phaseDone("day build");
     refreshChart();
+    startup::phaseDone("chart");
 }
 
 void TForm1::calendarClick() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/ApplicationErrors.h"
+#include "app/StartupTrace.h"
 #include "app/TForm1.h"
 #include "db/DatabaseFolder.h"
 #include "gui/QtSettingsStore.h"
@@ -33,6 +34,7 @@ std::string withSeparator(const QString& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    kalvo::startup::phaseDone("main");
     kalvo::KalvoApplication application(argc, argv);
     application.setApplicationVersion(QString::fromUtf8(kalvo::kProgramVersion));
 
@@ -90,5 +92,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     form->show();
+    kalvo::startup::phaseDone("shown");
     return application.exec();
 }

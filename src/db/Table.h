@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "db/Calendar.h"
+#include "db/HugePageAllocator.h"
 
 namespace kalvo {
 
@@ -138,8 +139,8 @@ private:
     std::vector<Column> columns_;
     std::vector<Parameter> parameters_;
     std::vector<std::uint32_t> changeLog_;
-    std::vector<Cell> cells_;
-    std::vector<std::uint8_t> present_;
+    std::vector<Cell, HugePageAllocator<Cell>> cells_;
+    std::vector<std::uint8_t, HugePageAllocator<std::uint8_t>> present_;
     std::vector<std::int32_t> rowStates_;
     std::vector<std::uint32_t> currentRows_;
     std::string textPool_;

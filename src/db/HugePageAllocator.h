@@ -1,0 +1,56 @@
+#pragma once
+
+#include <sys/mman.h>
+
+#include <cstddef>
+#include <memory>
+#include <new>
+
+namespace kalvo {
+
+// An allocator for the large arrays of a table: an array of 2 MB or more is mapped on its own
+// and asks the system for huge pages, so that filling it takes one page fault per 2 MB instead
+// of one per 4 KB, which on virtual machines costs more than the parsing that fills it.
+// Smaller arrays come from the ordinary heap.
+template <typename T>
+class HugePageAllocator {
+public:
+    using value_type = T;
+
+    HugePageAllocator() = default;
+    template <typename U>
+    explicit HugePageAllocator(const HugePageAllocator<U>&) {}
+
+    T* allocate(std::size_t count) {
+        const std::size_t bytes = count * sizeof(T);
+        if (bytes < kLarge) {
+            return std::allocator<T>().allocate(count);
+        }
+        void* memory =
+            ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED) {
+            throw std::bad_alloc();
+        }
+        ::madvise(memory, bytes, MADV_HUGEPAGE);  // a hint: without huge pages it still works
+        return static_cast<T*>(memory);
+    }
+
+    void deallocate(T* memory, std::size_t count) {
+        const std::size_t bytes = count * sizeof(T);
+        if (bytes < kLarge) {
+            std::allocator<T>().deallocate(memory, count);
+        } else {
+            ::munmap(memory, bytes);
+        }
+    }
+
+    template <typename U>
+    bool operator==(const HugePageAllocator<U>&) const {
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kLarge = std::size_t{2} << 20;
+};
+
+}  // namespace kalvo
