@@ -40,6 +40,16 @@ Model& tenYears() {
     return model;
 }
 
+// Builds `day` and returns its first top-level occurrence, hovered as a drag finds it.
+EventDataRow& firstAppointmentOf(Model& model, DayPlacement& placement, DateTime day) {
+    model.selectedDate = day;
+    model.selectedPanel = nullptr;
+    static_cast<void>(buildDay(model, placement));
+    EventDataRow& row = *placement.occurrences()[placement.topLevel().front()].row;
+    model.hoverPanel = &row;
+    return row;
+}
+
 void BuildDayCore(benchmark::State& state) {
     Model& model = tenYears();
     DayPlacement placement;
@@ -76,11 +86,7 @@ BENCHMARK(BuildDayWithWidgets)->Unit(benchmark::kMillisecond);
 void dragSteps(benchmark::State& state, const std::function<void(ChartUpdate)>& updateChart) {
     Model& model = tenYears();
     DayPlacement placement;
-    model.selectedDate = kLastYearDay;
-    model.selectedPanel = nullptr;
-    static_cast<void>(buildDay(model, placement));
-    EventDataRow& row = *placement.occurrences()[placement.topLevel().front()].row;
-    model.hoverPanel = &row;
+    EventDataRow& row = firstAppointmentOf(model, placement, kLastYearDay);
     DragState drag;
     const int grip = row.height / 2;
     dragPress(drag, row, TimelineColumn::actual, grip);
@@ -129,11 +135,7 @@ void UndoRedoOfAnApplyToFutureDrag(benchmark::State& state) {
     Model& model = tenYears();
     EditHistory history(model);
     DayPlacement placement;
-    model.selectedDate = kFirstDay + 30;
-    model.selectedPanel = nullptr;
-    static_cast<void>(buildDay(model, placement));
-    EventDataRow& row = *placement.occurrences()[placement.topLevel().front()].row;
-    model.hoverPanel = &row;
+    EventDataRow& row = firstAppointmentOf(model, placement, kFirstDay + 30);
     history.beginStep("Move", dayEditScope(model, placement), {model.selectedDate, row.id});
     DragState drag;
     const int grip = row.height / 2;
@@ -187,11 +189,7 @@ void recordedDrags(benchmark::State& state, bool journaled) {
         history.setRecordListener([&](const std::string& record) { journal.append(record); });
     }
     DayPlacement placement;
-    model.selectedDate = kLastYearDay;
-    model.selectedPanel = nullptr;
-    static_cast<void>(buildDay(model, placement));
-    EventDataRow& row = *placement.occurrences()[placement.topLevel().front()].row;
-    model.hoverPanel = &row;
+    EventDataRow& row = firstAppointmentOf(model, placement, kLastYearDay);
     const int grip = row.height / 2;
     const ApplyStep apply = [&] { static_cast<void>(applyChanges(model, placement, row, true)); };
     for (auto _ : state) {

@@ -8,9 +8,9 @@ namespace kalvo {
 
 // Lets the main window's command keys reach their actions before the focused control, except
 // for the keys that edit text while a text field has the focus: there Del, Ctrl+Del,
-// Ctrl+Ins, Ctrl+Up, Ctrl+Down and the keys of Undo and Redo edit the text, so that typing a type's name can never
-// delete an appointment or a type; Esc in the editor of a type being renamed cancels the
-// rename.
+// Ctrl+Ins, Ctrl+Up, Ctrl+Down and the keys of Undo and Redo edit the text, so that typing a type's
+// name can never delete an appointment or a type; Esc in the editor of a type being renamed cancels
+// the rename.
 class CommandKeyFilter : public QObject {
 public:
     // Watches the keys of `window` only; dialogs keep the toolkit's own handling.

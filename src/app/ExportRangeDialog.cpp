@@ -11,8 +11,7 @@
 
 namespace kalvo {
 
-ExportRangeDialog::ExportRangeDialog(const QString& caption, QDate from, QDate to,
-                                     QWidget* parent)
+ExportRangeDialog::ExportRangeDialog(const QString& caption, QDate from, QDate to, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("ExportRangeDialog"));
     setWindowTitle(caption);

@@ -11,8 +11,8 @@
 #include "day/ApplyChanges.h"
 #include "db/Database.h"
 #include "db/EditHistory.h"
-#include "db/RecoveryJournal.h"
 #include "db/Model.h"
+#include "db/RecoveryJournal.h"
 #include "gui/WindowPlacementStore.h"
 #include "settings/ProgrammSettings.h"
 

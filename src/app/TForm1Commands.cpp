@@ -28,20 +28,10 @@ void TForm1::createActions() {
         redoKeys.append(K(Qt::CTRL | Qt::Key_Y));
     }
     const Command commands[] = {
-        {&TForm1::actionUndo,
-         "actionUndo",
-         "&Undo",
-         "Edit",
-         K::keyBindings(K::Undo),
-         "Take back the last edit",
-         &TForm1::actionUndoExecute},
-        {&TForm1::actionRedo,
-         "actionRedo",
-         "&Redo",
-         "Edit",
-         redoKeys,
-         "Do the edit taken back again",
-         &TForm1::actionRedoExecute},
+        {&TForm1::actionUndo, "actionUndo", "&Undo", "Edit", K::keyBindings(K::Undo),
+         "Take back the last edit", &TForm1::actionUndoExecute},
+        {&TForm1::actionRedo, "actionRedo", "&Redo", "Edit", redoKeys,
+         "Do the edit taken back again", &TForm1::actionRedoExecute},
         {&TForm1::actionExit,
          "actionExit",
          "Exit",
@@ -256,8 +246,8 @@ void TForm1::createActions() {
                              QKeySequence(Qt::CTRL | Qt::Key_E), &TForm1::SendEMail1Click);
     ExportAppointments1 = menuCommand("ExportAppointments1", "&Appointments as iCalendar...", {},
                                       &TForm1::exportAppointments);
-    ExportTimeSplit1 = menuCommand("ExportTimeSplit1", "&Time Split as CSV...", {},
-                                   &TForm1::exportTimeSplit);
+    ExportTimeSplit1 =
+        menuCommand("ExportTimeSplit1", "&Time Split as CSV...", {}, &TForm1::exportTimeSplit);
     About1 = new QAction(QStringLiteral("A&bout"), this);
     About1->setObjectName(QStringLiteral("About1"));
     connect(About1, &QAction::triggered, actionAbout, &QAction::trigger);

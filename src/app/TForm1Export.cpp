@@ -29,8 +29,7 @@ void TForm1::exportAppointments() {
                   QStringLiteral("Appointments"), QStringLiteral("iCalendar files (*.ics)"),
                   QStringLiteral("ics"), [](Model& model, DateTime from, DateTime to) {
                       return icalendarText(exportedOccurrences(model, from, to), from, to,
-                                           localTimeZoneId(),
-                                           QDateTime::currentSecsSinceEpoch());
+                                           localTimeZoneId(), QDateTime::currentSecsSinceEpoch());
                   }});
 }
 
@@ -48,10 +47,9 @@ void TForm1::exportToFile(const ExportFormat& format) {
     if (exportFolder_.isEmpty()) {
         exportFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     }
-    const QString suggested =
-        QStringLiteral("%1 %2 to %3.%4")
-            .arg(format.fileStem, range.from().toString(Qt::ISODate),
-                 range.to().toString(Qt::ISODate), format.suffix);
+    const QString suggested = QStringLiteral("%1 %2 to %3.%4")
+                                  .arg(format.fileStem, range.from().toString(Qt::ISODate),
+                                       range.to().toString(Qt::ISODate), format.suffix);
     QFileDialog files(this, format.caption, QDir(exportFolder_).filePath(suggested));
     files.setObjectName(QStringLiteral("exportFileDialog"));
     files.setAcceptMode(QFileDialog::AcceptSave);

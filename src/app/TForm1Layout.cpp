@@ -211,9 +211,8 @@ void TForm1::createChartPage() {
     nameForScreenReaders(chart, QStringLiteral("chart"), QStringLiteral("Time Split Chart"));
     // The page's own menu prints or exports the chart's range; the pickers keep theirs.
     sheetChart->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(sheetChart, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        popupMenuChart->popup(sheetChart->mapToGlobal(at));
-    });
+    connect(sheetChart, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { popupMenuChart->popup(sheetChart->mapToGlobal(at)); });
     layout->addAnchored(chart, {0, 0, 383, 200},
                         AnchorLeft | AnchorTop | AnchorRight | AnchorBottom);
 

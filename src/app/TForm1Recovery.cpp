@@ -59,12 +59,13 @@ void TForm1::recoverUnsavedEdits() {
         for (std::size_t i = 0; i < replayed; ++i) {
             journal_.append(content.records[i]);
         }
-        showWarningBox(nullptr, QStringLiteral("Only the first %1 of the changes could be "
-                                               "recovered: %2 The journal was kept as \"%3\".")
-                                    .arg(editCount({content.records.begin(),
-                                                  content.records.begin() +
-                                                      static_cast<std::ptrdiff_t>(replayed)}))
-                                    .arg(errorMessage(error), QString::fromStdString(aside)));
+        showWarningBox(
+            nullptr,
+            QStringLiteral("Only the first %1 of the changes could be "
+                           "recovered: %2 The journal was kept as \"%3\".")
+                .arg(editCount({content.records.begin(),
+                                content.records.begin() + static_cast<std::ptrdiff_t>(replayed)}))
+                .arg(errorMessage(error), QString::fromStdString(aside)));
         return;
     }
     if (content.state == JournalContent::State::torn) {

@@ -76,11 +76,10 @@ void collectChartPanels(Model& model, DateTime from, DateTime to) {
         const std::int64_t day = dayNumber(date);
         std::erase_if(active, [day](const Span* span) { return span->lastDay < day; });
         for (; next < spans.size() && spans[next].firstDay <= day; ++next) {
-            active.insert(std::upper_bound(active.begin(), active.end(), &spans[next],
-                                           [](const Span* a, const Span* b) {
-                                               return a->root < b->root;
-                                           }),
-                          &spans[next]);
+            active.insert(
+                std::upper_bound(active.begin(), active.end(), &spans[next],
+                                 [](const Span* a, const Span* b) { return a->root < b->root; }),
+                &spans[next]);
         }
         roots.clear();
         for (const Span* span : active) {

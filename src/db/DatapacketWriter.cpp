@@ -309,8 +309,8 @@ void DatapacketWriter::writeRow(std::size_t stored) {
         writeValue(index, columns[column]);
         out_ += '"';
     }
-    const auto content = table_.rowContent_.empty() ? table_.rowContent_.end()
-                                                    : table_.rowContent_.find(stored);
+    const auto content =
+        table_.rowContent_.empty() ? table_.rowContent_.end() : table_.rowContent_.find(stored);
     if (content == table_.rowContent_.end()) {
         out_ += "/>";
     } else {

@@ -220,8 +220,7 @@ std::function<std::uint32_t(const Element*)> positionFrom(
 }
 
 template <typename Element>
-std::function<Element*(std::uint32_t)> objectIn(
-    const std::vector<std::unique_ptr<Element>>& list) {
+std::function<Element*(std::uint32_t)> objectIn(const std::vector<std::unique_ptr<Element>>& list) {
     return [&list](std::uint32_t position) {
         return position < list.size() ? list[position].get() : nullptr;
     };
@@ -308,8 +307,7 @@ RecordedListChange readListChange(RecordReader& in) {
 // Does a recorded list change on an owning list: the removed objects go into `retired`, new
 // ones are appended, to be given their values.
 template <typename Element>
-void applyListChange(const RecordedListChange& change,
-                     std::vector<std::unique_ptr<Element>>& list,
+void applyListChange(const RecordedListChange& change, std::vector<std::unique_ptr<Element>>& list,
                      std::vector<std::unique_ptr<Element>>& retired) {
     std::unordered_set<const Element*> removed;
     for (const std::uint32_t position : change.removed) {
@@ -318,9 +316,8 @@ void applyListChange(const RecordedListChange& change,
         }
         removed.insert(list[position].get());
     }
-    removeInto(list, retired, [&removed](const Element& element) {
-        return removed.contains(&element);
-    });
+    removeInto(list, retired,
+               [&removed](const Element& element) { return removed.contains(&element); });
     for (std::uint32_t i = 0; i < change.appended; ++i) {
         list.push_back(std::make_unique<Element>());
     }
@@ -345,9 +342,8 @@ struct EditHistory::Step {
     }
 
     std::size_t bytes() const {
-        return sizeof(Step) + label.capacity() + bytesOf(types) + bytesOf(events) +
-               bytesOf(rows) + typeList.bytes() + eventList.bytes() + rowList.bytes() +
-               rootList.bytes();
+        return sizeof(Step) + label.capacity() + bytesOf(types) + bytesOf(events) + bytesOf(rows) +
+               typeList.bytes() + eventList.bytes() + rowList.bytes() + rootList.bytes();
     }
 
     void undo(Model& model) {
@@ -483,8 +479,7 @@ void EditHistory::beginStep(std::string label, const EditScope& scope, EditPlace
     open_ = std::make_unique<OpenStep>(OpenStep{std::move(label), place, valuesOf(scope.types),
                                                 valuesOf(scope.events), valuesOf(scope.rows),
                                                 order(model_.types), order(model_.events),
-                                                order(model_.eventDataPanels),
-                                                model_.rootEvents});
+                                                order(model_.eventDataPanels), model_.rootEvents});
 }
 
 bool EditHistory::endStep() {
@@ -584,14 +579,7 @@ EditPlace EditHistory::undo() {
     }
     Step& step = *steps_[--done_];
     step.undo(model_);
-    if (recordListener_) {
-        recordListener_(std::string(1, kUndoRecord));
-    }
-    model_.dayPanels.clear();
-    model_.chartPanels.clear();
-    model_.selectedPanel = nullptr;
-    model_.hoverPanel = nullptr;
-    changed();
+    moved(kUndoRecord);
     return step.place;
 }
 
@@ -601,15 +589,20 @@ EditPlace EditHistory::redo() {
     }
     Step& step = *steps_[done_++];
     step.redo(model_);
+    moved(kRedoRecord);
+    return step.place;
+}
+
+void EditHistory::moved(char record) {
     if (recordListener_) {
-        recordListener_(std::string(1, kRedoRecord));
+        recordListener_(std::string(1, record));
     }
+    // The views may point at objects the step took out: they are built again.
     model_.dayPanels.clear();
     model_.chartPanels.clear();
     model_.selectedPanel = nullptr;
     model_.hoverPanel = nullptr;
     changed();
-    return step.place;
 }
 
 void EditHistory::clear() {

@@ -99,6 +99,8 @@ private:
     struct OpenStep;
     void dropOldest();
     void changed() const;
+    // After an undo or a redo: the record told, the model's views emptied, the change told.
+    void moved(char record);
 
     Model& model_;
     Limits limits_;

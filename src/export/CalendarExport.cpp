@@ -47,8 +47,8 @@ icaltimetype localTime(std::int64_t day, int minutes, const icaltimezone* zone) 
 icalproperty* timeProperty(icalproperty* property, const icaltimezone* zone) {
     if (zone != nullptr) {
         icalproperty_add_parameter(
-            property, icalparameter_new_tzid(
-                          icaltimezone_get_tzid(const_cast<icaltimezone*>(zone))));
+            property,
+            icalparameter_new_tzid(icaltimezone_get_tzid(const_cast<icaltimezone*>(zone))));
     }
     return property;
 }
@@ -63,8 +63,8 @@ icalproperty* plannedTimeProperty(const char* name, icaltimetype time, const ica
 std::string uidOf(const ExportedOccurrence& occurrence) {
     const CivilDate date = civilFromDays(dayNumber(occurrence.date));
     char text[64];
-    std::snprintf(text, sizeof text, "%d-%04d%02d%02d@kalvo-planner", occurrence.row->id,
-                  date.year, date.month, date.day);
+    std::snprintf(text, sizeof text, "%d-%04d%02d%02d@kalvo-planner", occurrence.row->id, date.year,
+                  date.month, date.day);
     return text;
 }
 
@@ -99,25 +99,23 @@ icalcomponent* reminder(icalparameter_related related, const std::string& descri
     icalproperty* when = icalproperty_new_trigger(trigger);
     icalproperty_add_parameter(when, icalparameter_new_related(related));
     return icalcomponent_vanew(ICAL_VALARM_COMPONENT, icalproperty_new_action(ICAL_ACTION_DISPLAY),
-                               when, icalproperty_new_description(description.c_str()),
-                               nullptr);
+                               when, icalproperty_new_description(description.c_str()), nullptr);
 }
 
 icalcomponent* eventOf(const ExportedOccurrence& occurrence,
-                       const std::vector<ExportedOccurrence>& occurrences,
-                       const icaltimezone* zone, icaltimetype stamp) {
+                       const std::vector<ExportedOccurrence>& occurrences, const icaltimezone* zone,
+                       icaltimetype stamp) {
     const std::int64_t day = dayNumber(occurrence.date);
     icalcomponent* event = icalcomponent_new_vevent();
     icalcomponent_add_property(event, icalproperty_new_uid(uidOf(occurrence).c_str()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
     icalcomponent_add_property(
-        event, timeProperty(icalproperty_new_dtstart(localTime(day, occurrence.actualStart, zone)),
-                            zone));
+        event,
+        timeProperty(icalproperty_new_dtstart(localTime(day, occurrence.actualStart, zone)), zone));
     icalcomponent_add_property(
         event,
         timeProperty(icalproperty_new_dtend(localTime(day, occurrence.actualEnd, zone)), zone));
-    icalcomponent_add_property(event,
-                               icalproperty_new_summary(occurrence.typePath.back().c_str()));
+    icalcomponent_add_property(event, icalproperty_new_summary(occurrence.typePath.back().c_str()));
     icalcomponent_add_property(
         event, icalproperty_new_categories(categoriesOf(occurrence.typePath).c_str()));
     if (!occurrence.row->comment.empty()) {
@@ -168,8 +166,8 @@ std::string localTimeZoneId() {
         return name.starts_with('/') ? zoneOfPath(name) : std::string(name);
     }
     std::string name;
-    if (std::ifstream timezone("/etc/timezone"); timezone && std::getline(timezone, name) &&
-                                                 !name.empty()) {
+    if (std::ifstream timezone("/etc/timezone");
+        timezone && std::getline(timezone, name) && !name.empty()) {
         return name;
     }
     std::error_code error;
@@ -191,11 +189,10 @@ std::string icalendarText(const std::vector<ExportedOccurrence>& occurrences, Da
     if (zone != nullptr) {
         icalcomponent_add_component(calendar.get(), zoneDefinition(zone, from, to));
     }
-    const icaltimetype stamp = icaltime_from_timet_with_zone(
-        static_cast<time_t>(stampUtcSeconds), 0, icaltimezone_get_utc_timezone());
+    const icaltimetype stamp = icaltime_from_timet_with_zone(static_cast<time_t>(stampUtcSeconds),
+                                                             0, icaltimezone_get_utc_timezone());
     for (const ExportedOccurrence& occurrence : occurrences) {
-        icalcomponent_add_component(calendar.get(),
-                                    eventOf(occurrence, occurrences, zone, stamp));
+        icalcomponent_add_component(calendar.get(), eventOf(occurrence, occurrences, zone, stamp));
     }
     const std::unique_ptr<char, decltype(&std::free)> text(
         icalcomponent_as_ical_string_r(calendar.get()), &std::free);

@@ -23,7 +23,6 @@ std::string localTimeZoneId();
 // does not know the zone they are floating local times. `stampUtcSeconds` (seconds since 1970,
 // UTC) is the moment of the export, every event's DTSTAMP.
 std::string icalendarText(const std::vector<ExportedOccurrence>& occurrences, DateTime from,
-                          DateTime to, const std::string& timeZoneId,
-                          std::int64_t stampUtcSeconds);
+                          DateTime to, const std::string& timeZoneId, std::int64_t stampUtcSeconds);
 
 }  // namespace kalvo

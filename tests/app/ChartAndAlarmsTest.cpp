@@ -19,6 +19,7 @@
 #include <QToolButton>
 
 #include "ModalAnswer.h"
+#include "QuietWindow.h"
 #include "alarms/FakeSoundPlayer.h"
 #include "app/TForm1.h"
 #include "chart/widgets/PieChart.h"
@@ -54,13 +55,10 @@ protected:
             "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20200106\" StartTime=\"20200106T12:00:00000\" "
             "EndTime=\"20200106T13:00:00000\" OriginalStartTime=\"20200106T12:00:00000\" "
             "OriginalEndTime=\"20200106T13:00:00000\"/>");
-        auto& options = store.key("Software\\Kalvo Planner\\Common Options");
-        options["ShowExitConfirmation"] = 0;
-        options["ShowTip"] = 0;
         auto fakePlayer = std::make_unique<test::FakeSoundPlayer>();
         player = fakePlayer.get();
-        window = std::make_unique<TForm1>(
-            settings, store, folder.path().string() + "/",
+        window = test::showQuietWindow(
+            store, settings, folder.path(),
             WindowPlatform{.soundPlayer = std::move(fakePlayer),
                            .currentTime =
                                [this] {
@@ -69,8 +67,6 @@ protected:
                                               : clock;
                                },
                            .beep = [this] { ++beeps; }});
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
     // Lets the event loop run and wait, so that the idle hook runs as it does for a user,

@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "QuietWindow.h"
 #include "app/MainWindowParts.h"
 #include "app/TForm1.h"
 #include "day/widgets/DayView.h"
@@ -34,12 +35,7 @@ protected:
                     .toStdString();
         }
         test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>", events, rows);
-        auto& options = store.key("Software\\Kalvo Planner\\Common Options");
-        options["ShowExitConfirmation"] = 0;
-        options["ShowTip"] = 0;
-        window = std::make_unique<TForm1>(settings, store, folder.path().string() + "/");
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window = test::showQuietWindow(store, settings, folder.path());
         window->activateWindow();
         days = window->calendar->findChild<QTableView*>("qt_calendar_calendarview");
         ASSERT_NE(days, nullptr);

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "ModalAnswer.h"
+#include "QuietWindow.h"
 #include "app/ExportRangeDialog.h"
 #include "app/MainWindowParts.h"
 #include "app/TForm1.h"
@@ -30,12 +31,7 @@ protected:
             "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20200106\" StartTime=\"20200106T12:00:00000\" "
             "EndTime=\"20200106T13:00:00000\" OriginalStartTime=\"20200106T12:00:00000\" "
             "OriginalEndTime=\"20200106T13:00:00000\"/>");
-        auto& options = store.key("Software\\Kalvo Planner\\Common Options");
-        options["ShowExitConfirmation"] = 0;
-        options["ShowTip"] = 0;
-        window = std::make_unique<TForm1>(settings, store, folder.path().string() + "/");
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window = test::showQuietWindow(store, settings, folder.path());
         window->pickerProfStart->setDate(today.addDays(-3));
     }
 
@@ -95,8 +91,8 @@ TEST_F(ExportTest, AppointmentsOfTheChosenDatesGoIntoAnIcalendarFileAndTheDaySta
     chooseRange(2);
     item->trigger();
 
-    const QString range = today.addDays(-3).toString(Qt::ISODate) + " to " +
-                          today.addDays(-2).toString(Qt::ISODate);
+    const QString range =
+        today.addDays(-3).toString(Qt::ISODate) + " to " + today.addDays(-2).toString(Qt::ISODate);
     EXPECT_EQ(offeredName.toStdString(), ("Appointments " + range + ".ics").toStdString());
     const std::string text = test::fileText(folder.file("plan.ics"));
     std::size_t events = 0;

@@ -16,10 +16,10 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
-#include <QWindow>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
+#include <QWindow>
 
 #include "ModalAnswer.h"
 #include "app/ApplicationErrors.h"

@@ -4,21 +4,23 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
-#include <QTabWidget>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
 #include <functional>
 
 #include "ModalAnswer.h"
+#include "QuietWindow.h"
 #include "app/TForm1.h"
 #include "day/widgets/DayView.h"
 #include "day/widgets/TaskPanel.h"
 #include "settings/FakeSettingsStore.h"
 #include "support/DatabaseFiles.h"
+#include "support/TextDifference.h"
 #include "types/widgets/TypeTreeWidget.h"
 
 namespace kalvo {
@@ -36,12 +38,7 @@ protected:
              "T09:00:00000\" EndTime=\"" + day + "T10:00:00000\" OriginalStartTime=\"" + day +
              "T09:00:00000\" OriginalEndTime=\"" + day + "T10:00:00000\" StartDelta=\"216\"/>")
                 .toStdString());
-        auto& options = store.key("Software\\Kalvo Planner\\Common Options");
-        options["ShowExitConfirmation"] = 0;
-        options["ShowTip"] = 0;
-        window = std::make_unique<TForm1>(settings, store, folder.path().string() + "/");
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        start();
         window->activateWindow();
     }
 
@@ -58,8 +55,8 @@ protected:
     // The key of a command, pressed where the focus is as a user presses it.
     void press(QKeySequence::StandardKey key) {
         const QKeyCombination combination = QKeySequence(key)[0];
-        QWidget* focus = QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
-                                                                : window.get();
+        QWidget* focus =
+            QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window.get();
         QTest::keyClick(focus, combination.key(), combination.keyboardModifiers());
     }
 
@@ -77,31 +74,13 @@ protected:
     // Ends the window as a crash or a killed process does: without closing, so without saving.
     void crash() { window.reset(); }
 
-    void start() {
-        window = std::make_unique<TForm1>(settings, store, folder.path().string() + "/");
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    }
+    void start() { window = test::showQuietWindow(store, settings, folder.path()); }
 
     test::TemporaryFolder folder;
     test::FakeSettingsStore store;
     ProgrammSettings settings;
     std::unique_ptr<TForm1> window;
 };
-
-// Empty when the two saves are the same; else where they part, with some text of each.
-std::string difference(const std::string& actual, const std::string& expected) {
-    if (actual == expected) {
-        return {};
-    }
-    std::size_t at = 0;
-    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) {
-        ++at;
-    }
-    const std::size_t from = at > 150 ? at - 150 : 0;
-    return "at byte " + std::to_string(at) + ":\n  saved:    " + actual.substr(from, 300) +
-           "\n  expected: " + expected.substr(from, 300);
-}
 
 struct UserEdit {
     const char* name;
@@ -176,12 +155,12 @@ TEST_P(EachUserEdit, CtrlZTakesItBackAndCtrlShiftZDoesItAgain) {
     press(QKeySequence::Undo);
     EXPECT_EQ(window->calendar->selectedDate(), QDate::currentDate()) << "shows the step's day";
     EXPECT_TRUE(window->isWindowModified());
-    EXPECT_EQ(difference(saved(), before), "");
+    EXPECT_EQ(test::difference(saved(), before), "");
     EXPECT_EQ(window->actionRedo->text().toStdString(),
               "&Redo" + std::string(GetParam().undoCaption).substr(5));
 
     press(QKeySequence::Redo);
-    EXPECT_EQ(difference(saved(), after), "");
+    EXPECT_EQ(test::difference(saved(), after), "");
     EXPECT_FALSE(window->isWindowModified());
 }
 
@@ -200,8 +179,9 @@ TEST_F(UndoTest, TheEditsOfASessionThatDidNotCloseAreRecoveredAtTheNextStart) {
     test::ModalMessage asked;
     test::answerNextMessageBox(asked, QMessageBox::Yes);
     start();
-    EXPECT_EQ(asked.text, "Kalvo Planner was not closed properly. Recover the 2 changes made "
-                          "after the last save?");
+    EXPECT_EQ(asked.text,
+              "Kalvo Planner was not closed properly. Recover the 2 changes made "
+              "after the last save?");
     EXPECT_EQ(wouldSave(), expected);
     EXPECT_TRUE(window->isWindowModified());
     EXPECT_EQ(window->actionUndo->text(), "&Undo Rename Lunch");

@@ -17,6 +17,7 @@
 #include "db/Database.h"
 #include "db/RecoveryJournal.h"
 #include "support/DatabaseFiles.h"
+#include "support/TextDifference.h"
 #include "types/TypeCommands.h"
 
 namespace kalvo {
@@ -119,11 +120,11 @@ public:
         static_cast<void>(dragPress(state, row, TimelineColumn::actual, y));
         for (const int move : moves) {
             y += move;
-            static_cast<void>(
-                dragMove(state, row, TimelineColumn::actual, placement, y, applyTo(row, applyToFuture)));
+            static_cast<void>(dragMove(state, row, TimelineColumn::actual, placement, y,
+                                       applyTo(row, applyToFuture)));
         }
-        static_cast<void>(
-            dragRelease(state, row, TimelineColumn::actual, placement, applyTo(row, applyToFuture)));
+        static_cast<void>(dragRelease(state, row, TimelineColumn::actual, placement,
+                                      applyTo(row, applyToFuture)));
     }
 
     EditPlace undo() {
@@ -153,32 +154,17 @@ private:
                            bool weekdays) {
         const std::string day = first;
         return "<ROW Id=\"" + std::to_string(id) + "\" EventId=\"" + std::to_string(event) +
-               "\" StartDate=\"" + first + "\" EndDate=\"" + last + "\" StartTime=\"" + day +
-               "T" + start + ":00000\" EndTime=\"" + day + "T" + end +
-               ":00000\" OriginalStartTime=\"" + day + "T" + start +
-               ":00000\" OriginalEndTime=\"" + day + "T" + end + ":00000\" ExcludeWeekends=\"" +
-               (weekdays ? "TRUE" : "FALSE") +
+               "\" StartDate=\"" + first + "\" EndDate=\"" + last + "\" StartTime=\"" + day + "T" +
+               start + ":00000\" EndTime=\"" + day + "T" + end + ":00000\" OriginalStartTime=\"" +
+               day + "T" + start + ":00000\" OriginalEndTime=\"" + day + "T" + end +
+               ":00000\" ExcludeWeekends=\"" + (weekdays ? "TRUE" : "FALSE") +
                // Values no edit changes, which the pieces of a cut series copy.
                "\" Completed=\"TRUE\" Importance=\"2\" Progress=\"0.5\" Flags=\"3\" "
                "OriginalCompleted=\"TRUE\" OriginalImportance=\"1\" OriginalProgress=\"0.25\" "
-               "OriginalFlags=\"4\" OriginalComment=\"planned\" StartDelta=\"" + std::to_string(delta) +
-               "\" OriginalStartDelta=\"" + std::to_string(delta) + "\"/>";
+               "OriginalFlags=\"4\" OriginalComment=\"planned\" StartDelta=\"" +
+               std::to_string(delta) + "\" OriginalStartDelta=\"" + std::to_string(delta) + "\"/>";
     }
 };
-
-// Empty when the two saves are the same; else where they part, with some text of each.
-std::string difference(const std::string& actual, const std::string& expected) {
-    if (actual == expected) {
-        return {};
-    }
-    std::size_t at = 0;
-    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) {
-        ++at;
-    }
-    const std::size_t from = at > 120 ? at - 120 : 0;
-    return "at byte " + std::to_string(at) + ":\n  saved:    " + actual.substr(from, 240) +
-           "\n  expected: " + expected.substr(from, 240);
-}
 
 EventDataRow* rowOfType(EditSession& session, const std::string& name) {
     for (EventDataRow* row : session.shownRows()) {
@@ -205,8 +191,7 @@ const EditKind kEditKinds[] = {
     {"ResizeLunchWithApplyToFuture",
      [](EditSession& s) {
          EventDataRow& lunch = *rowOfType(s, "Lunch");
-         return s.dayEdit("Resize Lunch",
-                          [&] { s.drag(lunch, lunch.height - 1, {3, 3}, true); });
+         return s.dayEdit("Resize Lunch", [&] { s.drag(lunch, lunch.height - 1, {3, 3}, true); });
      }},
     {"ShiftMeetingUp",
      [](EditSession& s) {
@@ -220,14 +205,16 @@ const EditKind kEditKinds[] = {
     {"DeleteWorkWithItsMeeting",
      [](EditSession& s) {
          EventDataRow& work = *rowOfType(s, "Work");
-         return s.dayEdit("Delete Work",
-                          [&] { static_cast<void>(deleteOccurrence(s.model, s.placement, work, false)); });
+         return s.dayEdit("Delete Work", [&] {
+             static_cast<void>(deleteOccurrence(s.model, s.placement, work, false));
+         });
      }},
     {"DeleteTheOneDayStudy",
      [](EditSession& s) {
          EventDataRow& study = *rowOfType(s, "Study");
-         return s.dayEdit("Delete Study",
-                          [&] { static_cast<void>(deleteOccurrence(s.model, s.placement, study, true)); });
+         return s.dayEdit("Delete Study", [&] {
+             static_cast<void>(deleteOccurrence(s.model, s.placement, study, true));
+         });
      }},
     {"DropLunchForTheFuture",
      [](EditSession& s) {
@@ -283,12 +270,12 @@ TEST_P(EachEditKind, UndoWritesTheBytesOfBeforeAndRedoThoseOfAfter) {
     // Undo and redo from another day: the step says where it happened.
     session.show(static_cast<DateTime>(kFirstDay + 9));
     EXPECT_EQ(session.undo().date, static_cast<DateTime>(kFirstDay + 2));
-    EXPECT_EQ(difference(session.saved(), before), "");
+    EXPECT_EQ(test::difference(session.saved(), before), "");
     EXPECT_FALSE(session.history.canUndo());
     session.redo();
-    EXPECT_EQ(difference(session.saved(), after), "");
+    EXPECT_EQ(test::difference(session.saved(), after), "");
     session.undo();
-    EXPECT_EQ(difference(session.saved(), before), "") << "undo again after a redo";
+    EXPECT_EQ(test::difference(session.saved(), before), "") << "undo again after a redo";
 }
 
 INSTANTIATE_TEST_SUITE_P(EditHistory, EachEditKind, ::testing::ValuesIn(kEditKinds),
@@ -307,7 +294,8 @@ TEST(EditHistory, RandomEditsUndosAndRedosKeepEverySavedStateExact) {
         return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
     };
     std::vector<std::string> records;
-    session.history.setRecordListener([&](const std::string& record) { records.push_back(record); });
+    session.history.setRecordListener(
+        [&](const std::string& record) { records.push_back(record); });
     std::vector<std::string> states = {session.saved()};
     std::size_t position = 0;
     int kept = 0;
@@ -317,19 +305,19 @@ TEST(EditHistory, RandomEditsUndosAndRedosKeepEverySavedStateExact) {
         const int roll = std::uniform_int_distribution<int>(0, 99)(random);
         if (roll < 15) {
             session.show(static_cast<DateTime>(kFirstDay + static_cast<std::int64_t>(pick(kDays))));
-            ASSERT_EQ(difference(session.saved(), states[position]), "")
+            ASSERT_EQ(test::difference(session.saved(), states[position]), "")
                 << "showing a day changes nothing";
             continue;
         }
         if (roll < 30 && session.history.canUndo()) {
             session.undo();
-            ASSERT_EQ(difference(session.saved(), states[--position]), "");
+            ASSERT_EQ(test::difference(session.saved(), states[--position]), "");
             ++undone;
             continue;
         }
         if (roll < 40 && session.history.canRedo()) {
             session.redo();
-            ASSERT_EQ(difference(session.saved(), states[++position]), "");
+            ASSERT_EQ(test::difference(session.saved(), states[++position]), "");
             continue;
         }
         const std::vector<EventDataRow*> rows = session.shownRows();
@@ -338,48 +326,48 @@ TEST(EditHistory, RandomEditsUndosAndRedosKeepEverySavedStateExact) {
         if (rows.empty() || roll < 50) {
             const std::int32_t type = chance(50) ? 2 : 3;
             changed = session.dayEdit("Add", [&] {
-                static_cast<void>(
-                    dropAppointment(session.model, session.placement, type, {},
-                                    static_cast<int>(pick(540)), future));
+                static_cast<void>(dropAppointment(session.model, session.placement, type, {},
+                                                  static_cast<int>(pick(540)), future));
             });
         } else {
             EventDataRow& row = *rows[pick(rows.size())];
             const int kind = static_cast<int>(pick(5));
             changed = session.dayEdit("Edit", [&] {
                 switch (kind) {
-                case 0:
-                    session.drag(row, static_cast<int>(pick(static_cast<std::size_t>(row.height) + 1)),
-                                 {static_cast<int>(pick(21)) - 10, static_cast<int>(pick(21)) - 10},
-                                 future);
-                    break;
-                case 1:
-                    session.model.hoverPanel = &row;
-                    static_cast<void>(shiftOccurrence(static_cast<ShiftCommand>(pick(6)), row,
-                                                      session.placement,
-                                                      session.applyTo(row, future)));
-                    break;
-                case 2:
-                    static_cast<void>(
-                        deleteOccurrence(session.model, session.placement, row, future));
-                    break;
-                case 3:
-                    static_cast<void>(changeComment(session.model, session.placement, row,
-                                                    "note " + std::to_string(action)));
-                    break;
-                default:
-                    if (row.event != nullptr && row.event->type != nullptr &&
-                        row.event->type->name == "Work") {
+                    case 0:
+                        session.drag(
+                            row, static_cast<int>(pick(static_cast<std::size_t>(row.height) + 1)),
+                            {static_cast<int>(pick(21)) - 10, static_cast<int>(pick(21)) - 10},
+                            future);
+                        break;
+                    case 1:
+                        session.model.hoverPanel = &row;
+                        static_cast<void>(shiftOccurrence(static_cast<ShiftCommand>(pick(6)), row,
+                                                          session.placement,
+                                                          session.applyTo(row, future)));
+                        break;
+                    case 2:
                         static_cast<void>(
-                            dropAppointment(session.model, session.placement, 1,
-                                            {TimelineColumn::actual, &row},
-                                            static_cast<int>(pick(static_cast<std::size_t>(row.height))),
-                                            future));
-                    }
+                            deleteOccurrence(session.model, session.placement, row, future));
+                        break;
+                    case 3:
+                        static_cast<void>(changeComment(session.model, session.placement, row,
+                                                        "note " + std::to_string(action)));
+                        break;
+                    default:
+                        if (row.event != nullptr && row.event->type != nullptr &&
+                            row.event->type->name == "Work") {
+                            static_cast<void>(dropAppointment(
+                                session.model, session.placement, 1, {TimelineColumn::actual, &row},
+                                static_cast<int>(pick(static_cast<std::size_t>(row.height))),
+                                future));
+                        }
                 }
             });
         }
         if (!changed) {
-            ASSERT_EQ(difference(session.saved(), states[position]), "") << "a step that changed nothing";
+            ASSERT_EQ(test::difference(session.saved(), states[position]), "")
+                << "a step that changed nothing";
             continue;
         }
         states.resize(++position);
@@ -400,21 +388,21 @@ TEST(EditHistory, RandomEditsUndosAndRedosKeepEverySavedStateExact) {
         again->show(static_cast<DateTime>(kFirstDay));
         return again;
     };
-    EXPECT_EQ(difference(replayed()->saved(), session.saved()), "");
+    EXPECT_EQ(test::difference(replayed()->saved(), session.saved()), "");
     while (session.history.canUndo()) {
         session.undo();
         --position;
     }
     EXPECT_EQ(position, 0U);
-    EXPECT_EQ(difference(session.saved(), states[0]), "");
+    EXPECT_EQ(test::difference(session.saved(), states[0]), "");
     const std::unique_ptr<EditSession> again = replayed();
-    EXPECT_EQ(difference(again->saved(), states[0]), "") << "the undos are recorded too";
+    EXPECT_EQ(test::difference(again->saved(), states[0]), "") << "the undos are recorded too";
     EXPECT_EQ(again->history.stepCount(), session.history.stepCount());
     while (again->history.canRedo()) {
         again->redo();
         session.redo();
     }
-    EXPECT_EQ(difference(again->saved(), session.saved()), "");
+    EXPECT_EQ(test::difference(again->saved(), session.saved()), "");
 }
 
 TEST(EditHistory, OldestStepsGoFirstAndTheSavedMarkFollows) {
@@ -432,7 +420,7 @@ TEST(EditHistory, OldestStepsGoFirstAndTheSavedMarkFollows) {
     for (int i = 0; i < 3; ++i) {
         session.undo();
     }
-    EXPECT_EQ(difference(session.saved(), states[2]), "");
+    EXPECT_EQ(test::difference(session.saved(), states[2]), "");
     EXPECT_FALSE(session.history.canUndo());
     EXPECT_TRUE(session.history.modified()) << "the saved state is out of reach";
 
@@ -478,7 +466,7 @@ TEST(RecoveryJournal, TheRecoveredSessionSavesWhatTheCrashedOneWould) {
     for (const std::string& record : content.records) {
         recovered.history.replay(record);
     }
-    EXPECT_EQ(difference(recovered.saved(), wouldSave), "");
+    EXPECT_EQ(test::difference(recovered.saved(), wouldSave), "");
     EXPECT_EQ(recovered.history.undoLabel(), crashed.history.undoLabel());
     EXPECT_EQ(recovered.history.redoLabel(), crashed.history.redoLabel());
 }

@@ -126,8 +126,8 @@ TEST(ChartCollection, EqualsWalkingEveryAppointmentOnEveryDay) {
     const auto addRows = [&](int count) {
         for (int i = 0; i < count; ++i) {
             const bool sub = !year.model.events.empty() && random() % 3 == 0;
-            Event* parent = sub ? year.model.events[random() % year.model.events.size()].get()
-                                : nullptr;
+            Event* parent =
+                sub ? year.model.events[random() % year.model.events.size()].get() : nullptr;
             Event& event = random() % 4 == 0 && !year.model.events.empty()
                                ? *year.model.events[random() % year.model.events.size()]
                                : year.appointment(parent);

@@ -203,13 +203,14 @@ std::string linksOf(const Model& model) {
 TEST_F(DatabaseTest, CopyKeepsEveryLinkAndSharesNoObject) {
     // Shared appointment ids, a parent by a second id, a missing parent and type: the copy
     // keeps the links as they are, not as a new load would make them.
-    Model model = open("<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" "
-                       "Name=\"Meeting\"/>",
-                       "<ROW Id=\"1\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\"/><ROW Id=\"3\" "
-                       "TypeId=\"1\" ParentEventId=\"1\"/><ROW Id=\"4\" TypeId=\"9\" "
-                       "ParentEventId=\"8\"/>",
-                       "<ROW Id=\"0\" EventId=\"1\"/><ROW Id=\"1\" EventId=\"3\"/>"
-                       "<ROW Id=\"2\" EventId=\"4\"/>");
+    Model model = open(
+        "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" "
+        "Name=\"Meeting\"/>",
+        "<ROW Id=\"1\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\"/><ROW Id=\"3\" "
+        "TypeId=\"1\" ParentEventId=\"1\"/><ROW Id=\"4\" TypeId=\"9\" "
+        "ParentEventId=\"8\"/>",
+        "<ROW Id=\"0\" EventId=\"1\"/><ROW Id=\"1\" EventId=\"3\"/>"
+        "<ROW Id=\"2\" EventId=\"4\"/>");
     model.dayPanels = {model.eventDataPanels[1].get(), model.eventDataPanels[0].get()};
     model.chartPanels = {model.eventDataPanels[2].get()};
     model.selectedPanel = model.eventDataPanels[1].get();

@@ -47,7 +47,8 @@ TEST_F(RecoveryJournalTest, ATornLastRecordLeavesTheWholeOnesBeforeIt) {
         EXPECT_EQ(content.state,
                   complete ? JournalContent::State::whole : JournalContent::State::torn);
         const std::size_t kept = cut == ends[3] ? 3 : 2;
-        EXPECT_EQ(content.records, std::vector<std::string>(records.begin(), records.begin() + kept));
+        EXPECT_EQ(content.records,
+                  std::vector<std::string>(records.begin(), records.begin() + kept));
         EXPECT_EQ(content.wholeBytes, ends[kept]);
     }
     // A record whose bytes changed is torn as well.

@@ -75,10 +75,8 @@ TEST(CalendarExport, UnknownZoneGivesFloatingLocalTimes) {
     const std::unique_ptr<icalcomponent, CalendarFree> calendar(
         icalparser_parse_string(text.c_str()));
     ASSERT_NE(calendar, nullptr) << text;
-    EXPECT_EQ(icalcomponent_get_first_component(calendar.get(), ICAL_VTIMEZONE_COMPONENT),
-              nullptr);
-    icalcomponent* event =
-        icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
+    EXPECT_EQ(icalcomponent_get_first_component(calendar.get(), ICAL_VTIMEZONE_COMPONENT), nullptr);
+    icalcomponent* event = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
     ASSERT_NE(event, nullptr) << text;
     EXPECT_STREQ(icalcomponent_get_uid(event), "7-20261209@kalvo-planner");
     const icaltimetype start = icalcomponent_get_dtstart(event);

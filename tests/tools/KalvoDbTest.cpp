@@ -9,9 +9,9 @@
 #include "db/EditHistory.h"
 #include "db/RecoveryJournal.h"
 #include "kalvo-db/Commands.h"
-#include "types/TypeCommands.h"
 #include "support/DatabaseFiles.h"
 #include "tools/ProcessRunner.h"
+#include "types/TypeCommands.h"
 
 namespace kalvo {
 namespace {
@@ -225,9 +225,8 @@ TEST(KalvoDbRecover, WritesTheSavedDatabaseWithTheJournalsChanges) {
     JournalWriter journal(base);
     journal.start(savedFilesOf(base));
     history.setRecordListener([&](const std::string& record) { journal.append(record); });
-    history.record("Add Event Type", typeEditScope(model, nullptr), {}, [&] {
-        createType(model, model.types[0].get());
-    });
+    history.record("Add Event Type", typeEditScope(model, nullptr), {},
+                   [&] { createType(model, model.types[0].get()); });
     history.record("Rename Work", typeEditScope(model, model.types[0].get()), {},
                    [&] { model.types[0]->name = "Job"; });
     history.undo();

@@ -13,9 +13,9 @@
 #include "day/Occurrences.h"
 #include "db/AtomicFile.h"
 #include "db/Database.h"
+#include "db/Datapacket.h"
 #include "db/EditHistory.h"
 #include "db/RecoveryJournal.h"
-#include "db/Datapacket.h"
 #include "db/Table.h"
 #include "export/CalendarExport.h"
 #include "export/SpreadsheetExport.h"
@@ -305,7 +305,8 @@ int listTimeSplit(const std::string& folder, const std::string& from, const std:
         }
         collectChartPanels(range->model, range->first, range->last);
         computeSlices(range->model);
-        for (const PieSlice& slice : pieSlices(range->model.chartSlices, range->first, range->last)) {
+        for (const PieSlice& slice :
+             pieSlices(range->model.chartSlices, range->first, range->last)) {
             out << slice.label << '\t' << formatDecimal(slice.value, 1, false) << '\t'
                 << slice.color << '\n';
         }

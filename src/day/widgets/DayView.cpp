@@ -14,8 +14,8 @@
 
 namespace kalvo {
 
-DayView::DayView(Model& model, EditHistory& history, QWidget& actualColumn,
-                 QWidget& plannedColumn, QMenu& panelMenu, QObject* parent)
+DayView::DayView(Model& model, EditHistory& history, QWidget& actualColumn, QWidget& plannedColumn,
+                 QMenu& panelMenu, QObject* parent)
     : QObject(parent),
       model_(model),
       history_(history),

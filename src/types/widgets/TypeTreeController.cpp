@@ -38,8 +38,7 @@ private:
 }  // namespace
 
 TypeTreeController::TypeTreeController(Model& model, EditHistory& history, TypeTreeWidget& tree,
-                                       TypePage& page, TypeTreeServices services,
-                                       QObject* parent)
+                                       TypePage& page, TypeTreeServices services, QObject* parent)
     : QObject(parent),
       model_(model),
       history_(history),

@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <functional>
 
+#include "app/ModalAnswer.h"
 #include "types/TypeCommands.h"
 #include "types/widgets/FileNameEdit.h"
 #include "types/widgets/TypeColorBox.h"
@@ -50,27 +51,6 @@ protected:
             QTest::keyClick(list, Qt::Key_Down);
         }
         QTest::keyClick(list, Qt::Key_Return);
-    }
-
-    // Runs `act` on the next modal dialog of type Dialog once it is open; closes it if `act`
-    // left it open, so that a failing test cannot hang.
-    template <typename Dialog>
-    void whenOpen(std::function<void(Dialog&)> act) {
-        auto* timer = new QTimer(&page);
-        timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) {
-                return;
-            }
-            timer->stop();
-            timer->deleteLater();
-            act(*dialog);
-            if (dialog->isVisible()) {
-                dialog->reject();
-            }
-        });
-        timer->start();
     }
 
     TypePage page;
@@ -250,7 +230,7 @@ TEST_F(TypePageTest, TheCustomEntryAsksTheColourDialog) {
     EventType type;
     type.color = 0x0000FF;  // red
     page.showTypeOnPage(&type);
-    whenOpen<QColorDialog>([](QColorDialog& dialog) {
+    test::whenOpen<QColorDialog>([](QColorDialog& dialog) {
         dialog.setCurrentColor(QColor(0x12, 0x34, 0x56));
         dialog.accept();
     });
@@ -258,7 +238,7 @@ TEST_F(TypePageTest, TheCustomEntryAsksTheColourDialog) {
     page.readTypePage(type);
     EXPECT_EQ(type.color, 0x563412);
 
-    whenOpen<QColorDialog>([](QColorDialog& dialog) { dialog.reject(); });
+    test::whenOpen<QColorDialog>([](QColorDialog& dialog) { dialog.reject(); });
     chooseColor(TypeColorBox::customEntryText());
     page.readTypePage(type);
     EXPECT_EQ(type.color, 0x563412) << "a cancelled dialog keeps the colour";
@@ -315,7 +295,7 @@ TEST_F(TypePageTest, BrowseOffersAudioFilesAndTakesTheChosenOne) {
 
     QStringList filters;
     QStringList patterns;
-    whenOpen<QFileDialog>([&](QFileDialog& dialog) {
+    test::whenOpen<QFileDialog>([&](QFileDialog& dialog) {
         filters = dialog.nameFilters();
         auto* files = dialog.findChild<QFileSystemModel*>();
         ASSERT_NE(files, nullptr);
