@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -163,6 +164,17 @@ FileContent::FileContent(const std::string& path) {
 FileContent::~FileContent() {
     if (mapping_ != nullptr) {
         ::munmap(mapping_, mappedSize_);
+    }
+}
+
+void FileContent::release(std::size_t offset) const {
+    if (mapping_ == nullptr) {
+        return;
+    }
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t whole = std::min(offset, mappedSize_) / page * page;
+    if (whole > 0) {
+        ::madvise(mapping_, whole, MADV_DONTNEED);
     }
 }
 

@@ -2,6 +2,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -72,8 +73,10 @@ constexpr NamedKind kFieldTypes[] = {{"i4", ColumnKind::Integer},
 
 class DatapacketParser {
 public:
-    DatapacketParser(std::string_view document, std::string_view origin)
-        : document_(document), origin_(origin) {}
+    // `release` is told how far the rows have been read, every few megabytes.
+    DatapacketParser(std::string_view document, std::string_view origin,
+                     std::function<void(std::size_t)> release = {})
+        : document_(document), origin_(origin), release_(std::move(release)) {}
 
     Table parse();
 
@@ -113,6 +116,8 @@ private:
 
     std::string_view document_;
     std::string_view origin_;
+    std::function<void(std::size_t)> release_;
+    std::size_t released_ = 0;
     std::size_t pos_ = 0;
     bool utf8Variant_ = false;
     bool rowsStarted_ = false;
@@ -398,12 +403,15 @@ void DatapacketParser::parseElement(int depth, Context context) {
     }
     const std::size_t contentStart = pos_;
     const std::size_t contentEnd = parseContent(depth, name, inner);
+    if (!fieldDeclared && !rowWithContent) {
+        return;  // the content of any other element is not kept: no pass over it again
+    }
     // Nested tables and other child elements of a declaration or a row are kept verbatim.
     const std::string_view content = document_.substr(contentStart, contentEnd - contentStart);
     if (content.find('<') != std::string_view::npos) {
         if (fieldDeclared) {
             table_.columns_.back().content = content;
-        } else if (rowWithContent) {
+        } else {
             table_.rowContent_[*rowWithContent] = content;
         }
     }
@@ -431,6 +439,13 @@ std::size_t DatapacketParser::parseContent(int depth, std::string_view name, Con
         }
         if (!skipMarkup()) {
             parseElement(depth + 1, context);
+        }
+        // The rows read so far are in the table: their bytes can leave memory, so that the
+        // file and the table it becomes are not both held whole.
+        constexpr std::size_t kReleaseStep = 4 << 20;
+        if (context == Context::RowData && release_ && pos_ - released_ >= kReleaseStep) {
+            release_(pos_);
+            released_ = pos_;
         }
     }
 }
@@ -659,7 +674,9 @@ void parseDatapacket(Table& table, std::string_view document, std::string_view o
 void readDatapacket(Table& table, const std::string& path) {
     table.close();
     const FileContent document(path);
-    table = DatapacketParser(document.bytes(), path).parse();
+    table = DatapacketParser(document.bytes(), path, [&document](std::size_t offset) {
+                document.release(offset);
+            }).parse();
 }
 
 }  // namespace kalvo
