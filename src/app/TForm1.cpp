@@ -114,6 +114,9 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     startup::phaseDone("model");
     history_.setRecordListener([this](const std::string& record) { journalRecord(record); });
     recoverUnsavedEdits();
+    if (!journal_.started()) {
+        measureSavedFiles();
+    }
     dayView_ =
         std::make_unique<DayView>(model_, history_, *panelMain, *panelDifference, *popupMenu);
     connect(dayView_.get(), &DayView::editEventRequested, actionEditEvent, &QAction::trigger);

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QTime>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -199,6 +200,9 @@ private:
     void journalRecord(const std::string& record);
     // The files hold the model now: the history's saved mark moves, the journal goes.
     void databaseSaved();
+    // Reads the saved files' sizes and checksums for the journal's header on a worker thread,
+    // so that the first record after an open or a save does not wait for them.
+    void measureSavedFiles();
     void rebuildTypeTree(int selectTypeId);
     void checkAlarms();
     void armAlarmWakeUp();
@@ -239,6 +243,7 @@ private:
     Model model_;
     EditHistory history_{model_};
     JournalWriter journal_{database_.databaseFolder()};
+    std::future<SavedFiles> savedFiles_;
     // Off from a restore (the model then differs from the files it would apply to) to the next
     // save, and after a journal could not be written.
     bool journaling_ = true;

@@ -81,7 +81,8 @@ void TForm1::journalRecord(const std::string& record) {
     }
     try {
         if (!journal_.started()) {
-            journal_.start(savedFilesOf(database_.databaseFolder()));
+            journal_.start(savedFiles_.valid() ? savedFiles_.get()
+                                               : savedFilesOf(database_.databaseFolder()));
         }
         journal_.append(record);
     } catch (const std::exception& error) {
@@ -98,6 +99,12 @@ void TForm1::databaseSaved() {
     history_.markSaved();
     journaling_ = true;
     journal_.remove();
+    measureSavedFiles();
+}
+
+void TForm1::measureSavedFiles() {
+    savedFiles_ = std::async(std::launch::async,
+                             [base = database_.databaseFolder()] { return savedFilesOf(base); });
 }
 
 }  // namespace kalvo
