@@ -25,7 +25,6 @@
 #include "chart/widgets/PieChart.h"
 #include "chart/widgets/ReportTimeSplit.h"
 #include "day/ApplyChanges.h"
-#include "day/DeleteOccurrence.h"
 #include "day/Occurrences.h"
 #include "day/widgets/AppointmentPage.h"
 #include "day/widgets/DayView.h"
@@ -496,27 +495,11 @@ void TForm1::editOccurrence(EventDataRow* row) {
 }
 
 void TForm1::deleteOccurrenceOf(EventDataRow* row) {
-    if (row == nullptr) {
-        return;
-    }
-    dayView_->beginDayStep("Delete", row);
-    dayView_->clearPanels();
-    DeleteResult result{};
-    try {
-        result = deleteOccurrence(model_, dayView_->placement(), *row,
-                                  checkBoxApplyToFuture->isChecked());
-    } catch (...) {
-        history_.endStep();
-        dayView_->createPanels();  // a refused deletion changed nothing
-        throw;
-    }
-    history_.endStep();
-    dayView_->createPanels();
-    refreshChart();
-    if (result.refreshAppointmentPage) {
-        refreshAppointmentPage();
+    if (row != nullptr) {
+        dayView_->deleteOccurrenceOf(*row);
     }
 }
+
 void TForm1::refreshAppointmentPage() {
     appointmentPage->refreshAppointmentPage(model_, model_.selectedPanel);
 }

@@ -411,11 +411,10 @@ std::string EditHistory::Step::record(const Model& model) const {
     linkedEvents.insert(rootList.appended.begin(), rootList.appended.end());
     linkedEvents.erase(nullptr);
     linkedRows.erase(nullptr);
-    std::unordered_set<const EventType*> allTypes;
-    for (const auto& type : model.types) {
-        allTypes.insert(type.get());
+    std::unordered_map<const EventType*, std::uint32_t> typePositions;  // few: all of them
+    for (std::size_t i = 0; i < model.types.size(); ++i) {
+        typePositions.emplace(model.types[i].get(), static_cast<std::uint32_t>(i));
     }
-    const auto typePositions = positionsIn(model.types, allTypes);
     const auto eventPositions = positionsIn(model.events, linkedEvents);
     const auto rowPositions = positionsIn(model.eventDataPanels, linkedRows);
     const ObjectPositions at{positionFrom(typePositions), positionFrom(eventPositions),

@@ -8,6 +8,7 @@
 
 #include "day/ApplyChanges.h"
 #include "day/CreateAppointment.h"
+#include "day/DeleteOccurrence.h"
 #include "day/EditScope.h"
 #include "day/widgets/TaskPanel.h"
 #include "gui/StoredColor.h"
@@ -322,6 +323,25 @@ bool DayView::eventFilter(QObject* watched, QEvent* event) {
         }
         default:
             return QObject::eventFilter(watched, event);
+    }
+}
+
+void DayView::deleteOccurrenceOf(EventDataRow& row) {
+    beginDayStep("Delete", &row);
+    clearPanels();  // the rows of the panels may be destroyed
+    DeleteResult result;
+    try {
+        result = deleteOccurrence(model_, placement_, row, applyToFuture_());
+    } catch (...) {
+        history_.endStep();
+        createPanels();  // a refused deletion changed nothing
+        throw;
+    }
+    history_.endStep();
+    createPanels();
+    emit dayRebuilt();
+    if (result.refreshAppointmentPage) {
+        emit appointmentPageChanged();
     }
 }
 

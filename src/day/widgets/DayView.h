@@ -73,9 +73,9 @@ public:
     // A new comment of the selected occurrence for the shown day. The typing goes on in one
     // step until the history's step is ended (the editor lost the focus, a command ran).
     void changeSelectedComment(const std::string& comment);
-    // Opens a step of the history for an edit of the shown day: "Move" on `row` gives
-    // "Move Work".
-    void beginDayStep(const std::string& action, const EventDataRow* row);
+    // The Delete Event commands on `row`'s occurrence of the shown day (and the later days with
+    // "Apply to Future"), as one step; the day is built again and the window told.
+    void deleteOccurrenceOf(EventDataRow& row);
 
     // Dropping a type from the type tree creates an appointment: on the Actual column for a
     // top-level type, on an occurrence of its parent type for a sub-type. The decoder reads the
@@ -96,10 +96,14 @@ signals:
     void appointmentPageChanged();
     // A drop was refused with this message, for the warning box.
     void dropRefused(const QString& message);
-    // The day was built anew by an edit (a drop): the chart's rows are to be collected again.
+    // The day was built anew by an edit (a drop, a delete): the chart's rows are to be
+    // collected again.
     void dayRebuilt();
 
 private:
+    // Opens a step of the history for an edit of the shown day: "Move" on `row` gives
+    // "Move Work".
+    void beginDayStep(const std::string& action, const EventDataRow* row);
     void layOut(const PlacedOccurrence& occurrence, TaskPanel& panel, TaskPanel& twin) const;
     ApplyStep applyStepFor(EventDataRow& row);
     // Puts the panels and twins of an edit's rows where the edit left them (on an

@@ -27,13 +27,15 @@ using test::ModalMessage;
 constexpr DateTime kMonday = 45292;
 
 // Work with Meeting below it, then Home: the tree of most tests.
+void addWorkMeetingHome(test::TypeEditor& editor) {
+    EventType& work = editor.type(0, "Work");
+    editor.type(1, "Meeting", &work);
+    editor.type(2, "Home");
+}
+
 class TypeTreeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        EventType& work = editor.type(0, "Work");
-        editor.type(1, "Meeting", &work);
-        editor.type(2, "Home");
-    }
+    void SetUp() override { addWorkMeetingHome(editor); }
 
     EventType& typeNamed(const std::string& name) {
         for (const auto& type : editor.model.types) {
@@ -114,9 +116,7 @@ TEST_F(TypeTreeTest, RenameInPlace) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::TypeEditor fresh;
-        EventType& work = fresh.type(0, "Work");
-        fresh.type(1, "Meeting", &work);
-        fresh.type(2, "Home");
+        addWorkMeetingHome(fresh);
         fresh.open();
         QTreeWidgetItem* item = fresh.node(QString::fromUtf8(c.node));
         ASSERT_NE(item, nullptr);
@@ -216,9 +216,7 @@ TEST_F(TypeTreeTest, AddPutsANewTypeUnderTheSelectedNodeAndSelectsIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::TypeEditor fresh;
-        EventType& work = fresh.type(0, "Work");
-        fresh.type(1, "Meeting", &work);
-        fresh.type(2, "Home");
+        addWorkMeetingHome(fresh);
         fresh.open();
         if (c.selected != nullptr) {
             fresh.click(QString::fromUtf8(c.selected));
