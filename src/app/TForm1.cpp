@@ -241,6 +241,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     try {
         history_.endStep();
+        finishRunningSave();
         database_.saveDatabase(model_);
         databaseSaved();
     } catch (const std::exception& error) {
@@ -261,8 +262,15 @@ void TForm1::actionExitExecute() {
 
 void TForm1::actionSaveExecute() {
     history_.endStep();
-    database_.saveDatabase(model_);
-    databaseSaved();
+    finishRunningSave();
+    if (savedFiles_.valid()) {
+        savedFiles_.wait();  // the files being measured are not replaced under the measure
+    }
+    database_.startSave(model_, [this] {
+        QMetaObject::invokeMethod(this, &TForm1::saveWritten, Qt::QueuedConnection);
+    });
+    history_.markSaveStarted();
+    saveRunning_ = true;
 }
 
 void TForm1::actionUndoExecute() {
@@ -308,6 +316,7 @@ void TForm1::historyChanged() {
 
 void TForm1::backupDatabase(const QString& folder) {
     history_.endStep();
+    finishRunningSave();
     database_.backupDatabase(model_, folder.toStdString());  // saves first
     databaseSaved();
 }
@@ -315,6 +324,7 @@ void TForm1::backupDatabase(const QString& folder) {
 void TForm1::restoreDatabase(const QString& folder) {
     dayView_->clearPanels();
     history_.endStep();
+    finishRunningSave();
     database_.restoreDatabase(model_, folder.toStdString(), [this](const std::string& text) {
         showError(QString::fromStdString(text));
     });

@@ -69,6 +69,8 @@ public:
     Model& model() { return model_; }
     EditHistory& history() { return history_; }
     Database& database() { return database_; }
+    // Whether the files of a save are being written.
+    bool saving() const { return saveRunning_; }
     DayView& dayView() { return *dayView_; }
     TAboutBox& aboutBox() { return *AboutBox; }
     TformReportGrowthChart& formReportGrowthChart() { return *formReportGrowthChart_; }
@@ -200,6 +202,14 @@ private:
     void journalRecord(const std::string& record);
     // The files hold the model now: the history's saved mark moves, the journal goes.
     void databaseSaved();
+    // The journal starts again, empty, from the files just saved.
+    void restartJournal();
+    // Save writes the files on a worker thread while the window goes on. Once written, the
+    // journal starts again from the new files with the edits made during the write; a failed
+    // write is shown, and the old journal still holds every edit. Whatever else uses the
+    // database first waits for a running save to end.
+    void saveWritten();
+    void finishRunningSave();
     // Reads the saved files' sizes and checksums for the journal's header on a worker thread,
     // so that the first record after an open or a save does not wait for them.
     void measureSavedFiles();
@@ -247,6 +257,8 @@ private:
     // Off from a restore (the model then differs from the files it would apply to) to the next
     // save, and after a journal could not be written.
     bool journaling_ = true;
+    bool saveRunning_ = false;
+    std::vector<std::string> recordsDuringSave_;
     std::unique_ptr<DayView> dayView_;
     std::unique_ptr<TypeTreeController> typeTree_;
     std::unique_ptr<SoundPlayer> wavPlayer_;

@@ -76,6 +76,9 @@ void TForm1::recoverUnsavedEdits() {
 }
 
 void TForm1::journalRecord(const std::string& record) {
+    if (saveRunning_) {
+        recordsDuringSave_.push_back(record);
+    }
     if (!journaling_) {
         return;
     }
@@ -97,9 +100,34 @@ void TForm1::journalRecord(const std::string& record) {
 
 void TForm1::databaseSaved() {
     history_.markSaved();
+    restartJournal();
+}
+
+void TForm1::restartJournal() {
     journaling_ = true;
     journal_.remove();
     measureSavedFiles();
+}
+
+void TForm1::saveWritten() {
+    // The notice of an earlier save may come when a later one is being written.
+    if (database_.saveWritten()) {
+        finishRunningSave();
+    }
+}
+
+void TForm1::finishRunningSave() {
+    if (!saveRunning_) {
+        return;
+    }
+    saveRunning_ = false;
+    const std::vector<std::string> records = std::exchange(recordsDuringSave_, {});
+    database_.finishSave();
+    history_.markSaveWritten();
+    restartJournal();
+    for (const std::string& record : records) {
+        journalRecord(record);
+    }
 }
 
 void TForm1::measureSavedFiles() {

@@ -281,6 +281,7 @@ std::string filePath(const std::string& base, std::string_view name) {
 Database::Database(std::string databaseFolder) : databaseFolder_(std::move(databaseFolder)) {}
 
 bool Database::openDatabase(const std::string& folder, const ErrorReporter& showError) {
+    awaitWrite();
     const std::string base = folder.empty() ? databaseFolder_ : folder + "/";
     try {
         completeInterruptedSave(base);
@@ -325,6 +326,7 @@ bool Database::openDatabase(const std::string& folder, const ErrorReporter& show
 }
 
 Model Database::readModel() const {
+    awaitWrite();
     Model model;
     readTypes(dataType_, model);
     readEvents(setEvent_, model);
@@ -345,11 +347,47 @@ void Database::saveDatabase(const Model& model) {
     saveDatabaseTo(model, databaseFolder_);
 }
 
-void Database::saveDatabaseTo(const Model& model, const std::string& base) {
+void Database::awaitWrite() const {
+    if (write_.valid()) {
+        write_.wait();  // the write reads the tables; its outcome is for finishSave
+    }
+}
+
+void Database::storeModel(const Model& model) {
+    awaitWrite();
     storeTypes(model, dataType_);
     storeEvents(model, setEvent_);
     storeEventData(model, setEventData_);
+}
+
+void Database::saveDatabaseTo(const Model& model, const std::string& base) {
+    storeModel(model);
     writeTables(base);
+}
+
+void Database::startSave(const Model& model, std::function<void()> written) {
+    finishSave();
+    storeModel(model);
+    write_ = std::async(std::launch::async, [this, written = std::move(written)] {
+        struct Told {
+            const std::function<void()>& written;
+            ~Told() { written(); }  // also when the write fails
+        } told{written};
+        writeTables(databaseFolder_);
+    });
+}
+
+bool Database::saveWritten() const {
+    return write_.valid() && write_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+bool Database::finishSave() {
+    if (!write_.valid()) {
+        return false;
+    }
+    std::future<void> write = std::move(write_);
+    write.get();
+    return true;
 }
 
 void Database::backupDatabase(const Model& model, const std::string& folder) {

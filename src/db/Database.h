@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <string>
 
 #include "db/Model.h"
@@ -42,6 +43,18 @@ public:
     // on the database folder.
     void saveDatabaseTo(const Model& model, const std::string& base);
 
+    // The same save with the files written on a worker thread: the model is written into the
+    // tables here, so it may change as soon as this returns. `written` is called on the
+    // worker thread when the files are written or the write has failed; finishSave then tells
+    // which. Any other use of the database first waits for the write; a new save first
+    // finishes it.
+    void startSave(const Model& model, std::function<void()> written);
+    // Whether the write of a started save has ended and not yet been finished.
+    bool saveWritten() const;
+    // Waits for the write of the save started last, once: returns whether there was one, and
+    // fails as that write failed.
+    bool finishSave();
+
     // Saves, then writes the tables into `folder`.
     void backupDatabase(const Model& model, const std::string& folder);
 
@@ -55,12 +68,15 @@ public:
     const Table& setEventData() const { return setEventData_; }
 
 private:
+    void awaitWrite() const;
+    void storeModel(const Model& model);
     void writeTables(const std::string& base) const;
 
     std::string databaseFolder_;
     Table dataType_;
     Table setEvent_;
     Table setEventData_;
+    std::future<void> write_;  // the files of a started save being written from the tables
 };
 
 }  // namespace kalvo

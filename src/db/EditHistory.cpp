@@ -505,9 +505,7 @@ bool EditHistory::endStep() {
         bytes_ -= steps_.back()->bytes();
         steps_.pop_back();
     }
-    if (saved_ && *saved_ > done_) {
-        saved_.reset();  // the saved state was undone and is now out of reach
-    }
+    forgetUndoneMarks();
     bytes_ += step->bytes();
     steps_.push_back(std::move(step));
     ++done_;
@@ -547,8 +545,18 @@ void EditHistory::dropOldest() {
     bytes_ -= steps_.front()->bytes();
     steps_.erase(steps_.begin());
     --done_;
-    if (saved_) {
-        saved_ = *saved_ == 0 ? std::nullopt : std::optional<std::size_t>(*saved_ - 1);
+    for (std::optional<std::size_t>* mark : {&saved_, &saving_}) {
+        if (*mark) {
+            *mark = **mark == 0 ? std::nullopt : std::optional<std::size_t>(**mark - 1);
+        }
+    }
+}
+
+void EditHistory::forgetUndoneMarks() {
+    for (std::optional<std::size_t>* mark : {&saved_, &saving_}) {
+        if (*mark && **mark > done_) {
+            mark->reset();
+        }
     }
 }
 
@@ -609,6 +617,7 @@ void EditHistory::clear() {
     steps_.clear();
     done_ = 0;
     saved_ = 0;
+    saving_.reset();
     bytes_ = 0;
     model_.removed = {};
     changed();
@@ -616,6 +625,15 @@ void EditHistory::clear() {
 
 void EditHistory::markSaved() {
     saved_ = done_;
+    changed();
+}
+
+void EditHistory::markSaveStarted() {
+    saving_ = done_;
+}
+
+void EditHistory::markSaveWritten() {
+    saved_ = std::exchange(saving_, std::nullopt);
     changed();
 }
 

@@ -77,6 +77,10 @@ public:
     void clear();
     // The model as it stands is what the files hold.
     void markSaved();
+    // The model as it stands is being written; once it is, markSaveWritten makes that the
+    // saved position, whatever was done in between.
+    void markSaveStarted();
+    void markSaveWritten();
     // The model differs from what the files hold as far as the steps know.
     bool modified() const;
 
@@ -98,6 +102,8 @@ private:
     struct Step;
     struct OpenStep;
     void dropOldest();
+    // Forgets the marks of positions beyond the done steps, which are out of reach.
+    void forgetUndoneMarks();
     void changed() const;
     // After an undo or a redo: the record told, the model's views emptied, the change told.
     void moved(char record);
@@ -108,6 +114,7 @@ private:
     std::size_t done_ = 0;  // steps_[0, done_) are done, the rest undone
     // The number of done steps that matches the files; none when no position does.
     std::optional<std::size_t> saved_ = 0;
+    std::optional<std::size_t> saving_;  // the same for the save being written
     std::size_t bytes_ = 0;
     std::unique_ptr<OpenStep> open_;
     std::function<void()> listener_;

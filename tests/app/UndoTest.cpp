@@ -44,12 +44,18 @@ protected:
 
     // What Save writes now.
     std::string saved() {
-        window->actionSave->trigger();
+        save();
         std::string files;
         for (const char* name : {"Type.xml", "Event.xml", "EventData.xml"}) {
             files += test::fileText(folder.file(name));
         }
         return files;
+    }
+
+    // Ctrl+S, and the wait for its files to be written.
+    void save() {
+        window->actionSave->trigger();
+        QTRY_VERIFY(!window->saving());
     }
 
     // The key of a command, pressed where the focus is as a user presses it.
@@ -187,12 +193,43 @@ TEST_F(UndoTest, TheEditsOfASessionThatDidNotCloseAreRecoveredAtTheNextStart) {
     EXPECT_EQ(window->actionUndo->text(), "&Undo Rename Lunch");
 
     // Saved now: the journal goes, and a normal close leaves none either.
-    window->actionSave->trigger();
+    save();
     EXPECT_FALSE(std::filesystem::exists(folder.file(".kalvo-journal")));
     kUserEdits[0].perform(*this, *window);
     EXPECT_TRUE(std::filesystem::exists(folder.file(".kalvo-journal")));
     window->close();
     EXPECT_FALSE(std::filesystem::exists(folder.file(".kalvo-journal")));
+}
+
+// The files are written while the window goes on: what Save wrote is the model at Ctrl+S,
+// and an edit made meanwhile stays unsaved and in the journal of the new files.
+TEST_F(UndoTest, AnEditWhileTheFilesAreWrittenStaysUnsavedAndInTheJournal) {
+    kUserEdits[3].perform(*this, *window);  // a rename, saved below
+    const std::string atSave = wouldSave();
+    window->actionSave->trigger();
+    kUserEdits[0].perform(*this, *window);  // a drag, during the write
+    ASSERT_TRUE(window->saving());
+    const std::string afterDrag = wouldSave();
+    QTRY_VERIFY(!window->saving());
+
+    std::string files;
+    for (const char* name : {"Type.xml", "Event.xml", "EventData.xml"}) {
+        files += test::fileText(folder.file(name));
+    }
+    EXPECT_EQ(test::difference(files, atSave), "");
+    EXPECT_TRUE(window->isWindowModified());
+    press(QKeySequence::Undo);
+    EXPECT_FALSE(window->isWindowModified());  // back at what the files hold
+    press(QKeySequence::Redo);
+
+    crash();
+    test::ModalMessage asked;
+    test::answerNextMessageBox(asked, QMessageBox::Yes);
+    start();
+    EXPECT_EQ(asked.text,
+              "Kalvo Planner was not closed properly. Recover the 1 changes made "
+              "after the last save?");  // the drag: the rename is in the files
+    EXPECT_EQ(test::difference(wouldSave(), afterDrag), "");
 }
 
 TEST_F(UndoTest, RecoveryDeclinedKeepsTheJournalAsideAndStartsFromTheSavedFiles) {

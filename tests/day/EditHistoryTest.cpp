@@ -435,6 +435,54 @@ TEST(EditHistory, OldestStepsGoFirstAndTheSavedMarkFollows) {
     EXPECT_FALSE(session.history.modified()) << "undo back to the saved state";
 }
 
+// A save is written while the user goes on: the saved position is the one at the start of the
+// save, wherever the history has moved since.
+TEST(EditHistory, TheSavedMarkOfASaveBeingWrittenIsWhereItStarted) {
+    struct Case {
+        const char* name;
+        const char* duringWrite;  // e: edit, u: undo, r: redo
+        const char* afterwards;   // the same, then whether the model is what the files hold
+        std::vector<bool> savedAfterEach;
+    };
+    const Case cases[] = {
+        {"nothing in between", "", "ur", {false, true}},
+        {"an edit", "e", "uu", {true, false}},
+        {"an undo", "u", "ru", {true, false}},
+        {"undone then edited: out of reach", "ue", "uur", {false, false, false}},
+        {"the oldest steps dropped", "eee", "uuu", {false, false, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditSession session({.steps = 3});
+        int edits = 0;
+        const auto act = [&](char action) {
+            if (action == 'u') {
+                session.undo();
+            } else if (action == 'r') {
+                session.redo();
+            } else {
+                EventDataRow& lunch = *rowOfType(session, "Lunch");
+                ASSERT_TRUE(session.dayEdit("Edit Comment", [&] {
+                    static_cast<void>(changeComment(session.model, session.placement, lunch,
+                                                    "note " + std::to_string(++edits)));
+                }));
+            }
+        };
+        act('e');
+        act('e');
+        session.history.markSaveStarted();
+        for (const char* action = c.duringWrite; *action != 0; ++action) {
+            act(*action);
+        }
+        session.history.markSaveWritten();
+        EXPECT_EQ(session.history.modified(), *c.duringWrite != 0);
+        for (std::size_t i = 0; c.afterwards[i] != 0; ++i) {
+            act(c.afterwards[i]);
+            EXPECT_EQ(!session.history.modified(), c.savedAfterEach[i]) << "after " << i;
+        }
+    }
+}
+
 // A session that made edits, undid and redid some and then crashed: the journal done again on
 // the saved files gives what the crashed session would have saved, and the same history.
 TEST(RecoveryJournal, TheRecoveredSessionSavesWhatTheCrashedOneWould) {

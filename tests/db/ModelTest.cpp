@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "db/Database.h"
 #include "support/DatabaseFiles.h"
 
@@ -357,6 +359,36 @@ TEST_F(DatabaseTest, FailedSaveReportsThePlatformErrorAndReplacesNoFile) {
     EXPECT_NE(rowsOf(programFile(kTypeFileName)).find("Name=\"Work\""), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(eventData + "/blocked"));
     EXPECT_FALSE(std::filesystem::exists(programFile(".kalvo-commit")));
+}
+
+// A save written on a worker thread writes the model as it was when the save started, and
+// tells its end, success or failure, once.
+TEST_F(DatabaseTest, SaveWrittenInTheBackgroundHoldsTheModelAtItsStart) {
+    for (const bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "failing" : "succeeding");
+        Model model = open("<ROW Id=\"0\" Name=\"Work\"/>", "", "");
+        const std::string eventData = programFile(kEventDataFileName);
+        if (fails) {
+            std::filesystem::remove(eventData);
+            std::filesystem::create_directories(eventData + "/blocked");
+        }
+        model.types[0]->name = "Saved";
+        std::atomic<int> told = 0;
+        database.startSave(model, [&] { ++told; });
+        model.types[0]->name = "Edited during the write";
+        std::string failure;
+        try {
+            EXPECT_TRUE(database.finishSave());
+        } catch (const std::runtime_error& error) {
+            failure = error.what();
+        }
+        EXPECT_EQ(failure, fails ? "Cannot create file \"" + eventData + "\". Is a directory" : "");
+        EXPECT_FALSE(database.finishSave()) << "told once";
+        EXPECT_EQ(told, 1);
+        EXPECT_EQ(rowsOf(programFile(kTypeFileName)).find("Name=\"Saved\"") != std::string::npos,
+                  !fails);
+        std::filesystem::remove_all(eventData);
+    }
 }
 
 TEST_F(DatabaseTest, BackupHoldsWhatTheProgramFolderHoldsAfterSaving) {
