@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "TenYearDatabase.h"
+#include "chart/PlanComparison.h"
 #include "chart/TimeSplit.h"
 #include "chart/widgets/PieChart.h"
 #include "day/ApplyChanges.h"
@@ -249,6 +250,28 @@ void ComputeSlicesTenYears(benchmark::State& state) {
     state.counters["entries"] = static_cast<double>(model.chartPanels.size());
 }
 BENCHMARK(ComputeSlicesTenYears)->Unit(benchmark::kMillisecond);
+
+// The Plan page over ten years as a range change computes it: the same collection as the
+// chart, then the plan against what happened with the ten largest deviations.
+void PlanTenYears(benchmark::State& state) {
+    Model& model = tenYears();
+    for (auto _ : state) {
+        collectChartPanels(model, kFirstDay, kLastDay);
+        benchmark::DoNotOptimize(comparePlan(model, SubTypes::folded));
+    }
+    state.counters["entries"] = static_cast<double>(model.chartPanels.size());
+}
+BENCHMARK(PlanTenYears)->Unit(benchmark::kMillisecond);
+
+// The plan alone, as every applied edit recomputes it, over ten years of entries.
+void ComparePlanTenYears(benchmark::State& state) {
+    Model& model = tenYears();
+    collectChartPanels(model, kFirstDay, kLastDay);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(comparePlan(model, SubTypes::folded));
+    }
+}
+BENCHMARK(ComparePlanTenYears)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kalvo::bench

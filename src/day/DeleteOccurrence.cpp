@@ -86,7 +86,15 @@ DeleteResult deleteOccurrence(Model& model, DayPlacement& placement, EventDataRo
     }
     model.hoverPanel = nullptr;
     std::erase_if(model.dayPanels, isDestroyed);
-    std::erase_if(model.chartPanels, isDestroyed);
+    std::size_t keptEntries = 0;
+    for (std::size_t i = 0; i < model.chartPanels.size(); ++i) {
+        if (!destroyed.contains(model.chartPanels[i])) {
+            model.chartPanels[keptEntries] = model.chartPanels[i];
+            model.chartPanelDays[keptEntries++] = model.chartPanelDays[i];
+        }
+    }
+    model.chartPanels.resize(keptEntries);
+    model.chartPanelDays.resize(keptEntries);
     removeInto(model.eventDataPanels, model.removed.rows,
                [&destroyed](const EventDataRow& item) { return destroyed.contains(&item); });
 

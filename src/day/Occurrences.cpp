@@ -45,6 +45,7 @@ EventDataRow* findOccurrence(const Event& event, DateTime date) {
 
 void collectChartPanels(Model& model, DateTime from, DateTime to) {
     model.chartPanels.clear();
+    model.chartPanelDays.clear();
     model.chartSlices.clear();
     const std::int64_t firstDay = dayNumber(from);
     const std::int64_t lastDay = dayNumber(to);
@@ -87,8 +88,9 @@ void collectChartPanels(Model& model, DateTime from, DateTime to) {
         }
         walkDay(
             roots, date,
-            [&model](EventDataRow& row, int) {
+            [&model, day](EventDataRow& row, int) {
                 model.chartPanels.push_back(&row);
+                model.chartPanelDays.push_back(static_cast<std::int32_t>(day));
                 return 0;
             },
             [](const EventDataRow*) {});

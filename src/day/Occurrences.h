@@ -56,8 +56,9 @@ void walkDay(const std::vector<Event*>& roots, DateTime date, Visit&& visit,
 
 // The chart's date loop: empties model.chartPanels and model.chartSlices, then appends the
 // occurrences of every day from the day of `from` to the day of `to`, both included, each day's
-// in day order (nothing when `to` is on an earlier day). Deleted rows are collected like any
-// other; nothing is placed and the selection is not touched.
+// in day order (nothing when `to` is on an earlier day), with the day of each in
+// model.chartPanelDays. Deleted rows are collected like any other; nothing is placed and the
+// selection is not touched.
 void collectChartPanels(Model& model, DateTime from, DateTime to);
 
 }  // namespace kalvo

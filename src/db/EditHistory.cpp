@@ -607,6 +607,7 @@ void EditHistory::moved(char record) {
     // The views may point at objects the step took out: they are built again.
     model_.dayPanels.clear();
     model_.chartPanels.clear();
+    model_.chartPanelDays.clear();
     model_.selectedPanel = nullptr;
     model_.hoverPanel = nullptr;
     changed();

@@ -121,6 +121,7 @@ void Model::freeModel() {
     hoverPanel = nullptr;
     dayPanels.clear();
     chartPanels.clear();
+    chartPanelDays.clear();
     chartSlices.clear();
     rootEvents.clear();
     eventDataPanels.clear();
@@ -152,6 +153,7 @@ Model copyOf(const Model& model) {
     relink(rows, copy.dayPanels);
     copy.chartPanels = model.chartPanels;
     relink(rows, copy.chartPanels);
+    copy.chartPanelDays = model.chartPanelDays;
     copy.chartSlices = model.chartSlices;
     copy.selectedDate = model.selectedDate;
     copy.selectedPanel = copyOf(rows, model.selectedPanel);

@@ -124,7 +124,8 @@ struct Model {
     std::vector<Event*> rootEvents;
     std::vector<EventDataRow*> dayPanels;
     std::vector<EventDataRow*> chartPanels;
-    std::vector<ChartData> chartSlices;  // the time split of chartPanels
+    std::vector<std::int32_t> chartPanelDays;  // the day number each entry was collected for
+    std::vector<ChartData> chartSlices;        // the time split of chartPanels
     DateTime selectedDate = 0;
     EventDataRow* selectedPanel = nullptr;
     EventDataRow* hoverPanel = nullptr;

@@ -106,6 +106,16 @@ std::string timeSplitCsv(Model& model, DateTime from, DateTime to) {
     return csv;
 }
 
+std::string planCsv(const PlanComparison& comparison) {
+    std::string csv;
+    const auto& h = kPlanTableHeader;
+    appendCsvRecord(csv, {h[0], h[1], h[2], h[3], h[4]});
+    for (const PlanTableRow& row : planTable(comparison)) {
+        appendCsvRecord(csv, {row[0], row[1], row[2], row[3], row[4]});
+    }
+    return csv;
+}
+
 std::string occurrencesCsv(const std::vector<ExportedOccurrence>& occurrences) {
     std::string csv;
     appendCsvRecord(csv, {"Date", "Type", "Actual start", "Actual end", "Planned start",

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/PlanComparison.h"
 #include "db/Model.h"
 
 namespace kalvo {
@@ -29,6 +30,9 @@ std::vector<ExportedOccurrence> exportedOccurrences(Model& model, DateTime from,
 // The time split of the range as CSV: type, hours with two decimals, share of the range in
 // percent with two decimals, colour as #RRGGBB; "Not Specified" last, as the pie shows it.
 std::string timeSplitCsv(Model& model, DateTime from, DateTime to);
+
+// The plan against what happened per type as CSV: the columns of kPlanTableHeader.
+std::string planCsv(const PlanComparison& comparison);
 
 // The occurrences as CSV: date, type path ("Work/Meeting"), actual start and end, planned
 // start and end (HH:MM, the midnight that ends the date 24:00), actual and planned minutes,

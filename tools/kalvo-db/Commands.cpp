@@ -7,6 +7,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "chart/PlanComparison.h"
 #include "chart/TimeSplit.h"
 #include "day/DateFunctions.h"
 #include "day/DayPlacement.h"
@@ -40,6 +41,10 @@ constexpr std::string_view kUsage =
     "  csv FOLDER FROM TO (timesplit|occurrences) [OUT]\n"
     "                            write the time split or the occurrences of the dates as CSV\n"
     "                            into OUT, or to standard output\n"
+    "  plan FOLDER FROM TO [--csv]\n"
+    "                            list per type the planned and actual hours of the dates, their\n"
+    "                            difference and ratio, then the share of occurrences started on\n"
+    "                            time; with --csv the table alone as CSV\n"
     "  ics FOLDER FROM TO [OUT]  write the occurrences of the dates as iCalendar events into\n"
     "                            OUT, or to standard output\n"
     "\n"
@@ -339,6 +344,44 @@ int exportCsv(const std::string& folder, const std::string& from, const std::str
     }
 }
 
+int listPlan(const std::string& folder, const std::string& from, const std::string& to,
+             const std::string& option, std::ostream& out, std::ostream& err) {
+    if (!option.empty() && option != "--csv") {
+        return usageError(err, "plan takes --csv, not '" + option + "'");
+    }
+    try {
+        std::optional<ModelRange> range = openedRange(folder, from, to, err);
+        if (!range) {
+            return kExitFailure;
+        }
+        collectChartPanels(range->model, range->first, range->last);
+        const PlanComparison comparison = comparePlan(range->model, SubTypes::folded);
+        if (!option.empty()) {
+            out << planCsv(comparison);
+            return finished(out, err);
+        }
+        const auto line = [&out](const auto& cells) {
+            for (std::size_t i = 0; i < cells.size(); ++i) {
+                out << (i > 0 ? "\t" : "") << cells[i];
+            }
+            out << '\n';
+        };
+        line(kPlanTableHeader);
+        for (const PlanTableRow& row : planTable(comparison)) {
+            line(row);
+        }
+        out << "Started on time: " << comparison.startedOnTime << " of " << comparison.occurrences;
+        if (const std::optional<double> share = comparison.onTimeShare()) {
+            out << " (" << formatDecimal(100.0 * *share, 0, false) << " %)";
+        }
+        out << '\n';
+        return finished(out, err);
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
 int exportIcalendar(const std::string& folder, const std::string& from, const std::string& to,
                     const std::string& outPath, std::ostream& out, std::ostream& err) {
     try {
@@ -393,6 +436,11 @@ constexpr Command kCommands[] = {
     {"csv", 4,
      [](Arguments a, std::ostream& out, std::ostream& err) {
          return exportCsv(a[0], a[1], a[2], a[3], a.size() > 4 ? a[4] : std::string(), out, err);
+     },
+     1},
+    {"plan", 3,
+     [](Arguments a, std::ostream& out, std::ostream& err) {
+         return listPlan(a[0], a[1], a[2], a.size() > 3 ? a[3] : std::string(), out, err);
      },
      1},
     {"ics", 3,

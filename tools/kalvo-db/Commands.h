@@ -54,6 +54,12 @@ int exportCsv(const std::string& folder, const std::string& from, const std::str
               const std::string& kind, const std::string& outPath, std::ostream& out,
               std::ostream& err);
 
+// Per type, the hours planned for the dates `from` to `to` against those done, as a
+// tab-separated table with a header, then a line with the share of occurrences started within
+// five minutes of their plan; with `option` "--csv" the table alone as CSV.
+int listPlan(const std::string& folder, const std::string& from, const std::string& to,
+             const std::string& option, std::ostream& out, std::ostream& err);
+
 // The occurrences of the dates `from` to `to` as iCalendar events in the local time zone,
 // written atomically into `outPath`, or to `out` when it is empty.
 int exportIcalendar(const std::string& folder, const std::string& from, const std::string& to,
