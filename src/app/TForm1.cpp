@@ -23,6 +23,7 @@
 #include "app/StartupTrace.h"
 #include "chart/TimeSplit.h"
 #include "chart/widgets/PieChart.h"
+#include "chart/widgets/PlanView.h"
 #include "chart/widgets/ReportTimeSplit.h"
 #include "day/ApplyChanges.h"
 #include "day/Occurrences.h"
@@ -291,14 +292,18 @@ void TForm1::showEditPlace(const EditPlace& place) {
         calendar->setSelectedDate(qDateOf(place.date));
     }
     calendarClick();
+    selectOccurrence(place.rowId);
+    rebuildTypeTree(-1);
+}
+
+void TForm1::selectOccurrence(std::int32_t rowId) {
     for (const PlacedOccurrence& occurrence : dayView_->placement().occurrences()) {
-        if (occurrence.shown && occurrence.row->id == place.rowId) {
+        if (occurrence.shown && occurrence.row->id == rowId) {
             model_.selectedPanel = occurrence.row;
             dayView_->selectPanel(occurrence.row);
         }
     }
     refreshAppointmentPage();
-    rebuildTypeTree(-1);
 }
 
 void TForm1::historyChanged() {
@@ -458,6 +463,7 @@ TForm1::ChartRange TForm1::chartRange() const {
 
 void TForm1::refreshChart() {
     const auto [from, to] = chartRange();
+    planPage->setRange(pickerProfStart->date(), pickerProfEnd->date());
     collectChartPanels(model_, from, to);
     drawChart();
 }
@@ -476,6 +482,7 @@ void TForm1::drawChart() {
     computeSlices(model_);
     const auto [from, to] = chartRange();
     chart->setSlices(pieSlices(model_.chartSlices, from, to));
+    refreshPlan();
 }
 // The menu, toolbar and keys act on the selected occurrence, the panel's context menu on the
 // one last under the mouse.

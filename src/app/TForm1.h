@@ -36,6 +36,7 @@ namespace kalvo {
 
 class AppointmentPage;
 class PieChartView;
+class PlanPage;
 class TformReportGrowthChart;
 class TypePage;
 class TypeTreeController;
@@ -137,6 +138,8 @@ public:
     QWidget* sheetEventType = nullptr;
     QWidget* sheetEvent = nullptr;
     QWidget* sheetChart = nullptr;
+    QWidget* sheetPlan = nullptr;
+    PlanPage* planPage = nullptr;
     AppointmentPage* appointmentPage = nullptr;
     TypePage* typePage = nullptr;
     PieChartView* chart = nullptr;
@@ -157,6 +160,7 @@ private:
     void createTimeline(QWidget* content);
     void createRightPanel();
     void createChartPage();
+    void createPlanPage();
     void setFocusOrder();
 
     bool FormCloseQuery();
@@ -224,6 +228,15 @@ private:
     };
     ChartRange chartRange() const;
     void drawChart();
+    // The Plan page shows the plan against what happened over the chart's range, computed
+    // whenever the chart is while the page is shown, and when it is shown after a change.
+    void refreshPlan();
+    void choosePlanRange(const QDate& from, const QDate& to);
+    // Shows a day of a deviation in the timeline with its occurrence selected; the range of
+    // the chart and the plan stays.
+    void showPlannedDay(const QDate& date, std::int32_t rowId);
+    void selectOccurrence(std::int32_t rowId);
+    void printPlan();
     void updateChart(ChartUpdate update);
     void editEvent();
     void deleteEvent();
@@ -258,6 +271,7 @@ private:
     // save, and after a journal could not be written.
     bool journaling_ = true;
     bool saveRunning_ = false;
+    bool planStale_ = true;  // the chart's rows changed while the Plan page was not shown
     std::vector<std::string> recordsDuringSave_;
     std::unique_ptr<DayView> dayView_;
     std::unique_ptr<TypeTreeController> typeTree_;

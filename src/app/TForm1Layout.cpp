@@ -186,7 +186,8 @@ void TForm1::createRightPanel() {
          {std::tuple{&sheetEventType, QStringLiteral("sheetEventType"),
                      QStringLiteral("Appointment Type")},
           std::tuple{&sheetEvent, QStringLiteral("sheetEvent"), QStringLiteral("Appointment")},
-          std::tuple{&sheetChart, QStringLiteral("sheetChart"), QStringLiteral("Chart")}}) {
+          std::tuple{&sheetChart, QStringLiteral("sheetChart"), QStringLiteral("Chart")},
+          std::tuple{&sheetPlan, QStringLiteral("sheetPlan"), QStringLiteral("Plan")}}) {
         auto* sheet = new QWidget(pageControl);
         nameForScreenReaders(sheet, name, caption);
         pageControl->addTab(sheet, caption);
@@ -201,6 +202,7 @@ void TForm1::createRightPanel() {
     appointmentLayout->setContentsMargins(0, 0, 0, 0);
     appointmentLayout->addWidget(appointmentPage);
     createChartPage();
+    createPlanPage();
     nameInnerControls(pageControl, {{"qt_tabwidget_stackedwidget", "Pages"}});
     column->addWidget(pageControl, 1);
 }

@@ -72,10 +72,10 @@ struct PlanComparison {
 PlanComparison comparePlan(const Model& model, SubTypes subTypes, std::size_t deviations = 10);
 
 // The per-type table as text: the type; planned, actual and their difference in hours with
-// two decimals; actual as a percentage of planned without decimals, empty when nothing was
-// planned.
+// two decimals; the ratio, actual as a percentage of planned, without decimals, empty when
+// nothing was planned.
 inline constexpr std::array<std::string_view, 5> kPlanTableHeader = {
-    "Type", "Planned (h)", "Actual (h)", "Difference (h)", "Actual of planned (%)"};
+    "Type", "Planned (h)", "Actual (h)", "Difference (h)", "Ratio (%)"};
 using PlanTableRow = std::array<std::string, 5>;
 std::vector<PlanTableRow> planTable(const PlanComparison& comparison,
                                     std::string_view decimalPoint = ".");

@@ -144,11 +144,11 @@ std::string legendText(const PieSlice& slice, double total, std::string_view dec
 }
 
 std::string reportHeaderText(DateTime rangeStart, DateTime rangeEnd, const std::string& startText,
-                             const std::string& endText) {
+                             const std::string& endText, std::string_view title) {
     if (rangeStart == rangeEnd) {
-        return "Time Split for " + startText;
+        return std::string(title) + " for " + startText;
     }
-    return "Time Split from " + startText + " to " + endText;
+    return std::string(title) + " from " + startText + " to " + endText;
 }
 
 }  // namespace kalvo

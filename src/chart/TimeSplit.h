@@ -49,7 +49,8 @@ std::string legendText(const PieSlice& slice, double total, std::string_view dec
 
 // The header of the printed report: "Time Split for " and the date when both ends are the same
 // date-time, else "Time Split from " first " to " last; the dates as the caller shows them.
+// A page of another title reads the same with its own.
 std::string reportHeaderText(DateTime rangeStart, DateTime rangeEnd, const std::string& startText,
-                             const std::string& endText);
+                             const std::string& endText, std::string_view title = "Time Split");
 
 }  // namespace kalvo

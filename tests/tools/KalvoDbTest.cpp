@@ -474,16 +474,16 @@ TEST(KalvoDbPlan, ListsThePlanAgainstWhatHappenedPerType) {
     const Output table = run({"plan", path, "2026-12-07", "2026-12-09"});
     EXPECT_EQ(table.exitCode, kExitSuccess) << table.err;
     EXPECT_EQ(table.out,
-              "Type\tPlanned (h)\tActual (h)\tDifference (h)\tActual of planned (%)\n"
+              "Type\tPlanned (h)\tActual (h)\tDifference (h)\tRatio (%)\n"
               "Work\t6.00\t8.95\t2.95\t149\n"
               "Sleep\t3.00\t2.00\t-1.00\t67\n"
               "Started on time: 5 of 6 (83 %)\n");
     const Output csv = run({"plan", path, "2026-12-07", "2026-12-09", "--csv"});
     EXPECT_EQ(csv.out,
-              "Type,Planned (h),Actual (h),Difference (h),Actual of planned (%)\r\n"
+              "Type,Planned (h),Actual (h),Difference (h),Ratio (%)\r\n"
               "Work,6.00,8.95,2.95,149\r\nSleep,3.00,2.00,-1.00,67\r\n");
     EXPECT_EQ(run({"plan", path, "2026-12-12", "2026-12-12"}).out,
-              "Type\tPlanned (h)\tActual (h)\tDifference (h)\tActual of planned (%)\n"
+              "Type\tPlanned (h)\tActual (h)\tDifference (h)\tRatio (%)\n"
               "Started on time: 0 of 0\n");
     EXPECT_EQ(run({"plan", path, "2026-12-07", "2026-12-09", "--tsv"}).exitCode, kExitUsage);
 }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "chart/widgets/PieChart.h"
+#include "chart/widgets/PlanView.h"
 #include "day/DateFunctions.h"
 
 namespace kalvo {
@@ -37,6 +38,49 @@ const QPointF datePosition(243.4, 173.6);
 constexpr int reportFontSize = 10;
 constexpr int headerFontSize = 14;
 constexpr int chartFontSize = 8;
+// The plan's page: its bars at the left, its table at the right.
+const QRectF planBarsArea(12.7, 29.6, 150.0, 135.0);
+const QRectF planTableArea(170.0, 29.6, 95.0, 135.0);
+
+// The table of the plan's page: a header line, then a line per type; the numbers right-aligned.
+void paintPlanTable(QPainter& painter, const QRectF& area, const std::vector<TypePlan>& types) {
+    const std::vector<PlanTableRow> rows =
+        planTable({.types = types}, pieDecimalPoint().toStdString());
+    const std::array<qreal, kPlanTableHeader.size()> widths = {0.32, 0.15, 0.15, 0.18, 0.20};
+    const qreal line = painter.fontMetrics().height() * 1.3;
+    const auto paintRow = [&](qreal top, const auto& cells) {
+        qreal left = area.left();
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            const QRectF cell(left, top, area.width() * widths[column] - 2, line);
+            const QString text = QString::fromUtf8(cells[column].data(),
+                                                   static_cast<qsizetype>(cells[column].size()));
+            painter.drawText(cell,
+                             (column == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter |
+                                 Qt::TextWordWrap,
+                             painter.fontMetrics().elidedText(text, Qt::ElideRight,
+                                                              static_cast<int>(cell.width())));
+            left += area.width() * widths[column];
+        }
+    };
+    painter.save();
+    QFont bold = painter.font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    paintRow(area.top(), kPlanTableHeader);
+    painter.restore();
+    painter.setPen(Qt::gray);
+    painter.drawLine(QPointF(area.left(), area.top() + line),
+                     QPointF(area.right(), area.top() + line));
+    painter.setPen(Qt::black);
+    qreal top = area.top() + line;
+    for (const PlanTableRow& row : rows) {
+        if (top + line > area.bottom()) {
+            break;  // the types beyond the page's room are in the bars
+        }
+        paintRow(top, row);
+        top += line;
+    }
+}
 
 }  // namespace
 
@@ -71,6 +115,11 @@ void TformReportGrowthChart::setChartData(const std::vector<ChartData>& slices, 
     slices_ = slices;
     rangeStart_ = rangeStart;
     rangeEnd_ = rangeEnd;
+    plan_.reset();
+}
+
+void TformReportGrowthChart::setPlanData(std::vector<TypePlan> types) {
+    plan_ = std::move(types);
 }
 
 void TformReportGrowthChart::reportStartPage() {
@@ -103,11 +152,30 @@ void TformReportGrowthChart::printReport(QPrinter& printer) {
     painter.setFont(arial(chartFontSize));
     paintPie(painter, onPage(chartArea), pie_, PieLegend::shown);
 
+    const auto paintDate = [&] {
+        painter.setPen(Qt::black);
+        painter.setFont(arial(reportFontSize));
+        painter.drawText(QPointF(points(datePosition.x()),
+                                 points(datePosition.y()) + painter.fontMetrics().ascent()),
+                         QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+    };
+    paintDate();
+    if (!plan_) {
+        return;
+    }
+    printer.newPage();
+    painter.fillRect(onPage(band), Qt::white);
     painter.setPen(Qt::black);
+    painter.setFont(arial(headerFontSize, true));
+    painter.drawText(header, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     QString::fromStdString(reportHeaderText(
+                         rangeStart_, rangeEnd_, shortDateText(rangeStart_).toStdString(),
+                         shortDateText(rangeEnd_).toStdString(), "Plan against Actual")));
+    painter.setFont(arial(chartFontSize));
+    paintPlanBars(painter, onPage(planBarsArea), *plan_);
     painter.setFont(arial(reportFontSize));
-    painter.drawText(QPointF(points(datePosition.x()),
-                             points(datePosition.y()) + painter.fontMetrics().ascent()),
-                     QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+    paintPlanTable(painter, onPage(planTableArea), *plan_);
+    paintDate();
 }
 
 void TformReportGrowthChart::preview() {

@@ -5,9 +5,11 @@
 #include <QPrintPreviewDialog>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "chart/ChartData.h"
+#include "chart/PlanComparison.h"
 #include "chart/TimeSplit.h"
 #include "db/Calendar.h"
 
@@ -28,8 +30,12 @@ public:
     explicit TformReportGrowthChart(QWidget* owner);
     ~TformReportGrowthChart() override;
 
-    // Keeps a copy of `slices` and the range they were computed for.
+    // Keeps a copy of `slices` and the range they were computed for; the report is the time
+    // split's page alone.
     void setChartData(const std::vector<ChartData>& slices, DateTime rangeStart, DateTime rangeEnd);
+    // Adds a second page to the report: the plan against what happened over the same range,
+    // its bars and its table.
+    void setPlanData(std::vector<TypePlan> types);
 
     // Opens the print preview of the page. When a preview is open already, it produces its page
     // again from the data last handed over and comes to the front; no second one opens.
@@ -49,6 +55,7 @@ public:
     QPrintPreviewDialog* openPreview() const { return preview_; }
     const QString& headerText() const { return header_; }
     const std::vector<PieSlice>& pie() const { return pie_; }
+    const std::optional<std::vector<TypePlan>>& plan() const { return plan_; }
 
 private:
     QWidget* owner_;
@@ -59,6 +66,7 @@ private:
     DateTime rangeEnd_ = 0;
     QString header_;
     std::vector<PieSlice> pie_;
+    std::optional<std::vector<TypePlan>> plan_;
 };
 
 // A date-time's date in the user's short date format, as the report and the pickers show it.
