@@ -39,14 +39,15 @@ constexpr int reportFontSize = 10;
 constexpr int headerFontSize = 14;
 constexpr int chartFontSize = 8;
 // The plan's page: its bars at the left, its table at the right.
-const QRectF planBarsArea(12.7, 29.6, 150.0, 135.0);
-const QRectF planTableArea(170.0, 29.6, 95.0, 135.0);
+const QRectF planBarsArea(12.7, 29.6, 140.0, 135.0);
+const QRectF planTableArea(158.0, 29.6, 107.0, 135.0);
+constexpr int planTableFontSize = 9;
 
 // The table of the plan's page: a header line, then a line per type; the numbers right-aligned.
 void paintPlanTable(QPainter& painter, const QRectF& area, const std::vector<TypePlan>& types) {
     const std::vector<PlanTableRow> rows =
         planTable({.types = types}, pieDecimalPoint().toStdString());
-    const std::array<qreal, kPlanTableHeader.size()> widths = {0.32, 0.15, 0.15, 0.18, 0.20};
+    const std::array<qreal, kPlanTableHeader.size()> widths = {0.24, 0.18, 0.18, 0.22, 0.18};
     const qreal line = painter.fontMetrics().height() * 1.3;
     const auto paintRow = [&](qreal top, const auto& cells) {
         qreal left = area.left();
@@ -173,7 +174,7 @@ void TformReportGrowthChart::printReport(QPrinter& printer) {
                          shortDateText(rangeEnd_).toStdString(), "Plan against Actual")));
     painter.setFont(arial(chartFontSize));
     paintPlanBars(painter, onPage(planBarsArea), *plan_);
-    painter.setFont(arial(reportFontSize));
+    painter.setFont(arial(planTableFontSize));
     paintPlanTable(painter, onPage(planTableArea), *plan_);
     paintDate();
 }
