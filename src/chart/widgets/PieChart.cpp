@@ -58,16 +58,6 @@ void separate(std::vector<Mark*>& side, const QRectF& area) {
     }
 }
 
-// `font` made `factor` times as large.
-QFont scaledFont(QFont font, qreal factor) {
-    if (font.pixelSize() > 0) {
-        font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * factor)));
-    } else {
-        font.setPointSizeF(std::max(1.0, font.pointSizeF() * factor));
-    }
-    return font;
-}
-
 // Draws the legend lines in a column at the right of `area`, in a smaller font when they would
 // not fit its height, and returns the room it took.
 qreal paintLegend(QPainter& painter, const QRectF& area, const std::vector<PieSlice>& slices) {
@@ -108,6 +98,15 @@ qreal paintLegend(QPainter& painter, const QRectF& area, const std::vector<PieSl
 }
 
 }  // namespace
+
+QFont scaledFont(QFont font, qreal factor) {
+    if (font.pixelSize() > 0) {
+        font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * factor)));
+    } else {
+        font.setPointSizeF(std::max(1.0, font.pointSizeF() * factor));
+    }
+    return font;
+}
 
 QString pieDecimalPoint() {
     return QLocale().decimalPoint();

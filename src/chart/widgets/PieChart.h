@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QRectF>
 #include <QString>
 #include <QWidget>
@@ -20,6 +21,9 @@ enum class PieLegend { hidden, shown };
 
 void paintPie(QPainter& painter, const QRectF& area, const std::vector<PieSlice>& slices,
               PieLegend legend);
+
+// `font` made `factor` times as large, whether its size is in pixels or in points.
+QFont scaledFont(QFont font, qreal factor);
 
 // What a screen reader reads for the pie: each slice's mark, in order.
 QString pieDescription(const std::vector<PieSlice>& slices);

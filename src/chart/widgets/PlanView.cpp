@@ -83,14 +83,7 @@ void paintPlanBars(QPainter& painter, const QRectF& area, const std::vector<Type
     const qreal fullLine = QFontMetricsF(painter.font()).height();
     const qreal needed = fullLine * (static_cast<qreal>(2 * types.size()) * 0.6 + 3) + 6 * kGap;
     if (needed > area.height()) {
-        QFont font = painter.font();
-        const qreal factor = std::max(0.6, area.height() / needed);
-        if (font.pixelSize() > 0) {
-            font.setPixelSize(std::max(6, static_cast<int>(font.pixelSize() * factor)));
-        } else {
-            font.setPointSizeF(std::max(5.0, font.pointSizeF() * factor));
-        }
-        painter.setFont(font);
+        painter.setFont(scaledFont(painter.font(), std::max(0.6, area.height() / needed)));
     }
     const QFontMetricsF metrics(painter.font());
     const qreal line = metrics.height();
@@ -309,6 +302,12 @@ PlanPage::PlanPage(QWidget* parent)
     parts->addWidget(table_);
     parts->addWidget(deviationsPart);
     parts->setSizes({3000, 2000, 2000});  // shares of the height the page is first given
+
+    // Reading order: the numbers, the deviations, then the controls below them.
+    const QList<QWidget*> order = {table_, deviations_, pickerFrom_, pickerTo_, subTypes_, print_};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
