@@ -232,6 +232,24 @@ TEST_F(UndoTest, AnEditWhileTheFilesAreWrittenStaysUnsavedAndInTheJournal) {
     EXPECT_EQ(test::difference(wouldSave(), afterDrag), "");
 }
 
+// A write that fails on the worker thread is reported as a failed save always was, and the
+// edits stay unsaved and journaled.
+TEST_F(UndoTest, AFailedWriteIsReportedAndKeepsTheEditsUnsaved) {
+    kUserEdits[0].perform(*this, *window);  // a drag
+    const std::filesystem::path eventData = folder.file("EventData.xml");
+    std::filesystem::remove(eventData);
+    std::filesystem::create_directories(eventData / "blocked");
+    test::ModalMessage reported;
+    test::answerNextMessageBox(reported, QMessageBox::Ok);
+    window->actionSave->trigger();
+    QTRY_VERIFY(reported.shown);
+    EXPECT_EQ(reported.text, "Cannot create file \"" + QString::fromStdString(eventData.string()) +
+                                 "\". Is a directory.");
+    EXPECT_FALSE(window->saving());
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_TRUE(std::filesystem::exists(folder.file(".kalvo-journal")));
+}
+
 TEST_F(UndoTest, RecoveryDeclinedKeepsTheJournalAsideAndStartsFromTheSavedFiles) {
     const std::string savedBefore = wouldSave();
     kUserEdits[1].perform(*this, *window);  // a drop
