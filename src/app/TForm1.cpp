@@ -88,6 +88,15 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
       settingsStore_(settingsStore),
       documentsFolder_(programDocumentsFolder()),
       database_(databaseFolder) {
+    // The files are read into a model on a worker thread while the window is built; what the
+    // open reports is shown once the window needs the model.
+    std::vector<std::string> openErrors;
+    std::future<Model> opening = std::async(std::launch::async, [this, &openErrors] {
+        database_.openDatabase(
+            "", [&openErrors](const std::string& text) { openErrors.push_back(text); });
+        // Whether the database opened is seen when the model is read: a closed table fails it.
+        return database_.readModel();
+    });
     setObjectName(QStringLiteral("TForm1"));
     // The mark of unsaved changes shows as Qt puts it: "Kalvo Planner*" on most desktops.
     setWindowTitle(QStringLiteral("Kalvo Planner[*]"));
@@ -106,12 +115,12 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
 
     programmSettings_.loadAll(settingsStore_);
     startup::phaseDone("settings");
-    // Whether the database opened is seen when the model is read: a closed table fails it.
-    database_.openDatabase(
-        "", [this](const std::string& text) { showError(QString::fromStdString(text)); });
-    startup::phaseDone("open");
-    model_ = database_.readModel();
-    startup::phaseDone("model");
+    opening.wait();
+    for (const std::string& text : openErrors) {
+        showError(QString::fromStdString(text));
+    }
+    model_ = opening.get();
+    startup::phaseDone("open and model");
     history_.setRecordListener([this](const std::string& record) { journalRecord(record); });
     recoverUnsavedEdits();
     if (!journal_.started()) {

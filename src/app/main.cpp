@@ -47,6 +47,9 @@ void prepareHeapFor(const std::string& databaseFolder) {
         return;  // a small database gains nothing
     }
     // Memory freed at the top of the heap stays there, and large blocks come from the heap too.
+    // The thread that reads the database allocates from this heap as well, not from an arena
+    // of its own.
+    mallopt(M_ARENA_MAX, 1);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
     const std::size_t reserve = bytes + 2 * kHugePage;
