@@ -167,14 +167,15 @@ FileContent::~FileContent() {
     }
 }
 
-void FileContent::release(std::size_t offset) const {
+void FileContent::release(std::size_t from, std::size_t to) const {
     if (mapping_ == nullptr) {
         return;
     }
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    const std::size_t whole = std::min(offset, mappedSize_) / page * page;
-    if (whole > 0) {
-        ::madvise(mapping_, whole, MADV_DONTNEED);
+    const std::size_t first = (from + page - 1) / page * page;
+    const std::size_t end = std::min(to, mappedSize_) / page * page;
+    if (end > first) {
+        ::madvise(static_cast<char*>(mapping_) + first, end - first, MADV_DONTNEED);
     }
 }
 

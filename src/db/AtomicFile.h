@@ -64,9 +64,9 @@ public:
     ~FileContent();
 
     std::string_view bytes() const { return bytes_; }
-    // The bytes before `offset` are read: their pages leave the process's memory (they come
-    // back from the page cache should they be read again).
-    void release(std::size_t offset) const;
+    // The bytes from `from` to `to` are read: their whole pages leave the process's memory
+    // (they come back from the page cache should they be read again).
+    void release(std::size_t from, std::size_t to) const;
 
 private:
     void* mapping_ = nullptr;

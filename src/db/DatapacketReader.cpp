@@ -3,9 +3,11 @@
 #include <charconv>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -71,12 +73,18 @@ constexpr NamedKind kFieldTypes[] = {{"i4", ColumnKind::Integer},
 
 }  // namespace
 
+// Rows read on another thread: the second half of a large ROWDATA element.
+struct RowsAhead;
+
 class DatapacketParser {
 public:
-    // `release` is told how far the rows have been read, every few megabytes.
+    // `release` is told the stretches of rows that have been read, every few megabytes.
     DatapacketParser(std::string_view document, std::string_view origin,
-                     std::function<void(std::size_t)> release = {})
+                     std::function<void(std::size_t, std::size_t)> release = {})
         : document_(document), origin_(origin), release_(std::move(release)) {}
+    ~DatapacketParser();
+    DatapacketParser(const DatapacketParser&) = delete;
+    DatapacketParser& operator=(const DatapacketParser&) = delete;
 
     Table parse();
 
@@ -107,6 +115,16 @@ private:
     std::size_t parseContent(int depth, std::string_view name, Context context);
 
     void reserveRows();
+    // Where a second parser may start on the rows of a large ROWDATA element: a ROW tag in its
+    // middle; none for a small one.
+    std::optional<std::size_t> secondHalfStart() const;
+    // The rows from `start` on are read by a second parser on another thread.
+    void readRowsAhead(std::size_t start, std::size_t rows);
+    // At the first tag from where the second parser started on: when that is its start and it
+    // read its rows whole, they join the table as if this parser had read them, and the end
+    // of the ROWDATA element is returned. Otherwise its work is dropped and this parser reads
+    // on by itself, so that a damaged file fails as it always does.
+    std::optional<std::size_t> takeRowsAhead(std::size_t tag);
     void declareColumn(const std::vector<Attribute>& attributes, std::size_t offset);
     void addParameters(const std::vector<Attribute>& attributes);
     void addParameterElement(const std::vector<Attribute>& attributes);
@@ -116,8 +134,9 @@ private:
 
     std::string_view document_;
     std::string_view origin_;
-    std::function<void(std::size_t)> release_;
+    std::function<void(std::size_t, std::size_t)> release_;
     std::size_t released_ = 0;
+    std::unique_ptr<RowsAhead> ahead_;
     std::size_t pos_ = 0;
     bool utf8Variant_ = false;
     bool rowsStarted_ = false;
@@ -131,6 +150,19 @@ private:
     // than any real file needs: the cells stay within a generous multiple of the file's bytes.
     std::size_t cellLimit_ = std::max<std::size_t>(std::size_t{1} << 24, 32 * document_.size());
 };
+
+struct RowsAhead {
+    std::size_t start = 0;  // the ROW tag the second parser starts at
+    std::future<void> done;
+    std::unique_ptr<DatapacketParser> parser;
+    std::size_t endTag = 0;  // where </ROWDATA> starts
+};
+
+DatapacketParser::~DatapacketParser() {
+    if (ahead_ && ahead_->done.valid()) {
+        ahead_->done.wait();  // its parser reads this document
+    }
+}
 
 void DatapacketParser::fail(const std::string& what, std::size_t offset) const {
     std::string message = "Error in table file";
@@ -423,6 +455,11 @@ std::size_t DatapacketParser::parseContent(int depth, std::string_view name, Con
         if (tag == std::string_view::npos) {
             fail("the document ends inside <" + std::string(name) + ">", document_.size());
         }
+        if (ahead_ && context == Context::RowData && tag >= ahead_->start) {
+            if (const std::optional<std::size_t> end = takeRowsAhead(tag)) {
+                return *end;
+            }
+        }
         pos_ = tag;
         if (startsWith("</")) {
             pos_ += 2;
@@ -442,9 +479,9 @@ std::size_t DatapacketParser::parseContent(int depth, std::string_view name, Con
         }
         // The rows read so far are in the table: their bytes can leave memory, so that the
         // file and the table it becomes are not both held whole.
-        constexpr std::size_t kReleaseStep = 4 << 20;
+        constexpr std::size_t kReleaseStep = 1 << 20;
         if (context == Context::RowData && release_ && pos_ - released_ >= kReleaseStep) {
-            release_(pos_);
+            release_(released_, pos_);
             released_ = pos_;
         }
     }
@@ -457,13 +494,114 @@ std::size_t DatapacketParser::parseContent(int depth, std::string_view name, Con
 void DatapacketParser::reserveRows() {
     constexpr std::size_t kSmallestRow = 6;
     const std::size_t rowsThatFit = (document_.size() - pos_) / kSmallestRow;
+    const std::optional<std::size_t> secondStart = secondHalfStart();
     std::size_t rows = 0;
+    std::size_t rowsBeforeSecond = 0;
     for (std::size_t at = document_.find("<ROW", pos_);
          at != std::string_view::npos && rows < rowsThatFit; at = document_.find("<ROW", at + 4)) {
+        if (secondStart && at < *secondStart) {
+            ++rowsBeforeSecond;
+        }
         ++rows;
     }
     const std::size_t columns = std::max<std::size_t>(table_.columns_.size(), 1);
     table_.reserveRows(std::min(rows, cellLimit_ / columns));
+    if (secondStart) {
+        readRowsAhead(*secondStart, std::min(rows - rowsBeforeSecond, cellLimit_ / columns));
+    }
+}
+
+std::optional<std::size_t> DatapacketParser::secondHalfStart() const {
+    constexpr std::size_t kWorthASecondThread = 1 << 20;
+    const std::size_t rest = document_.size() - pos_;
+    if (rest < kWorthASecondThread || std::thread::hardware_concurrency() < 2) {
+        return std::nullopt;
+    }
+    for (std::size_t at = document_.find("<ROW", pos_ + rest / 2);
+         at != std::string_view::npos && at + 4 < document_.size();
+         at = document_.find("<ROW", at + 4)) {
+        const char next = document_[at + 4];
+        if (isWhitespace(next) || next == '/' || next == '>') {
+            return at;
+        }
+    }
+    return std::nullopt;
+}
+
+void DatapacketParser::readRowsAhead(std::size_t start, std::size_t rows) {
+    auto ahead = std::make_unique<RowsAhead>();
+    ahead->start = start;
+    ahead->parser = std::make_unique<DatapacketParser>(document_, origin_, release_);
+    DatapacketParser& second = *ahead->parser;
+    second.pos_ = start;
+    second.released_ = start;
+    second.utf8Variant_ = utf8Variant_;
+    second.rowsStarted_ = true;
+    second.table_.columns_ = table_.columns_;
+    second.table_.reserveRows(rows);
+    // The ROWDATA element's content, from the start on, as this parser would read it.
+    ahead->done = std::async(std::launch::async, [&second, endTag = &ahead->endTag] {
+        *endTag = second.parseContent(2, "ROWDATA", Context::RowData);
+    });
+    ahead_ = std::move(ahead);
+}
+
+// Appends `from` to `into` a few megabytes at a time, each piece leaving memory once copied, so
+// that the two tables are not both held whole.
+template <typename Element>
+void appendReleasing(std::vector<Element, HugePageAllocator<Element>>& into,
+                     std::vector<Element, HugePageAllocator<Element>>& from) {
+    constexpr std::size_t kPiece = (std::size_t{2} << 20) / sizeof(Element);
+    for (std::size_t first = 0; first < from.size(); first += kPiece) {
+        const std::size_t count = std::min(kPiece, from.size() - first);
+        const auto piece = from.begin() + static_cast<std::ptrdiff_t>(first);
+        into.insert(into.end(), piece, piece + static_cast<std::ptrdiff_t>(count));
+        HugePageAllocator<Element>::releaseRead(from.data() + first, count, from.capacity());
+    }
+    from = {};
+}
+
+std::optional<std::size_t> DatapacketParser::takeRowsAhead(std::size_t tag) {
+    const std::unique_ptr<RowsAhead> ahead = std::move(ahead_);
+    bool whole = true;
+    try {
+        ahead->done.get();
+    } catch (const std::exception&) {
+        whole = false;
+    }
+    Table& rows = ahead->parser->table_;
+    if (tag != ahead->start || !whole || table_.cells_.size() + rows.cells_.size() > cellLimit_ ||
+        table_.textPool_.size() + rows.textPool_.size() > UINT32_MAX) {
+        return std::nullopt;
+    }
+    const std::size_t storedBefore = table_.rowStates_.size();
+    const auto textOffset = static_cast<std::uint32_t>(table_.textPool_.size());
+    const std::size_t columns = table_.columns_.size();
+    for (std::size_t column = 0; column < columns; ++column) {
+        const ColumnKind kind = table_.columns_[column].kind;
+        if (kind != ColumnKind::String && kind != ColumnKind::Memo && kind != ColumnKind::Raw) {
+            continue;
+        }
+        for (std::size_t index = column; index < rows.cells_.size(); index += columns) {
+            if (rows.present_[index] != 0) {
+                rows.cells_[index].text.offset += textOffset;
+            }
+        }
+    }
+    appendReleasing(table_.cells_, rows.cells_);
+    appendReleasing(table_.present_, rows.present_);
+    table_.rowStates_.insert(table_.rowStates_.end(), rows.rowStates_.begin(),
+                             rows.rowStates_.end());
+    for (const std::uint32_t current : rows.currentRows_) {
+        table_.currentRows_.push_back(static_cast<std::uint32_t>(current + storedBefore));
+    }
+    table_.textPool_.append(rows.textPool_);
+    for (auto& [row, content] : rows.rowContent_) {
+        table_.rowContent_.emplace(row + storedBefore, std::move(content));
+    }
+    pos_ = ahead->parser->pos_;
+    released_ = ahead->parser->released_;
+    return ahead->endTag;
 }
 
 void DatapacketParser::declareColumn(const std::vector<Attribute>& attributes, std::size_t offset) {
@@ -668,14 +806,15 @@ void DatapacketParser::storeValue(std::size_t stored, int column, std::string_vi
 
 void parseDatapacket(Table& table, std::string_view document, std::string_view origin) {
     table.close();
-    table = DatapacketParser(document, origin).parse();
+    DatapacketParser parser(document, origin);
+    table = parser.parse();
 }
 
 void readDatapacket(Table& table, const std::string& path) {
     table.close();
     const FileContent document(path);
-    table = DatapacketParser(document.bytes(), path, [&document](std::size_t offset) {
-                document.release(offset);
+    table = DatapacketParser(document.bytes(), path, [&document](std::size_t from, std::size_t to) {
+                document.release(from, to);
             }).parse();
 }
 

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 
@@ -41,6 +42,21 @@ public:
             std::allocator<T>().deallocate(memory, count);
         } else {
             ::munmap(memory, bytes);
+        }
+    }
+
+    // The elements from `first` on, `count` of them, of an array of `capacity` elements from
+    // this allocator will not be read again: the whole pages among them leave memory at once,
+    // before the array goes. Only arrays mapped on their own are touched.
+    static void releaseRead(const T* first, std::size_t count, std::size_t capacity) {
+        if (capacity * sizeof(T) < kLarge) {
+            return;
+        }
+        constexpr std::uintptr_t kPage = 4096;
+        const auto begin = (reinterpret_cast<std::uintptr_t>(first) + kPage - 1) & ~(kPage - 1);
+        const auto end = (reinterpret_cast<std::uintptr_t>(first + count)) & ~(kPage - 1);
+        if (end > begin) {
+            ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
         }
     }
 

@@ -8,6 +8,7 @@
 
 #include "db/Datapacket.h"
 #include "support/TemporaryFolder.h"
+#include "support/TextDifference.h"
 
 namespace kalvo {
 namespace {
@@ -309,6 +310,64 @@ TEST(Datapacket, IndentedFileWithCommentsReadsAsTheSingleLine) {
         "    </FIELDS>\n    <?app hint?>\n    <PARAMS/>\n  </METADATA>\n"
         "  <ROWDATA>\n    <ROW Id=\"3\"\n         Name=\"Work\"/>\n  </ROWDATA>\n</DATAPACKET >\n";
     EXPECT_EQ(datapacketText(parsed(indented)), single);
+}
+
+// A large file's rows are read by two threads from its middle on. Wherever the middle falls (a
+// row, a comment, a row's own content) the table is the one the rows make read in order, and
+// a damaged file fails at its first fault.
+TEST(Datapacket, LargeFileReadsAsItsRowsInOrderWhereverItsMiddleFalls) {
+    const std::string fields =
+        "<FIELD attrname=\"Id\" fieldtype=\"i4\"/><FIELD attrname=\"Name\" "
+        "fieldtype=\"string\" WIDTH=\"64\"/><FIELD attrname=\"Note\" fieldtype=\"bin.hex\" "
+        "SUBTYPE=\"Text\"/><FIELD attrname=\"At\" fieldtype=\"dateTime\"/>";
+    // Rows of every kind, with the markup a split may fall into.
+    const std::string piece =
+        "<ROW Id=\"1\" Name=\"Work &amp; Study\" Note=\"a&#13;&#10;b\" "
+        "At=\"20260312T09:30:00000\"/>\n"
+        "<!-- <ROW Id=\"99\" Name=\"in a comment\"/> <ROW Id=\"98\"/> -->"
+        "<ROW RowState=\"4\" Id=\"2\"><NESTED><ROW Id=\"97\"/><ROW Id=\"96\"/></NESTED></ROW>"
+        "<ROW RowState=\"2\" Id=\"3\" Name=\"gone\"/><ROW Id=\"4\" Name=\"\"/>";
+    // The file the piece's rows make, written: its rows, and the rest around them.
+    const std::string written = datapacketText(parsed(document(fields, "", piece)));
+    const std::size_t rowsStart = written.find("<ROWDATA>") + 9;
+    const std::size_t rowsEnd = written.rfind("</ROWDATA>");
+    const std::string pieceRows = written.substr(rowsStart, rowsEnd - rowsStart);
+    constexpr int kPieces = 5000;  // over a megabyte
+    std::string rows;
+    std::string expectedRows;
+    for (int i = 0; i < kPieces; ++i) {
+        rows += piece;
+        expectedRows += pieceRows;
+    }
+    ASSERT_GT(rows.size(), std::size_t{1} << 20);
+    const std::string expected =
+        written.substr(0, rowsStart) + expectedRows + written.substr(rowsEnd);
+    // Padding before the rows moves the middle across each kind of markup of a piece.
+    for (std::size_t padding = 0; padding < 2 * piece.size(); padding += 7) {
+        SCOPED_TRACE(padding);
+        const std::string text = document(fields, "", std::string(padding, ' ') + rows);
+        EXPECT_EQ(test::difference(datapacketText(parsed(text)), expected), "");
+    }
+
+    const std::string twice = "<ROW Id=\"5\" Id=\"6\"/>";
+    const auto failure = [&](const std::string& text) {
+        try {
+            static_cast<void>(parsed(text));
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what());
+        }
+        return std::string("no failure");
+    };
+    const auto at = [&](const std::string& text, std::size_t from) {
+        return "Error in table file at byte " + std::to_string(text.find(twice, from) + 12) +
+               ": the attribute Id appears twice in one ROW.";
+    };
+    std::string late = document(fields, "", rows);
+    late.insert(late.rfind("</ROWDATA>"), twice);
+    EXPECT_EQ(failure(late), at(late, 0)) << "a fault in the second half";
+    std::string both = late;
+    both.insert(both.find("<ROWDATA>") + 9, twice);
+    EXPECT_EQ(failure(both), at(both, 0)) << "the first of two faults";
 }
 
 struct RefusalCase {
