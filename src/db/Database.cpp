@@ -368,13 +368,18 @@ void Database::saveDatabaseTo(const Model& model, const std::string& base) {
 void Database::startSave(const Model& model, std::function<void()> written) {
     finishSave();
     storeModel(model);
-    write_ = std::async(std::launch::async, [this, written = std::move(written)] {
-        struct Told {
-            const std::function<void()>& written;
-            ~Told() { written(); }  // also when the write fails
-        } told{written};
-        writeTables(databaseFolder_);
-    });
+    std::promise<void> outcome;
+    write_ = outcome.get_future();
+    writer_ =
+        std::jthread([this, outcome = std::move(outcome), written = std::move(written)]() mutable {
+            try {
+                writeTables(databaseFolder_);
+                outcome.set_value();
+            } catch (...) {
+                outcome.set_exception(std::current_exception());
+            }
+            written();  // the outcome is there to be finished by now
+        });
 }
 
 bool Database::saveWritten() const {
@@ -386,6 +391,7 @@ bool Database::finishSave() {
         return false;
     }
     std::future<void> write = std::move(write_);
+    writer_.join();
     write.get();
     return true;
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <future>
 #include <string>
+#include <thread>
 
 #include "db/Model.h"
 #include "db/Table.h"
@@ -76,7 +77,9 @@ private:
     Table dataType_;
     Table setEvent_;
     Table setEventData_;
-    std::future<void> write_;  // the files of a started save being written from the tables
+    // The files of a started save being written from the tables, and the thread writing them.
+    std::future<void> write_;
+    std::jthread writer_;
 };
 
 }  // namespace kalvo
