@@ -64,7 +64,7 @@ struct PlanModel {
 };
 
 std::string clock(int minutes) {
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
     return text;
 }
