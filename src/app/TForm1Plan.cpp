@@ -62,7 +62,8 @@ void TForm1::showPlannedDay(const QDate& date, std::int32_t rowId) {
 void TForm1::printPlan() {
     const auto [from, to] = chartRange();
     formReportGrowthChart_->setChartData(model_.chartSlices, from, to);
-    formReportGrowthChart_->setPlanData(comparePlan(model_, planPage->subTypes()).types);
+    // The page's print button is on the page, which is up to date while shown.
+    formReportGrowthChart_->setPlanData(planPage->bars()->types());
     formReportGrowthChart_->preview();
 }
 

@@ -32,9 +32,10 @@ constexpr qreal kGap = 4;
 const QColor kAxisColor(0x80, 0x80, 0x80);
 const QColor kGridColor(0xe0, 0xe0, 0xe0);
 
-QString hoursText(double hours, int decimals = 2) {
+// `value` with `decimals` decimals and the locale's decimal point, as the table shows it.
+QString localDecimalText(double value, int decimals = 2) {
     return QString::fromStdString(
-        formatDecimal(hours, decimals, false, pieDecimalPoint().toStdString()));
+        formatDecimal(value, decimals, false, pieDecimalPoint().toStdString()));
 }
 
 // A step of the hour axis that gives about `ticks` ticks up to `maximum`: 1, 2 or 5 times a
@@ -129,7 +130,7 @@ void paintPlanBars(QPainter& painter, const QRectF& area, const std::vector<Type
         const qreal x = xOf(tick);
         painter.setPen(tick == 0 ? kAxisColor : kGridColor);
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-        const QString text = hoursText(tick, step < 1 ? 1 : 0);
+        const QString text = localDecimalText(tick, step < 1 ? 1 : 0);
         painter.setPen(Qt::black);
         painter.drawText(QPointF(x - metrics.horizontalAdvance(text) / 2,
                                  plot.bottom() + kGap + metrics.ascent()),
@@ -163,8 +164,8 @@ QString planBarsDescription(const std::vector<TypePlan>& types) {
     QStringList lines;
     for (const TypePlan& type : types) {
         lines << QStringLiteral("%1: planned %2 h, actual %3 h")
-                     .arg(QString::fromStdString(type.label), hoursText(type.plannedHours()),
-                          hoursText(type.actualHours()));
+                     .arg(QString::fromStdString(type.label), localDecimalText(type.plannedHours()),
+                          localDecimalText(type.actualHours()));
     }
     return lines.isEmpty() ? QStringLiteral("Nothing planned or done") : lines.join(u"; ");
 }
@@ -188,7 +189,7 @@ QString onTimeText(const PlanComparison& comparison) {
         .arg(kOnTimeMinutes)
         .arg(comparison.startedOnTime)
         .arg(comparison.occurrences)
-        .arg(hoursText(100.0 * *share, 0));
+        .arg(localDecimalText(100.0 * *share, 0));
 }
 
 PlanBarsView::PlanBarsView(QWidget* parent) : QWidget(parent) {
