@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <functional>
@@ -11,6 +12,10 @@
 #include <unordered_set>
 #include <utility>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "db/AsciiText.h"
 #include "db/AtomicFile.h"
@@ -38,6 +43,61 @@ bool sameName(const std::string& attrName, std::string_view name) {
 bool isWhitespace(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte >= 1 && byte <= 32;
+}
+
+// Names and values in rows are a few bytes long: comparing sixteen bytes at a time finds their
+// ends sooner than a byte loop, and sooner than a library search, which costs more to start
+// than to run on them.
+#if defined(__SSE2__)
+constexpr std::size_t kBlock = 16;
+
+__m128i blockAt(std::string_view document, std::size_t pos) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(document.data() + pos));
+}
+
+std::size_t firstMarked(std::size_t pos, __m128i marks) {
+    return pos + static_cast<std::size_t>(
+                     std::countr_zero(static_cast<unsigned>(_mm_movemask_epi8(marks))));
+}
+#endif
+
+// Where the name that starts at `pos` ends: at a control character, a space, or one of "/>=?<".
+std::size_t nameEnd(std::string_view document, std::size_t pos) {
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi8(' ');
+    for (; pos + kBlock <= document.size(); pos += kBlock) {
+        const __m128i bytes = blockAt(document, pos);
+        __m128i ends = _mm_cmpeq_epi8(_mm_max_epu8(bytes, space), space);
+        for (const char c : {'/', '>', '=', '?', '<'}) {
+            ends = _mm_or_si128(ends, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)));
+        }
+        if (_mm_movemask_epi8(ends) != 0) {
+            return firstMarked(pos, ends);
+        }
+    }
+#endif
+    while (pos < document.size() && !isWhitespace(document[pos]) && document[pos] != '\0' &&
+           std::string_view("/>=?<").find(document[pos]) == std::string_view::npos) {
+        ++pos;
+    }
+    return pos;
+}
+
+// Where the first `byte` at or after `pos` is, or npos.
+std::size_t byteAt(std::string_view document, std::size_t pos, char byte) {
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(byte);
+    for (; pos + kBlock <= document.size(); pos += kBlock) {
+        const __m128i found = _mm_cmpeq_epi8(blockAt(document, pos), wanted);
+        if (_mm_movemask_epi8(found) != 0) {
+            return firstMarked(pos, found);
+        }
+    }
+#endif
+    while (pos < document.size() && document[pos] != byte) {
+        ++pos;
+    }
+    return pos < document.size() ? pos : std::string_view::npos;
 }
 
 struct NamedKind {
@@ -115,6 +175,7 @@ private:
     std::size_t parseContent(int depth, std::string_view name, Context context);
 
     void reserveRows();
+    std::size_t estimatedRows(std::size_t from, std::size_t to) const;
     // Where a second parser may start on the rows of a large ROWDATA element: a ROW tag in its
     // middle; none for a small one.
     std::optional<std::size_t> secondHalfStart() const;
@@ -206,67 +267,61 @@ bool DatapacketParser::skipMarkup() {
 }
 
 std::string_view DatapacketParser::parseName() {
-    static const auto kEndsName = [] {
-        std::array<bool, 256> ends{};
-        for (int c = 0; c <= 32; ++c) {
-            ends[static_cast<std::size_t>(c)] = true;
-        }
-        for (const char c : std::string_view("/>=?<")) {
-            ends[static_cast<unsigned char>(c)] = true;
-        }
-        return ends;
-    }();
     const std::size_t start = pos_;
-    while (pos_ < document_.size() && !kEndsName[static_cast<unsigned char>(document_[pos_])]) {
-        ++pos_;
-    }
+    pos_ = nameEnd(document_, pos_);
     return document_.substr(start, pos_ - start);
 }
 
+// Rows are nearly all of a file's bytes and are read here: the position stays local until
+// the tag ends, since storing it at every byte would cost more than the reading.
 template <typename OnAttribute>
 bool DatapacketParser::forEachAttribute(OnAttribute&& onAttribute) {
+    const std::string_view document = document_;
+    std::size_t pos = pos_;
+    const auto skipWhitespace = [&] {
+        while (pos < document.size() && isWhitespace(document[pos])) {
+            ++pos;
+        }
+    };
     for (;;) {
         skipWhitespace();
-        if (pos_ >= document_.size()) {
-            fail("the document ends inside a tag", pos_);
+        if (pos >= document.size()) {
+            fail("the document ends inside a tag", pos);
         }
-        const char c = document_[pos_];
+        const char c = document[pos];
         if (c == '>') {
-            ++pos_;
+            pos_ = pos + 1;
             return false;
         }
         if (c == '/' || c == '?') {
-            if (pos_ + 1 >= document_.size() || document_[pos_ + 1] != '>') {
-                fail(std::string("'>' expected after '") + c + "'", pos_ + 1);
+            if (pos + 1 >= document.size() || document[pos + 1] != '>') {
+                fail(std::string("'>' expected after '") + c + "'", pos + 1);
             }
-            pos_ += 2;
+            pos_ = pos + 2;
             return true;
         }
-        const std::size_t nameOffset = pos_;
-        const std::string_view name = parseName();
+        const std::size_t nameOffset = pos;
+        pos = nameEnd(document, pos);
+        const std::string_view name = document.substr(nameOffset, pos - nameOffset);
         if (name.empty()) {
             fail(std::string("unexpected '") + c + "' in a tag", nameOffset);
         }
         skipWhitespace();
-        if (pos_ >= document_.size() || document_[pos_] != '=') {
-            fail("'=' expected after the attribute " + std::string(name), pos_);
+        if (pos >= document.size() || document[pos] != '=') {
+            fail("'=' expected after the attribute " + std::string(name), pos);
         }
-        ++pos_;
+        ++pos;
         skipWhitespace();
-        if (pos_ >= document_.size() || (document_[pos_] != '"' && document_[pos_] != '\'')) {
-            fail("a quoted value expected for the attribute " + std::string(name), pos_);
+        if (pos >= document.size() || (document[pos] != '"' && document[pos] != '\'')) {
+            fail("a quoted value expected for the attribute " + std::string(name), pos);
         }
-        const char quote = document_[pos_++];
-        // Values are short: a plain loop beats a library search here.
-        std::size_t end = pos_;
-        while (end < document_.size() && document_[end] != quote) {
-            ++end;
+        const char quote = document[pos++];
+        const std::size_t valueEnd = byteAt(document, pos, quote);
+        if (valueEnd == std::string_view::npos) {
+            fail("the value of the attribute " + std::string(name) + " is not closed", pos - 1);
         }
-        if (end == document_.size()) {
-            fail("the value of the attribute " + std::string(name) + " is not closed", pos_ - 1);
-        }
-        onAttribute(name, document_.substr(pos_, end - pos_));
-        pos_ = end + 1;
+        onAttribute(name, document.substr(pos, valueEnd - pos));
+        pos = valueEnd + 1;
     }
 }
 
@@ -366,6 +421,10 @@ Table DatapacketParser::parse() {
         }
     }
     parseElement(1, Context::Document);
+    HugePageAllocator<Table::Cell>::releaseUnused(table_.cells_.data(), table_.cells_.size(),
+                                                  table_.cells_.capacity());
+    HugePageAllocator<std::uint8_t>::releaseUnused(table_.present_.data(), table_.present_.size(),
+                                                   table_.present_.capacity());
     table_.open_ = true;
     return std::move(table_);
 }
@@ -487,27 +546,38 @@ std::size_t DatapacketParser::parseContent(int depth, std::string_view name, Con
     }
 }
 
-// Sizing the row storage once from a count of the row tags spares the copies of growing it
-// and keeps the peak memory of a large file near its final size. The count may include tags
-// inside comments, so the reservation stays within what the rest of the file can hold: one
-// "<ROW/>" takes six bytes, and the cells no more than the rows may have.
-void DatapacketParser::reserveRows() {
+// Sizing the row storage once spares the copies of growing it and keeps the peak memory of a
+// large file near its final size. Counting the rows would be a pass over the whole file, so
+// their number is estimated from the spacing of the first rows, twice over: the room of a large
+// table is address space until rows fill it, and rows shorter than the first only make the
+// storage grow as it otherwise would. The reservation stays within what the rest of the file
+// can hold: one "<ROW/>" takes six bytes, and the cells no more than the rows may have.
+std::size_t DatapacketParser::estimatedRows(std::size_t from, std::size_t to) const {
+    constexpr std::size_t kSampledRows = 64;
     constexpr std::size_t kSmallestRow = 6;
-    const std::size_t rowsThatFit = (document_.size() - pos_) / kSmallestRow;
-    const std::optional<std::size_t> secondStart = secondHalfStart();
-    std::size_t rows = 0;
-    std::size_t rowsBeforeSecond = 0;
-    for (std::size_t at = document_.find("<ROW", pos_);
-         at != std::string_view::npos && rows < rowsThatFit; at = document_.find("<ROW", at + 4)) {
-        if (secondStart && at < *secondStart) {
-            ++rowsBeforeSecond;
-        }
-        ++rows;
+    std::size_t first = std::string_view::npos;
+    std::size_t last = 0;
+    std::size_t sampled = 0;
+    for (std::size_t at = document_.find("<ROW", from); at < to && sampled < kSampledRows;
+         at = document_.find("<ROW", at + 4)) {
+        first = std::min(first, at);
+        last = at;
+        ++sampled;
     }
+    if (sampled == 0) {
+        return 0;
+    }
+    const std::size_t spacing =
+        sampled == 1 ? to - first : std::max<std::size_t>((last - first) / (sampled - 1), 1);
     const std::size_t columns = std::max<std::size_t>(table_.columns_.size(), 1);
-    table_.reserveRows(std::min(rows, cellLimit_ / columns));
-    if (secondStart) {
-        readRowsAhead(*secondStart, std::min(rows - rowsBeforeSecond, cellLimit_ / columns));
+    return std::min(
+        {2 * ((to - from) / spacing + 1), (to - from) / kSmallestRow + 1, cellLimit_ / columns});
+}
+
+void DatapacketParser::reserveRows() {
+    table_.reserveRows(estimatedRows(pos_, document_.size()));
+    if (const std::optional<std::size_t> secondStart = secondHalfStart()) {
+        readRowsAhead(*secondStart, estimatedRows(*secondStart, document_.size()));
     }
 }
 
@@ -546,8 +616,8 @@ void DatapacketParser::readRowsAhead(std::size_t start, std::size_t rows) {
     ahead_ = std::move(ahead);
 }
 
-// Appends `from` to `into` a few megabytes at a time, each piece leaving memory once copied, so
-// that the two tables are not both held whole.
+// Appends `from` to `into` a few megabytes at a time, what has been copied leaving memory as it
+// goes, so that the two tables are not both held whole.
 template <typename Element>
 void appendReleasing(std::vector<Element, HugePageAllocator<Element>>& into,
                      std::vector<Element, HugePageAllocator<Element>>& from) {
@@ -556,7 +626,7 @@ void appendReleasing(std::vector<Element, HugePageAllocator<Element>>& into,
         const std::size_t count = std::min(kPiece, from.size() - first);
         const auto piece = from.begin() + static_cast<std::ptrdiff_t>(first);
         into.insert(into.end(), piece, piece + static_cast<std::ptrdiff_t>(count));
-        HugePageAllocator<Element>::releaseRead(from.data() + first, count, from.capacity());
+        HugePageAllocator<Element>::releaseRead(from.data(), first + count, from.capacity());
     }
     from = {};
 }
@@ -739,13 +809,22 @@ int DatapacketParser::columnOfAttribute(std::string_view name) {
     // Rows name their columns in declaration order, leaving out the null ones, so the search
     // starts after the column found last.
     const auto& columns = table_.columns_;
-    const std::size_t count = columns.size();
-    for (std::size_t step = 1; step <= count; ++step) {
-        const std::size_t candidate =
-            (static_cast<std::size_t>(lastColumn_ + 1) + step - 1) % count;
-        if (sameName(columns[candidate].attrName, name)) {
-            lastColumn_ = static_cast<int>(candidate);
-            return lastColumn_;
+    const int count = static_cast<int>(columns.size());
+    const auto found = [&](int column) {
+        if (sameName(columns[static_cast<std::size_t>(column)].attrName, name)) {
+            lastColumn_ = column;
+            return true;
+        }
+        return false;
+    };
+    for (int column = lastColumn_ + 1; column < count; ++column) {
+        if (found(column)) {
+            return column;
+        }
+    }
+    for (int column = 0; column <= lastColumn_ && column < count; ++column) {
+        if (found(column)) {
+            return column;
         }
     }
     return -1;

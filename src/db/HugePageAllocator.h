@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -45,16 +46,35 @@ public:
         }
     }
 
-    // The elements from `first` on, `count` of them, of an array of `capacity` elements from
-    // this allocator will not be read again: the whole pages among them leave memory at once,
-    // before the array goes. Only arrays mapped on their own are touched.
-    static void releaseRead(const T* first, std::size_t count, std::size_t capacity) {
+    // The first `count` elements of `array`, an array of `capacity` elements from this
+    // allocator, will not be read again: the whole huge pages among them leave memory at once,
+    // before the array goes. Only arrays mapped on their own are touched, and only whole 2 MB
+    // pages: giving back part of a huge page makes the system split it, which costs many times
+    // the copy that freed it.
+    static void releaseRead(const T* array, std::size_t count, std::size_t capacity) {
+        if (capacity * sizeof(T) < kLarge) {
+            return;
+        }
+        const auto begin = (reinterpret_cast<std::uintptr_t>(array) + kLarge - 1) & ~(kLarge - 1);
+        const auto end = reinterpret_cast<std::uintptr_t>(array + count) & ~(kLarge - 1);
+        if (end > begin) {
+            ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+        }
+    }
+
+    // The room of an array from this allocator beyond its `size` elements in use is given
+    // back. Room reserved on an estimate stays address space until it is written, except for
+    // the rest of the huge page that holds the last elements in use: that page is split.
+    static void releaseUnused(const T* array, std::size_t size, std::size_t capacity) {
         if (capacity * sizeof(T) < kLarge) {
             return;
         }
         constexpr std::uintptr_t kPage = 4096;
-        const auto begin = (reinterpret_cast<std::uintptr_t>(first) + kPage - 1) & ~(kPage - 1);
-        const auto end = (reinterpret_cast<std::uintptr_t>(first + count)) & ~(kPage - 1);
+        const auto used = reinterpret_cast<std::uintptr_t>(array + size);
+        const auto begin = (used + kPage - 1) & ~(kPage - 1);
+        const auto end =
+            std::min((used + kLarge - 1) & ~(kLarge - 1),
+                     reinterpret_cast<std::uintptr_t>(array + capacity) & ~(kPage - 1));
         if (end > begin) {
             ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
         }

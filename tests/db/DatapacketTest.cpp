@@ -348,6 +348,20 @@ TEST(Datapacket, LargeFileReadsAsItsRowsInOrderWhereverItsMiddleFalls) {
         const std::string text = document(fields, "", std::string(padding, ' ') + rows);
         EXPECT_EQ(test::difference(datapacketText(parsed(text)), expected), "");
     }
+    // Long first rows make the room reserved for the rows far too small: it grows.
+    std::string longRows;
+    for (int i = 0; i < 100; ++i) {
+        longRows +=
+            "<ROW Id=\"" + std::to_string(i) + "\" Note=\"" + std::string(4000, 'x') + "\"/>";
+    }
+    const std::string longWritten = datapacketText(parsed(document(fields, "", longRows)));
+    const std::string longExpected =
+        written.substr(0, rowsStart) +
+        longWritten.substr(rowsStart, longWritten.rfind("</ROWDATA>") - rowsStart) + expectedRows +
+        written.substr(rowsEnd);
+    EXPECT_EQ(test::difference(datapacketText(parsed(document(fields, "", longRows + rows))),
+                               longExpected),
+              "");
 
     const std::string twice = "<ROW Id=\"5\" Id=\"6\"/>";
     const auto failure = [&](const std::string& text) {
