@@ -15,6 +15,7 @@
 
 #include "ModalAnswer.h"
 #include "QuietWindow.h"
+#include "app/MainWindowParts.h"
 #include "app/TForm1.h"
 #include "day/widgets/DayView.h"
 #include "day/widgets/TaskPanel.h"
@@ -285,6 +286,31 @@ TEST_F(UndoTest, CtrlZInTheCommentEditorUndoesTheTextOnly) {
     press(QKeySequence::Undo);
     ASSERT_NE(window->model().selectedPanel, nullptr);
     EXPECT_EQ(window->model().selectedPanel->comment, "");
+}
+
+// The typing of a comment was scoped to the day shown: a day changed by its key while the
+// editor keeps the focus starts the next day's typing as a step of its own.
+TEST_F(UndoTest, ACommentTypedOnTheNextDayIsAStepOfItsOwn) {
+    window->pageControl->setCurrentWidget(window->sheetEvent);
+    auto* memo = window->findChild<QPlainTextEdit*>("memoEventDataComment");
+    ASSERT_NE(memo, nullptr);
+    memo->setFocus();
+    QTest::keyClicks(memo, "Today");
+    QTest::keyClick(memo, Qt::Key_Right, Qt::AltModifier);
+    ASSERT_EQ(window->model().selectedDate, calendarDateOf(QDate::currentDate().addDays(1)));
+    ASSERT_EQ(QApplication::focusWidget(), memo);
+    QTest::keyClicks(memo, "Tomorrow");
+    const EventDataRow* tomorrow = window->model().selectedPanel;
+    ASSERT_NE(tomorrow, nullptr);
+    ASSERT_EQ(tomorrow->comment, "Tomorrow\r\n");
+
+    window->tree->setFocus();
+    press(QKeySequence::Undo);
+    EXPECT_EQ(tomorrow->comment, "");
+    QTest::keyClick(memo, Qt::Key_Left, Qt::AltModifier);
+    ASSERT_NE(window->model().selectedPanel, nullptr);
+    EXPECT_EQ(window->model().selectedPanel->comment, "Today\r\n")
+        << "the undo took back the next day's typing only";
 }
 
 }  // namespace

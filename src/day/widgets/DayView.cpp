@@ -47,6 +47,9 @@ void DayView::clearPanels() {
 }
 
 bool DayView::buildDay() {
+    // A step still open (the typing of a comment) was scoped to the day shown; what is typed
+    // on the day built now is a step of its own.
+    history_.endStep();
     clearPanels();
     const bool selectionChosen = kalvo::buildDay(model_, placement_);
     createPanels();
