@@ -1,6 +1,9 @@
 #include "db/DatabaseFolder.h"
 
+#include <cstddef>
+#include <iterator>
 #include <stdexcept>
+#include <string_view>
 
 #include "db/AtomicFile.h"
 #include "db/Database.h"
@@ -8,13 +11,22 @@
 
 namespace kalvo {
 
-bool holdsDatabase(const std::string& folder) {
-    for (const std::string_view name : {kTypeFileName, kEventFileName, kEventDataFileName}) {
-        if (!fileExists(folder + std::string(name))) {
-            return false;
-        }
+namespace {
+
+constexpr std::string_view kTableFileNames[] = {kTypeFileName, kEventFileName, kEventDataFileName};
+
+std::size_t tableFilesIn(const std::string& folder) {
+    std::size_t found = 0;
+    for (const std::string_view name : kTableFileNames) {
+        found += fileExists(folder + std::string(name)) ? 1 : 0;
     }
-    return true;
+    return found;
+}
+
+}  // namespace
+
+bool holdsDatabase(const std::string& folder) {
+    return tableFilesIn(folder) == std::size(kTableFileNames);
 }
 
 DatabaseLocation locateDatabase(const std::optional<std::string>& requested,
@@ -29,7 +41,9 @@ DatabaseLocation locateDatabase(const std::optional<std::string>& requested,
     if (holdsDatabase(programFolder)) {
         return {programFolder, false};
     }
-    return {userDataFolder, !holdsDatabase(userDataFolder)};
+    // A folder that lost one of its files keeps the others: the open reports the missing one
+    // rather than the starter database replacing the user's.
+    return {userDataFolder, tableFilesIn(userDataFolder) == 0};
 }
 
 void createFromStarter(const std::string& starterFolder, const std::string& folder) {

@@ -12,7 +12,7 @@ namespace kalvo {
 // installed. Every folder here ends in a separator.
 struct DatabaseLocation {
     std::string folder;
-    // The folder holds no database yet: it is to be made from the starter database.
+    // The folder holds none of the table files yet: it is to be made from the starter database.
     bool fromStarter = false;
 };
 

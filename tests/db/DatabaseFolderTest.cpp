@@ -24,6 +24,8 @@ TEST(DatabaseFolder, TheFolderAskedForThenTheProgramsThenTheUsers) {
         {"beside the program", false, none, whole, whole, "program", false},
         {"part of one beside the program", false, none, partial, whole, "user", false},
         {"the user's", false, none, none, whole, "user", false},
+        {"part of the user's, which the starter database must not replace", false, none, none,
+         partial, "user", false},
         {"first start", false, none, none, none, "user", true},
     };
     for (const Case& c : cases) {
