@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/ApplicationErrors.h"
+#include "app/DatabaseLock.h"
 #include "app/StartupTrace.h"
 #include "app/TForm1.h"
 #include "db/DatabaseFolder.h"
@@ -117,6 +118,17 @@ int main(int argc, char** argv) {
                           QString::fromStdString(error.what()));
     }
 
+    const QString folder = QString::fromStdString(location.folder);
+    // The first start makes the folder that the starter database is written into under the lock.
+    QDir().mkpath(folder);
+    const kalvo::DatabaseLock lock(folder);
+    if (lock.heldElsewhere()) {
+        kalvo::showApplicationError(
+            QStringLiteral("The database in \"%1\" is already open in another Kalvo Planner "
+                           "window.")
+                .arg(QDir::toNativeSeparators(QDir::cleanPath(folder))));
+        return 1;
+    }
     prepareHeapFor(location.folder);
     kalvo::ProgrammSettings programmSettings;
     kalvo::QtSettingsStore settingsStore;
