@@ -331,8 +331,11 @@ void TForm1::historyChanged() {
 void TForm1::backupDatabase(const QString& folder) {
     history_.endStep();
     finishRunningSave();
-    database_.backupDatabase(model_, folder.toStdString());  // saves first
+    database_.saveDatabase(model_);
+    // The save stands when the backup folder cannot be written: the journal starts again from
+    // the files just saved.
     databaseSaved();
+    database_.writeBackup(folder.toStdString());
 }
 
 void TForm1::restoreDatabase(const QString& folder) {

@@ -398,6 +398,10 @@ bool Database::finishSave() {
 
 void Database::backupDatabase(const Model& model, const std::string& folder) {
     saveDatabase(model);
+    writeBackup(folder);
+}
+
+void Database::writeBackup(const std::string& folder) {
     writeTables(folder + "/");
 }
 

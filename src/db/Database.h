@@ -58,6 +58,8 @@ public:
 
     // Saves, then writes the tables into `folder`.
     void backupDatabase(const Model& model, const std::string& folder);
+    // Writes the tables as last saved into `folder`: the backup's second half.
+    void writeBackup(const std::string& folder);
 
     // Saves, then reads the database in `folder`, falling back to the database folder when
     // it cannot be opened, and replaces the model with the one read. The model is replaced

@@ -202,6 +202,24 @@ TEST_F(UndoTest, TheEditsOfASessionThatDidNotCloseAreRecoveredAtTheNextStart) {
     EXPECT_FALSE(std::filesystem::exists(folder.file(".kalvo-journal")));
 }
 
+TEST_F(UndoTest, ABackupIntoAFolderThatCannotBeWrittenLeavesItsSaveAndAJournalOfTheEditsAfter) {
+    kUserEdits[0].perform(*this, *window);  // a drag
+    EXPECT_THROW(window->backupDatabase(QString::fromStdString(folder.file("no/such/folder"))),
+                 std::runtime_error);
+    EXPECT_FALSE(window->isWindowModified()) << "the database was saved before the backup";
+    kUserEdits[3].perform(*this, *window);  // a rename
+    const std::string expected = wouldSave();
+    crash();
+
+    test::ModalMessage asked;
+    test::answerNextMessageBox(asked, QMessageBox::Yes);
+    start();
+    EXPECT_EQ(asked.text,
+              "Kalvo Planner was not closed properly. Recover the 1 changes made "
+              "after the last save?");
+    EXPECT_EQ(wouldSave(), expected);
+}
+
 // The files are written while the window goes on: what Save wrote is the model at Ctrl+S,
 // and an edit made meanwhile stays unsaved and in the journal of the new files.
 TEST_F(UndoTest, AnEditWhileTheFilesAreWrittenStaysUnsavedAndInTheJournal) {
