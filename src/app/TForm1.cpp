@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <utility>
+
 #include "alarms/AlarmCheck.h"
 #include "alarms/Sound.h"
 #include "app/ApplicationErrors.h"
@@ -134,6 +136,11 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             &TForm1::refreshAppointmentPage);
     dayView_->setApplyToFuture([this] { return checkBoxApplyToFuture->isChecked(); });
     connect(dayView_.get(), &DayView::selectionChanged, this, &TForm1::refreshAppointmentPage);
+    connect(dayView_.get(), &DayView::dragEnded, this, [this] {
+        if (std::exchange(saveAfterDrag_, false)) {
+            actionSaveExecute();
+        }
+    });
     connect(dayView_.get(), &DayView::dropRefused, this,
             [this](const QString& message) { showWarningBox(this, message); });
     dayView_->setDraggedTypeId(
@@ -271,6 +278,11 @@ void TForm1::actionExitExecute() {
 }
 
 void TForm1::actionSaveExecute() {
+    if (dayView_->dragging()) {
+        // The drag's step is still being made; the save follows the drop.
+        saveAfterDrag_ = true;
+        return;
+    }
     history_.endStep();
     finishRunningSave();
     if (savedFiles_.valid()) {

@@ -220,6 +220,29 @@ TEST_F(UndoTest, ABackupIntoAFolderThatCannotBeWrittenLeavesItsSaveAndAJournalOf
     EXPECT_EQ(wouldSave(), expected);
 }
 
+TEST_F(UndoTest, CtrlSDuringADragSavesWhereThePanelIsDropped) {
+    const std::string before = wouldSave();
+    TaskPanel* panel = window->dayView().panelOf(window->model().dayPanels.front());
+    ASSERT_NE(panel, nullptr);
+    QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(5, 11));
+    QTest::mouseMove(panel, QPoint(5, 20));
+    window->actionSave->trigger();
+    QTest::mouseMove(panel, QPoint(5, 40));
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(5, 40));
+    QTRY_VERIFY(!window->saving());
+
+    const std::string dropped = wouldSave();
+    ASSERT_NE(dropped, before);
+    std::string files;
+    for (const char* name : {"Type.xml", "Event.xml", "EventData.xml"}) {
+        files += test::fileText(folder.file(name));
+    }
+    EXPECT_EQ(files, dropped);
+    EXPECT_FALSE(window->isWindowModified());
+    press(QKeySequence::Undo);
+    EXPECT_EQ(wouldSave(), before) << "the drag is one step";
+}
+
 // The files are written while the window goes on: what Save wrote is the model at Ctrl+S,
 // and an edit made meanwhile stays unsaved and in the journal of the new files.
 TEST_F(UndoTest, AnEditWhileTheFilesAreWrittenStaysUnsavedAndInTheJournal) {

@@ -239,6 +239,7 @@ void DayView::panelReleased(TaskPanel& panel) {
     draggedRow_ = nullptr;
     if (wasDragging) {
         history_.endStep();
+        emit dragEnded();
     }
 }
 
