@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <utility>
 
 namespace kalvo {
 namespace {
@@ -55,15 +56,24 @@ bool isItemEditorEscape(const QWidget* widget, const QKeyEvent& key) {
 
 }  // namespace
 
-CommandKeyFilter::CommandKeyFilter(QWidget* window) : QObject(window), window_(window) {}
+CommandKeyFilter::CommandKeyFilter(QWidget* window, std::function<bool()> keysHeld)
+    : QObject(window), window_(window), keysHeld_(std::move(keysHeld)) {}
 
 bool CommandKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     const auto* widget = qobject_cast<const QWidget*>(watched);
-    if (event->type() != QEvent::ShortcutOverride || widget == nullptr ||
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::ShortcutOverride && type != QEvent::KeyPress) || widget == nullptr ||
         widget->window() != window_) {
         return QObject::eventFilter(watched, event);
     }
     auto* key = static_cast<QKeyEvent*>(event);
+    if (keysHeld_()) {
+        key->accept();  // taken as a key press, so no command runs; the press is dropped here
+        return true;
+    }
+    if (type != QEvent::ShortcutOverride) {
+        return QObject::eventFilter(watched, event);
+    }
     const QWidget* focus = QApplication::focusWidget();
     if ((isTextField(focus) && isTextEditingKey(*key)) || isItemEditorEscape(focus, *key)) {
         key->accept();  // the key goes to the text field as a key press

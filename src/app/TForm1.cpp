@@ -15,8 +15,6 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include <utility>
-
 #include "alarms/AlarmCheck.h"
 #include "alarms/Sound.h"
 #include "app/ApplicationErrors.h"
@@ -113,7 +111,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     if (!placementStore_.restore(*this, *toolBar)) {
         placeAtFirstStart();
     }
-    qApp->installEventFilter(new CommandKeyFilter(this));
+    qApp->installEventFilter(
+        new CommandKeyFilter(this, [this] { return dayView_ != nullptr && dayView_->dragging(); }));
 
     programmSettings_.loadAll(settingsStore_);
     startup::phaseDone("settings");
@@ -136,11 +135,6 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             &TForm1::refreshAppointmentPage);
     dayView_->setApplyToFuture([this] { return checkBoxApplyToFuture->isChecked(); });
     connect(dayView_.get(), &DayView::selectionChanged, this, &TForm1::refreshAppointmentPage);
-    connect(dayView_.get(), &DayView::dragEnded, this, [this] {
-        if (std::exchange(saveAfterDrag_, false)) {
-            actionSaveExecute();
-        }
-    });
     connect(dayView_.get(), &DayView::dropRefused, this,
             [this](const QString& message) { showWarningBox(this, message); });
     dayView_->setDraggedTypeId(
@@ -278,11 +272,6 @@ void TForm1::actionExitExecute() {
 }
 
 void TForm1::actionSaveExecute() {
-    if (dayView_->dragging()) {
-        // The drag's step is still being made; the save follows the drop.
-        saveAfterDrag_ = true;
-        return;
-    }
     history_.endStep();
     finishRunningSave();
     if (savedFiles_.valid()) {

@@ -271,8 +271,7 @@ private:
     // save, and after a journal could not be written.
     bool journaling_ = true;
     bool saveRunning_ = false;
-    bool saveAfterDrag_ = false;  // Ctrl+S came during a drag
-    bool planStale_ = true;       // the chart's rows changed while the Plan page was not shown
+    bool planStale_ = true;  // the chart's rows changed while the Plan page was not shown
     std::vector<std::string> recordsDuringSave_;
     std::unique_ptr<DayView> dayView_;
     std::unique_ptr<TypeTreeController> typeTree_;

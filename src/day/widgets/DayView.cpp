@@ -239,7 +239,6 @@ void DayView::panelReleased(TaskPanel& panel) {
     draggedRow_ = nullptr;
     if (wasDragging) {
         history_.endStep();
-        emit dragEnded();
     }
 }
 

@@ -94,8 +94,6 @@ signals:
     // An edit changed stored times: the chart's sums and the Appointment page are out of date.
     void chartChanged(ChartUpdate update);
     void appointmentPageChanged();
-    // The mouse let go of a dragged panel; the drag's step is complete.
-    void dragEnded();
     // A drop was refused with this message, for the warning box.
     void dropRefused(const QString& message);
     // The day was built anew by an edit (a drop, a delete): the chart's rows are to be
