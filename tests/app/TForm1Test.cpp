@@ -9,7 +9,9 @@
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -20,6 +22,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <QWindow>
+#include <map>
 
 #include "ModalAnswer.h"
 #include "app/ApplicationErrors.h"
@@ -357,6 +360,37 @@ TEST_F(TForm1Test, CommandKeysReachTheirActionsBeforeTheFocusedControl) {
                 const bool editsText = focus == field && std::find(textKeys.begin(), textKeys.end(),
                                                                    key) != textKeys.end();
                 EXPECT_EQ(triggered.count(), editsText ? 0 : 1);
+            }
+        }
+    }
+}
+
+// An Alt key shared by two visible controls, or by a control and a menu, alternates between
+// them, so every page keeps its Alt keys apart from each other and from the menu bar's.
+TEST_F(TForm1Test, NoPageSharesAnAltKeyWithTheMenuBarOrItself) {
+    const auto window = openWindow(false);
+    for (int page = 0; page < window->pageControl->count(); ++page) {
+        window->pageControl->setCurrentIndex(page);
+        SCOPED_TRACE(window->pageControl->tabText(page).toStdString());
+        std::map<QKeySequence, QString> owners;
+        const auto claim = [&owners](const QString& text) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (!key.isEmpty()) {
+                const auto [owner, added] = owners.emplace(key, text);
+                EXPECT_TRUE(added) << text.toStdString() << " and " << owner->second.toStdString();
+            }
+        };
+        for (QAction* menu : window->menuBar()->actions()) {
+            claim(menu->text());
+        }
+        for (const QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->buddy() != nullptr && label->isVisible()) {
+                claim(label->text());
+            }
+        }
+        for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            if (button->isVisible()) {
+                claim(button->text());
             }
         }
     }

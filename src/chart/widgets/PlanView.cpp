@@ -278,8 +278,8 @@ PlanPage::PlanPage(QWidget* parent)
     deviations_->setMinimumHeight(40);
     table_->setMinimumHeight(40);
     auto* range = new QHBoxLayout;
-    for (auto [caption, picker] : {std::pair{QStringLiteral("&From"), pickerFrom_},
-                                   std::pair{QStringLiteral("&To"), pickerTo_}}) {
+    for (auto [caption, picker] : {std::pair{QStringLiteral("F&rom"), pickerFrom_},
+                                   std::pair{QStringLiteral("T&o"), pickerTo_}}) {
         auto* label = new QLabel(caption, this);
         label->setBuddy(picker);
         range->addWidget(label);
