@@ -280,14 +280,24 @@ std::string filePath(const std::string& base, std::string_view name) {
 
 Database::Database(std::string databaseFolder) : databaseFolder_(std::move(databaseFolder)) {}
 
-bool Database::openDatabase(const std::string& folder, const ErrorReporter& showError) {
+bool Database::openDatabase(const std::string& folder, const ErrorReporter& showError,
+                            Access access) {
     awaitWrite();
     const std::string base = folder.empty() ? databaseFolder_ : folder + "/";
-    try {
-        completeInterruptedSave(base);
-    } catch (const std::runtime_error& error) {
-        showError(error.what());
-        return false;
+    if (access == Access::look) {
+        if (fileExists(base + std::string(kCommitRecordName))) {
+            showError("A save into \"" + base +
+                      "\" is unfinished: try again, or start Kalvo Planner on that database to "
+                      "finish it.");
+            return false;
+        }
+    } else {
+        try {
+            completeInterruptedSave(base);
+        } catch (const std::runtime_error& error) {
+            showError(error.what());
+            return false;
+        }
     }
     for (const std::string_view name : {kTypeFileName, kEventFileName, kEventDataFileName}) {
         if (!fileExists(filePath(base, name))) {

@@ -24,12 +24,18 @@ public:
 
     const std::string& databaseFolder() const { return databaseFolder_; }
 
+    // Whether an open may change the folder it reads: the program finishes or clears a save
+    // interrupted there; a reader that only looks (kalvo-db) must leave a save that the program
+    // may be writing at that moment alone, and refuses while one is recorded but unfinished.
+    enum class Access { edit, look };
+
     // Finishes or clears a save interrupted in `folder` (the database folder when empty), then
     // reads its three files into the tables and checks that each holds the columns the
     // program uses. On failure `showError` gets the
     // message and false is returned; the table that failed is closed, those read before it
     // keep their new content and those after it their previous one.
-    bool openDatabase(const std::string& folder, const ErrorReporter& showError);
+    bool openDatabase(const std::string& folder, const ErrorReporter& showError,
+                      Access access = Access::edit);
 
     // A new model read from the tables and linked. Fails with "Cannot perform this operation
     // on a closed dataset" when a table is not open.

@@ -8,6 +8,7 @@
 #include "db/Database.h"
 #include "db/EditHistory.h"
 #include "db/RecoveryJournal.h"
+#include "db/TableFileSet.h"
 #include "kalvo-db/Commands.h"
 #include "support/DatabaseFiles.h"
 #include "tools/ProcessRunner.h"
@@ -99,6 +100,31 @@ TEST(KalvoDbCheck, CountsWhatTheProgramSeesOrShowsItsMessage) {
             EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "one line of message";
         }
     }
+}
+
+// The program may be saving into the folder while kalvo-db reads it: the files of that save are
+// left to it, and a save recorded but not finished is not read as half old, half new.
+TEST(KalvoDbCheck, LeavesASaveIntoTheFolderAlone) {
+    TemporaryFolder folder;
+    writeSmallDatabase(folder.path());
+    const std::string base = folder.path().string() + "/";
+    Database program(base);
+    ASSERT_TRUE(program.openDatabase("", [](const std::string&) {}));
+    TableFileSetWriter save(base);
+    save.write(kTypeFileName, program.dataType());
+    save.write(kEventFileName, program.setEvent());
+    const Output during = run({"check", folder.path().string()});
+    EXPECT_EQ(during.exitCode, kExitSuccess) << during.err;
+    save.write(kEventDataFileName, program.setEventData());
+    EXPECT_NO_THROW(save.commit());
+
+    writeFileText(base + std::string(kCommitRecordName), "Type.xml.AbCdEf.tmp\n");
+    const Output pending = run({"day", folder.path().string(), "2026-12-09"});
+    EXPECT_EQ(pending.exitCode, kExitFailure);
+    EXPECT_EQ(pending.err, "A save into \"" + base +
+                               "\" is unfinished: try again, or start Kalvo Planner on that "
+                               "database to finish it.\n");
+    EXPECT_TRUE(std::filesystem::exists(base + std::string(kCommitRecordName)));
 }
 
 TEST(KalvoDbDump, WritesCurrentRowsAsRfc4180Csv) {

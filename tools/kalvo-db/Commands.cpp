@@ -60,12 +60,13 @@ int usageError(std::ostream& err, std::string_view problem) {
     return kExitUsage;
 }
 
-// The database of `folder` opened as the program opens its own, or nothing after reporting
-// why not.
+// The database of `folder` read as the program reads its own, or nothing after reporting why
+// not. The folder is left as it is: the program may be saving into it.
 std::optional<Database> openedDatabase(const std::string& folder, std::ostream& err) {
     Database database(folder + "/");
     std::string message;
-    if (!database.openDatabase("", [&](const std::string& text) { message = text; })) {
+    if (!database.openDatabase(
+            "", [&](const std::string& text) { message = text; }, Database::Access::look)) {
         reportError(err, message);
         return std::nullopt;
     }
