@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <QWindow>
+#include <algorithm>
 #include <map>
 
 #include "ModalAnswer.h"
@@ -394,6 +395,56 @@ TEST_F(TForm1Test, NoPageSharesAnAltKeyWithTheMenuBarOrItself) {
             }
         }
     }
+}
+
+// Work 09:00-12:00 with a Meeting inside it and Lunch 12:30-13:00 today: Tab reaches each in
+// the day's order and selects it, and the commands act on the one reached.
+TEST_F(TForm1Test, TabWalksThroughTheDaysAppointmentsAndSelectsEach) {
+    const std::string day = QDate::currentDate().toString("yyyyMMdd").toStdString();
+    const auto row = [&day](int id, int event, const char* start, const char* end, int delta) {
+        const std::string from = day + "T" + start + ":00000";
+        const std::string to = day + "T" + end + ":00000";
+        return "<ROW Id=\"" + std::to_string(id) + "\" EventId=\"" + std::to_string(event) +
+               "\" StartDate=\"" + day + "\" EndDate=\"" + day + "\" StartTime=\"" + from +
+               "\" EndTime=\"" + to + "\" OriginalStartTime=\"" + from + "\" OriginalEndTime=\"" +
+               to + "\" StartDelta=\"" + std::to_string(delta) + "\" OriginalStartDelta=\"" +
+               std::to_string(delta) + "\"/>";
+    };
+    test::writeDatabase(folder.path(),
+                        "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" "
+                        "Name=\"Meeting\"/><ROW Id=\"2\" Name=\"Lunch\"/>",
+                        "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\" "
+                        "ParentEventId=\"0\"/><ROW Id=\"2\" TypeId=\"2\"/>",
+                        row(0, 0, "09:00", "12:00", 216) + row(1, 1, "10:00", "11:00", 24) +
+                            row(2, 2, "12:30", "13:00", 300));
+    const auto window = openWindow(false);
+    const auto reached = [&window]() -> std::string {
+        const auto* panel = qobject_cast<TaskPanel*>(QApplication::focusWidget());
+        if (panel == nullptr || &panel->row() != window->model().selectedPanel) {
+            return "not an appointment that is selected";
+        }
+        return panel->row().event->type->name;
+    };
+    window->ScrollBox1->setFocus();
+    for (const char* expected : {"Work", "Meeting", "Lunch"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(reached(), expected);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window->checkBoxApplyToFuture);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(reached(), "Lunch");
+    EventDataRow& lunch = *window->model().selectedPanel;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(reached(), "Lunch") << "a shift keeps the focus on the appointment";
+    EXPECT_EQ(window->dayView().panelOf(&lunch)->y(), 301);
+
+    // Deleting builds the day anew; the focus stays in the day, on the new selection.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    const std::vector<EventDataRow*>& shown = window->model().dayPanels;
+    EXPECT_EQ(std::find(shown.begin(), shown.end(), &lunch), shown.end());
+    EXPECT_EQ(reached(), "Work");
 }
 
 TEST_F(TForm1Test, TextEditingKeysEditTheFocusedField) {

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QWidget>
+#include <utility>
 
 #include "day/ApplyChanges.h"
 #include "day/CreateAppointment.h"
@@ -35,8 +36,14 @@ void DayView::clearPanels() {
     drag_ = {};
     draggedRow_ = nullptr;
     panelByRow_.clear();
+    panelHadFocus_ = false;
     for (const QPointer<TaskPanel>& panel : panels_) {
         if (panel) {
+            if (panel->hasFocus()) {
+                // Let go first: hiding it would hand the focus to the next panel, selecting it.
+                panel->clearFocus();
+                panelHadFocus_ = true;
+            }
             // A panel may be the one whose own event led here: it goes once that is over.
             panel->hide();
             panel->setParent(nullptr);
@@ -56,9 +63,26 @@ bool DayView::buildDay() {
     return selectionChosen;
 }
 
+namespace {
+
+// The widget that the panels follow in the Tab order: the first one around the column that
+// takes the focus itself (the timeline's scroll area).
+QWidget* tabOrderAnchorOf(QWidget& column) {
+    for (QWidget* holder = column.parentWidget(); holder != nullptr;
+         holder = holder->parentWidget()) {
+        if (holder->focusPolicy() != Qt::NoFocus) {
+            return holder;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 void DayView::createPanels() {
     std::vector<TaskPanel*> panelOfOccurrence(placement_.occurrences().size(), nullptr);
     std::vector<TaskPanel*> twinOfOccurrence(placement_.occurrences().size(), nullptr);
+    QWidget* previousInTabOrder = tabOrderAnchorOf(actualColumn_);
     for (std::size_t index = 0; index < placement_.occurrences().size(); ++index) {
         const PlacedOccurrence& occurrence = placement_.occurrences()[index];
         const bool topLevel = occurrence.parent < 0;
@@ -78,9 +102,18 @@ void DayView::createPanels() {
         twinOfOccurrence[index] = twin;
         if (panel != nullptr) {
             layOut(occurrence, *panel, *twin);
+            // Tab reaches the appointments in the day's order, right after the timeline.
+            if (previousInTabOrder != nullptr) {
+                QWidget::setTabOrder(previousInTabOrder, panel);
+            }
+            previousInTabOrder = panel;
         } else {
             layOut(occurrence, *twin, *twin);
         }
+    }
+    TaskPanel* selected = panelOf(model_.selectedPanel);
+    if (std::exchange(panelHadFocus_, false) && selected != nullptr) {
+        selected->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -130,6 +163,12 @@ void DayView::panelDoubleClicked(TaskPanel& panel) {
 
 void DayView::panelHovered(TaskPanel& panel) {
     model_.hoverPanel = &panel.row();
+}
+
+void DayView::panelFocused(TaskPanel& panel) {
+    if (model_.selectedPanel != &panel.row()) {
+        panelClicked(panel);
+    }
 }
 
 void DayView::setApplyToFuture(std::function<bool()> applyToFuture) {

@@ -61,6 +61,8 @@ public:
     void panelClicked(TaskPanel& panel);
     void panelDoubleClicked(TaskPanel& panel);
     void panelHovered(TaskPanel& panel);
+    // The keyboard reached a panel: it becomes the selection, as a click makes it.
+    void panelFocused(TaskPanel& panel);
     void panelPressed(TaskPanel& panel, int y);
     void panelMoved(TaskPanel& panel, int y, bool leftButtonHeld);
     void panelReleased(TaskPanel& panel);
@@ -123,6 +125,8 @@ private:
     std::function<bool()> applyToFuture_ = [] { return false; };
     DraggedTypeId draggedTypeId_ = [](const QMimeData&) { return std::optional<int>(); };
     std::vector<QPointer<TaskPanel>> panels_;  // occurrence panels and twins, for removal
+    // A panel had the keyboard focus when the panels went: the selection's new panel takes it.
+    bool panelHadFocus_ = false;
     std::unordered_map<const EventDataRow*, TaskPanel*> panelByRow_;
 };
 

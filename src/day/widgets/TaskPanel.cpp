@@ -29,6 +29,10 @@ TaskPanel::TaskPanel(DayView& dayView, EventDataRow& row, bool isPlanned, QWidge
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover);
     setAcceptDrops(true);
+    if (!isPlanned) {
+        // Tab walks through the day's appointments; a click selects without taking the focus.
+        setFocusPolicy(Qt::TabFocus);
+    }
 }
 
 void TaskPanel::setAppearance(const QColor& color, const QString& caption) {
@@ -109,6 +113,21 @@ void TaskPanel::paintEvent(QPaintEvent*) {
     const bool selected = !isPlanned_ && dayView_.model().selectedPanel == &row_;
     painter.setPen(QPen(selected ? QColor(Qt::white) : borderColor_, 1));
     painter.drawRect(0, 0, width() - 1, height() - 1);
+    if (hasFocus()) {
+        painter.setPen(QPen(captionTextColor(color_), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
+}
+
+void TaskPanel::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    dayView_.panelFocused(*this);
+    update();
+}
+
+void TaskPanel::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void TaskPanel::enterEvent(QEnterEvent* event) {
