@@ -69,21 +69,23 @@ void AppointmentPage::createControls() {
     panelEventDataCaption->setAutoFillBackground(true);
     // Beside the strip rather than inside it, so that its arrows keep the page's colours
     // whatever colour the strip takes.
-    upDownEventData = new UpDownButtons(QStringLiteral("upDownEventData"), this);
+    upDownEventData =
+        new UpDownButtons(QStringLiteral("upDownEventData"), QStringLiteral("Appointment"), this);
 
     LabelStart = label(QStringLiteral("LabelStart"), QStringLiteral("Start Time"), this);
     labelStartTime = label(QStringLiteral("labelStartTime"), {}, this);
-    upDownStart = new UpDownButtons(QStringLiteral("upDownStart"), this);
+    upDownStart = new UpDownButtons(QStringLiteral("upDownStart"), QStringLiteral("Start"), this);
     LabelEnd = label(QStringLiteral("LabelEnd"), QStringLiteral("End Time"), this);
     labelEndTime = label(QStringLiteral("labelEndTime"), {}, this);
-    upDownEnd = new UpDownButtons(QStringLiteral("upDownEnd"), this);
+    upDownEnd = new UpDownButtons(QStringLiteral("upDownEnd"), QStringLiteral("End"), this);
     LabelEventDataDuration =
         label(QStringLiteral("LabelEventDataDuration"), QStringLiteral("Duration"), this);
     labelDuration = label(QStringLiteral("labelDuration"), {}, this);
     LabelEventDataComment =
         label(QStringLiteral("LabelEventDataComment"), QStringLiteral("Comment"), this);
 
-    memoEventDataComment = named(new QPlainTextEdit(this), QStringLiteral("memoEventDataComment"));
+    memoEventDataComment = named(new QPlainTextEdit(this), QStringLiteral("memoEventDataComment"),
+                                 LabelEventDataComment->text());
     nameScrollAreaParts(memoEventDataComment);
     // Tab leaves the comment for the next control, so the keyboard never gets stuck in it.
     memoEventDataComment->setTabChangesFocus(true);

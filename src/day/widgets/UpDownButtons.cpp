@@ -5,10 +5,12 @@
 namespace kalvo {
 namespace {
 
-QToolButton* arrowButton(Qt::ArrowType arrow, const QString& name, QWidget* parent) {
+QToolButton* arrowButton(Qt::ArrowType arrow, const QString& componentName,
+                         const QString& spokenName, QWidget* parent) {
     auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setAccessibleName(name);
+    button->setObjectName(componentName);
+    button->setAccessibleName(spokenName);
+    button->setToolTip(spokenName);
     button->setArrowType(arrow);
     button->setAutoRepeat(true);
     // Reached by Tab, but a click leaves the focus where it was: shifting an occurrence while
@@ -19,12 +21,14 @@ QToolButton* arrowButton(Qt::ArrowType arrow, const QString& name, QWidget* pare
 
 }  // namespace
 
-UpDownButtons::UpDownButtons(const QString& componentName, QWidget* parent)
+UpDownButtons::UpDownButtons(const QString& componentName, const QString& subject, QWidget* parent)
     : QWidget(parent),
-      up_(arrowButton(Qt::UpArrow, componentName + QStringLiteral(" up"), this)),
-      down_(arrowButton(Qt::DownArrow, componentName + QStringLiteral(" down"), this)) {
+      up_(arrowButton(Qt::UpArrow, componentName + QStringLiteral(" up"),
+                      subject + QStringLiteral(" earlier"), this)),
+      down_(arrowButton(Qt::DownArrow, componentName + QStringLiteral(" down"),
+                        subject + QStringLiteral(" later"), this)) {
     setObjectName(componentName);
-    setAccessibleName(componentName);
+    setAccessibleName(subject);
     setFocusProxy(up_);
     connect(up_, &QToolButton::clicked, this, [this] { emit arrowClicked(UpDownArrow::up); });
     connect(down_, &QToolButton::clicked, this, [this] { emit arrowClicked(UpDownArrow::down); });

@@ -14,9 +14,9 @@ class UpDownButtons : public QWidget {
     Q_OBJECT
 
 public:
-    // Both the control and its arrows are named after `componentName`, the arrows with " up" and
-    // " down" appended, so that a screen reader can tell the three pairs of a page apart.
-    explicit UpDownButtons(const QString& componentName, QWidget* parent = nullptr);
+    // The arrows are announced and hinted by what they move: "`subject` earlier" and
+    // "`subject` later", so that a screen reader tells the pairs of a page apart.
+    UpDownButtons(const QString& componentName, const QString& subject, QWidget* parent = nullptr);
 
     QToolButton* upButton() const { return up_; }
     QToolButton* downButton() const { return down_; }

@@ -29,10 +29,17 @@ std::string text(const QString& value) {
     return value.toStdString();
 }
 
+// A caption and the control it names; a screen reader announces the control by the caption,
+// or by `spokenName` where the page shows the same caption twice.
 QLabel* captionLabel(const QString& componentName, const QString& caption, QWidget* buddy,
-                     QWidget* parent) {
+                     QWidget* parent, const QString& spokenName = {}) {
     auto* label = named(new QLabel(caption, parent), componentName, caption);
     label->setBuddy(buddy);
+    for (QWidget* announced : {buddy, buddy->focusProxy()}) {
+        if (announced != nullptr) {
+            announced->setAccessibleName(spokenName.isEmpty() ? caption : spokenName);
+        }
+    }
     return label;
 }
 
@@ -61,9 +68,9 @@ QIcon soundGlyph(SoundGlyph glyph) {
     return icon;
 }
 
-QToolButton* soundButton(const QString& componentName, SoundGlyph glyph, const QString& hint,
-                         QWidget* parent) {
-    auto* button = named(new QToolButton(parent), componentName);
+QToolButton* soundButton(const QString& componentName, const QString& spokenName, SoundGlyph glyph,
+                         const QString& hint, QWidget* parent) {
+    auto* button = named(new QToolButton(parent), componentName, spokenName);
     button->setAutoRaise(true);
     button->setIcon(soundGlyph(glyph));
     button->setToolTip(hint);
@@ -98,9 +105,9 @@ void TypePage::createControls() {
         captionLabel(QStringLiteral("labelComment"), QStringLiteral("Comment"), editComment, this);
     memoComment = named(new QPlainTextEdit(this), QStringLiteral("memoComment"));
     memoComment->setTabChangesFocus(true);
-    nameScrollAreaParts(memoComment);
     labelLongComment = captionLabel(QStringLiteral("labelLongComment"),
                                     QStringLiteral("Long Comment"), memoComment, this);
+    nameScrollAreaParts(memoComment);
 
     const auto checkBox = [this](const QString& componentName, const QString& caption) {
         return named(new QCheckBox(caption, this), componentName, caption);
@@ -112,11 +119,13 @@ void TypePage::createControls() {
 
     // The delays have no meaning anywhere; their edits only carry the values through.
     editBeforeAlarmDelay = named(new QLineEdit(this), QStringLiteral("editBeforeAlarmDelay"));
-    labelBeforeAlarmDelay = captionLabel(QStringLiteral("labelBeforeAlarmDelay"),
-                                         QStringLiteral("Delay"), editBeforeAlarmDelay, this);
+    labelBeforeAlarmDelay =
+        captionLabel(QStringLiteral("labelBeforeAlarmDelay"), QStringLiteral("Delay"),
+                     editBeforeAlarmDelay, this, QStringLiteral("Before Alarm delay"));
     editAfterAlarmDelay = named(new QLineEdit(this), QStringLiteral("editAfterAlarmDelay"));
-    labelAfterAlarmDelay = captionLabel(QStringLiteral("labelAfterAlarmDelay"),
-                                        QStringLiteral("Delay"), editAfterAlarmDelay, this);
+    labelAfterAlarmDelay =
+        captionLabel(QStringLiteral("labelAfterAlarmDelay"), QStringLiteral("Delay"),
+                     editAfterAlarmDelay, this, QStringLiteral("After Alarm delay"));
     for (QWidget* hidden :
          std::initializer_list<QWidget*>{editBeforeAlarmDelay, labelBeforeAlarmDelay,
                                          editAfterAlarmDelay, labelAfterAlarmDelay}) {
@@ -125,20 +134,27 @@ void TypePage::createControls() {
 
     const QString filter = QString::fromUtf8(kAudioFileFilter);
     editBeforeAlarmFile = new FileNameEdit(QStringLiteral("editBeforeAlarmFile"), filter, this);
-    labelBeforeAlarmFile = captionLabel(QStringLiteral("labelBeforeAlarmFile"),
-                                        QStringLiteral("File"), editBeforeAlarmFile, this);
+    labelBeforeAlarmFile =
+        captionLabel(QStringLiteral("labelBeforeAlarmFile"), QStringLiteral("File"),
+                     editBeforeAlarmFile, this, QStringLiteral("Before Alarm file"));
     editAfterAlarmFile = new FileNameEdit(QStringLiteral("editAfterAlarmFile"), filter, this);
-    labelAfterAlarmFile = captionLabel(QStringLiteral("labelAfterAlarmFile"),
-                                       QStringLiteral("File"), editAfterAlarmFile, this);
+    labelAfterAlarmFile =
+        captionLabel(QStringLiteral("labelAfterAlarmFile"), QStringLiteral("File"),
+                     editAfterAlarmFile, this, QStringLiteral("After Alarm file"));
 
     const QString start = QStringLiteral("Start playing.");
     const QString stop = QStringLiteral("Stop playing.");
-    buttonPlay = soundButton(QStringLiteral("buttonPlay"), SoundGlyph::Play, start, this);
-    buttonAudioStop = soundButton(QStringLiteral("buttonAudioStop"), SoundGlyph::Stop, stop, this);
+    buttonPlay = soundButton(QStringLiteral("buttonPlay"), QStringLiteral("Play Before Alarm file"),
+                             SoundGlyph::Play, start, this);
+    buttonAudioStop =
+        soundButton(QStringLiteral("buttonAudioStop"), QStringLiteral("Stop Before Alarm file"),
+                    SoundGlyph::Stop, stop, this);
     buttonPlayFileAfterAlarm =
-        soundButton(QStringLiteral("buttonPlayFileAfterAlarm"), SoundGlyph::Play, start, this);
+        soundButton(QStringLiteral("buttonPlayFileAfterAlarm"),
+                    QStringLiteral("Play After Alarm file"), SoundGlyph::Play, start, this);
     buttonStopPlayFileAfterAlarm =
-        soundButton(QStringLiteral("buttonStopPlayFileAfterAlarm"), SoundGlyph::Stop, stop, this);
+        soundButton(QStringLiteral("buttonStopPlayFileAfterAlarm"),
+                    QStringLiteral("Stop After Alarm file"), SoundGlyph::Stop, stop, this);
 
     ButtonSaveEventType = named(new QPushButton(QStringLiteral("Apply"), this),
                                 QStringLiteral("ButtonSaveEventType"), QStringLiteral("Apply"));

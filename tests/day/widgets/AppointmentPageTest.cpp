@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -356,12 +358,26 @@ TEST_F(AppointmentPageTest, EveryControlIsNamedForScreenReaders) {
           "LabelEventDataComment", "memoEventDataComment"}) {
         EXPECT_NE(page.findChild<QWidget*>(componentName), nullptr) << componentName;
     }
-    // A control is announced by what it shows, else by its name; the parts Qt makes for
-    // itself (the memo's scroll bars and viewport) need names of their own.
+    // A control is announced by what it shows, the comment by its caption, an arrow by what it
+    // moves, anything else by its name; the parts Qt makes for itself (the memo's scroll bars
+    // and viewport) need names of their own.
+    const std::map<QString, QString> spoken = {
+        {"memoEventDataComment", "Comment"},
+        {"upDownEventData up", "Appointment earlier"},
+        {"upDownEventData down", "Appointment later"},
+        {"upDownStart up", "Start earlier"},
+        {"upDownStart down", "Start later"},
+        {"upDownEnd up", "End earlier"},
+        {"upDownEnd down", "End later"},
+    };
     for (const QWidget* part : page.findChildren<QWidget*>()) {
         const auto* label = qobject_cast<const QLabel*>(part);
         if (label != nullptr && !label->text().isEmpty()) {
             EXPECT_EQ(part->accessibleName(), label->text());
+        } else if (const auto name = spoken.find(part->objectName()); name != spoken.end()) {
+            EXPECT_EQ(part->accessibleName(), name->second);
+        } else if (part->objectName().startsWith("upDown")) {
+            EXPECT_FALSE(part->accessibleName().isEmpty()) << part->objectName().toStdString();
         } else if (!part->objectName().isEmpty() && !part->objectName().startsWith("qt_")) {
             EXPECT_EQ(part->accessibleName(), part->objectName());
         } else {
@@ -372,7 +388,7 @@ TEST_F(AppointmentPageTest, EveryControlIsNamedForScreenReaders) {
     show(nullptr);
     EXPECT_EQ(page.labelStartTime->accessibleName(), "labelStartTime");
     EXPECT_EQ(page.panelEventDataCaption->accessibleName(), "panelEventDataCaption");
-    EXPECT_EQ(page.upDownStart->downButton()->accessibleName(), "upDownStart down");
+    EXPECT_EQ(page.upDownStart->downButton()->toolTip(), "Start later");
     EXPECT_EQ(page.LabelEventDataComment->buddy(), page.memoEventDataComment);
 }
 
