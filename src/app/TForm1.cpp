@@ -172,6 +172,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     startup::quitAfterFirstPaint(*panelMain);
 
     formReportGrowthChart_ = std::make_unique<TformReportGrowthChart>(this);
+    currentDate_ = platform.currentDate ? std::move(platform.currentDate) : &QDate::currentDate;
+    today_ = currentDate_();
     alarms_ = std::make_unique<Alarms>(
         *this, platform.currentTime ? std::move(platform.currentTime) : &QTime::currentTime,
         platform.beep ? std::move(platform.beep) : &QApplication::beep);
@@ -465,7 +467,19 @@ void TForm1::armAlarmWakeUp() {
     alarmWakeUp_->start(kMinute - intoTheMinute + 1000);
 }
 
+void TForm1::followTheNewDay() {
+    const QDate today = currentDate_();
+    if (today == today_) {
+        return;
+    }
+    const QDate ended = std::exchange(today_, today);
+    if (calendar->selectedDate() == ended && !dayView_->dragging()) {
+        calendar->setSelectedDate(today);  // built as a click on the new day builds it
+    }
+}
+
 void TForm1::checkAlarms() {
+    followTheNewDay();
     kalvo::checkAlarms(model_.dayPanels, *alarms_, alarmCheckState_);
     armAlarmWakeUp();
 }

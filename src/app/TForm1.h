@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QMainWindow>
 #include <QTime>
 #include <functional>
@@ -50,6 +51,7 @@ class SettingsStore;
 struct WindowPlatform {
     std::unique_ptr<SoundPlayer> soundPlayer;  // the Qt Multimedia player when none is given
     std::function<QTime()> currentTime;        // the local clock when none is given
+    std::function<QDate()> currentDate;        // the local calendar when none is given
     std::function<void()> beep;                // the system's beep when none is given
 };
 
@@ -220,6 +222,9 @@ private:
     void rebuildTypeTree(int selectTypeId);
     void checkAlarms();
     void armAlarmWakeUp();
+    // A window left open over midnight on the day that ended goes on to the new one, whose
+    // alarms then come; a day chosen from the calendar stays shown.
+    void followTheNewDay();
     void refreshChart();
     // The days of the Chart page's pickers, from and to.
     struct ChartRange {
@@ -279,6 +284,8 @@ private:
     class Alarms;
     std::unique_ptr<Alarms> alarms_;
     AlarmCheckState alarmCheckState_;
+    std::function<QDate()> currentDate_;
+    QDate today_;  // the date the last alarm check saw
     QTimer* alarmWakeUp_ = nullptr;
     std::unique_ptr<TformReportGrowthChart> formReportGrowthChart_;
     std::unique_ptr<TAboutBox> AboutBox;

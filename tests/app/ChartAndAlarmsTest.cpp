@@ -66,6 +66,7 @@ protected:
                                               ? clock.addMSecs(runningSince.elapsed())
                                               : clock;
                                },
+                           .currentDate = [this] { return date; },
                            .beep = [this] { ++beeps; }});
     }
 
@@ -95,6 +96,7 @@ protected:
     ProgrammSettings settings;
     test::FakeSoundPlayer* player = nullptr;
     QTime clock{8, 0, 30};
+    QDate date = QDate::currentDate();
     QElapsedTimer runningSince;  // once started, the clock runs on from `clock`
     int beeps = 0;
     std::unique_ptr<TForm1> window;
@@ -135,6 +137,27 @@ TEST_F(ChartAndAlarmsTest, AnAlarmComesFromTheIdleHookOnceUntilTheNextDayBuild) 
     runIdle([&] { return answerer.dismissed.size() == 2; });
     EXPECT_EQ(texts(answerer.dismissed),
               (QStringList{"Warning: Alarm for Work", "Warning: Alarm for Work"}));
+}
+
+// Left open over midnight on the day that ended, the window goes on to the new day, whose
+// alarms come; a day chosen from the calendar stays shown over the next midnight.
+TEST_F(ChartAndAlarmsTest, AWindowLeftOpenOverMidnightGoesOnToTheNewDayAndItsAlarms) {
+    test::MessageBoxAnswerer answerer;
+    clock = QTime(9, 0, 59);
+    runIdle([&] { return answerer.dismissed.size() == 1; });
+    ASSERT_EQ(texts(answerer.dismissed), QStringList{"Warning: Alarm for Work"});
+
+    date = date.addDays(1);
+    runIdle([&] { return answerer.dismissed.size() == 2; });
+    EXPECT_EQ(window->calendar->selectedDate(), date);
+    EXPECT_EQ(texts(answerer.dismissed),
+              (QStringList{"Warning: Alarm for Work", "Warning: Alarm for Work"}));
+
+    const QDate chosen = date.addDays(5);
+    window->calendar->setSelectedDate(chosen);
+    date = date.addDays(1);
+    runIdleAWhile();
+    EXPECT_EQ(window->calendar->selectedDate(), chosen);
 }
 
 // Answers the first message box the moment it is shown and then ends `loop`; it never polls,
