@@ -457,7 +457,7 @@ TEST(KalvoDbDay, ListsTheOccurrencesAsTheTimelineShowsThem) {
         EXPECT_EQ(result.out, c.listing);
     }
     const Output badDate = run({"day", folder.path().string(), "2026-02-30"});
-    EXPECT_EQ(badDate.exitCode, kExitFailure);
+    EXPECT_EQ(badDate.exitCode, kExitUsage);
     EXPECT_EQ(badDate.err, "The date '2026-02-30' is not a date of the form YYYY-MM-DD.\n");
 }
 
@@ -486,7 +486,7 @@ TEST(KalvoDbTimeSplit, ListsTheSlicesTheChartDraws) {
         EXPECT_EQ(result.out, c.listing);
     }
     const Output badDate = run({"timesplit", folder.path().string(), "2026-12-07", "tomorrow"});
-    EXPECT_EQ(badDate.exitCode, kExitFailure);
+    EXPECT_EQ(badDate.exitCode, kExitUsage);
     EXPECT_EQ(badDate.err, "The date 'tomorrow' is not a date of the form YYYY-MM-DD.\n");
     EXPECT_EQ(badDate.out, "");
 }

@@ -236,7 +236,7 @@ int listDay(const std::string& folder, const std::string& date, std::ostream& ou
     try {
         const std::optional<DateTime> day = dateArgument(date, err);
         if (!day) {
-            return kExitFailure;
+            return kExitUsage;
         }
         std::optional<Database> database = openedDatabase(folder, err);
         if (!database) {
@@ -270,7 +270,8 @@ int listDay(const std::string& folder, const std::string& date, std::ostream& ou
 namespace {
 
 // The model of the database of `folder` and the dates FROM and TO of the command line, or
-// nothing after reporting what is wrong.
+// nothing after reporting what is wrong; `failure` is then the exit status: a date that is
+// none is a wrong command line.
 struct ModelRange {
     Model model;
     DateTime first = 0;
@@ -278,11 +279,16 @@ struct ModelRange {
 };
 
 std::optional<ModelRange> openedRange(const std::string& folder, const std::string& from,
-                                      const std::string& to, std::ostream& err) {
+                                      const std::string& to, std::ostream& err, int& failure) {
     const std::optional<DateTime> first = dateArgument(from, err);
     const std::optional<DateTime> last = first ? dateArgument(to, err) : std::nullopt;
-    std::optional<Model> model = last ? openedModel(folder, err) : std::nullopt;
+    if (!last) {
+        failure = kExitUsage;
+        return std::nullopt;
+    }
+    std::optional<Model> model = openedModel(folder, err);
     if (!model) {
+        failure = kExitFailure;
         return std::nullopt;
     }
     return ModelRange{std::move(*model), *first, *last};
@@ -305,9 +311,10 @@ int writeExport(const std::string& text, const std::string& outPath, std::ostrea
 int listTimeSplit(const std::string& folder, const std::string& from, const std::string& to,
                   std::ostream& out, std::ostream& err) {
     try {
-        std::optional<ModelRange> range = openedRange(folder, from, to, err);
+        int failure = kExitFailure;
+        std::optional<ModelRange> range = openedRange(folder, from, to, err, failure);
         if (!range) {
-            return kExitFailure;
+            return failure;
         }
         collectChartPanels(range->model, range->first, range->last);
         computeSlices(range->model);
@@ -330,9 +337,10 @@ int exportCsv(const std::string& folder, const std::string& from, const std::str
         return usageError(err, "csv writes timesplit or occurrences, not '" + kind + "'");
     }
     try {
-        std::optional<ModelRange> range = openedRange(folder, from, to, err);
+        int failure = kExitFailure;
+        std::optional<ModelRange> range = openedRange(folder, from, to, err, failure);
         if (!range) {
-            return kExitFailure;
+            return failure;
         }
         return writeExport(
             kind == "timesplit"
@@ -351,9 +359,10 @@ int listPlan(const std::string& folder, const std::string& from, const std::stri
         return usageError(err, "plan takes --csv, not '" + option + "'");
     }
     try {
-        std::optional<ModelRange> range = openedRange(folder, from, to, err);
+        int failure = kExitFailure;
+        std::optional<ModelRange> range = openedRange(folder, from, to, err, failure);
         if (!range) {
-            return kExitFailure;
+            return failure;
         }
         collectChartPanels(range->model, range->first, range->last);
         const PlanComparison comparison = comparePlan(range->model, SubTypes::folded);
@@ -386,9 +395,10 @@ int listPlan(const std::string& folder, const std::string& from, const std::stri
 int exportIcalendar(const std::string& folder, const std::string& from, const std::string& to,
                     const std::string& outPath, std::ostream& out, std::ostream& err) {
     try {
-        std::optional<ModelRange> range = openedRange(folder, from, to, err);
+        int failure = kExitFailure;
+        std::optional<ModelRange> range = openedRange(folder, from, to, err, failure);
         if (!range) {
-            return kExitFailure;
+            return failure;
         }
         return writeExport(
             icalendarText(exportedOccurrences(range->model, range->first, range->last),
