@@ -46,6 +46,11 @@ protected:
     // What Save writes now.
     std::string saved() {
         save();
+        return filesInFolder();
+    }
+
+    // The three files as the folder holds them.
+    std::string filesInFolder() const {
         std::string files;
         for (const char* name : {"Type.xml", "Event.xml", "EventData.xml"}) {
             files += test::fileText(folder.file(name));
@@ -80,6 +85,15 @@ protected:
 
     // Ends the window as a crash or a killed process does: without closing, so without saving.
     void crash() { window.reset(); }
+
+    // A crash, then a start that answers Yes to the recovery; the question it asked.
+    QString crashAndRecover() {
+        crash();
+        test::ModalMessage asked;
+        test::answerNextMessageBox(asked, QMessageBox::Yes);
+        start();
+        return asked.text;
+    }
 
     void start() { window = test::showQuietWindow(store, settings, folder.path()); }
 
@@ -209,12 +223,7 @@ TEST_F(UndoTest, ABackupIntoAFolderThatCannotBeWrittenLeavesItsSaveAndAJournalOf
     EXPECT_FALSE(window->isWindowModified()) << "the database was saved before the backup";
     kUserEdits[3].perform(*this, *window);  // a rename
     const std::string expected = wouldSave();
-    crash();
-
-    test::ModalMessage asked;
-    test::answerNextMessageBox(asked, QMessageBox::Yes);
-    start();
-    EXPECT_EQ(asked.text,
+    EXPECT_EQ(crashAndRecover(),
               "Kalvo Planner was not closed properly. Recover the 1 changes made "
               "after the last save?");
     EXPECT_EQ(wouldSave(), expected);
@@ -230,13 +239,6 @@ TEST_F(UndoTest, KeysPressedDuringADragAreNotUsed) {
         {"shift", Qt::CTRL | Qt::Key_Down},
         {"next day", Qt::ALT | Qt::Key_Right},
         {"exit", QKeyCombination(Qt::Key_Escape)}};
-    const auto filesInFolder = [this] {
-        std::string files;
-        for (const char* name : {"Type.xml", "Event.xml", "EventData.xml"}) {
-            files += test::fileText(folder.file(name));
-        }
-        return files;
-    };
     const std::string before = wouldSave();
     const std::string savedBefore = filesInFolder();
     for (const auto& [what, key] : keys) {
@@ -272,21 +274,13 @@ TEST_F(UndoTest, AnEditWhileTheFilesAreWrittenStaysUnsavedAndInTheJournal) {
     const std::string afterDrag = wouldSave();
     QTRY_VERIFY(!window->saving());
 
-    std::string files;
-    for (const char* name : {"Type.xml", "Event.xml", "EventData.xml"}) {
-        files += test::fileText(folder.file(name));
-    }
-    EXPECT_EQ(test::difference(files, atSave), "");
+    EXPECT_EQ(test::difference(filesInFolder(), atSave), "");
     EXPECT_TRUE(window->isWindowModified());
     press(QKeySequence::Undo);
     EXPECT_FALSE(window->isWindowModified());  // back at what the files hold
     press(QKeySequence::Redo);
 
-    crash();
-    test::ModalMessage asked;
-    test::answerNextMessageBox(asked, QMessageBox::Yes);
-    start();
-    EXPECT_EQ(asked.text,
+    EXPECT_EQ(crashAndRecover(),
               "Kalvo Planner was not closed properly. Recover the 1 changes made "
               "after the last save?");  // the drag: the rename is in the files
     EXPECT_EQ(test::difference(wouldSave(), afterDrag), "");
