@@ -264,6 +264,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     placementStore_.save(*this, *toolBar);  // a store that fails costs only the placement
+    if (helpBrowser_) {
+        helpBrowser_->close();
+    }
     event->accept();
 }
 
@@ -388,6 +391,9 @@ void TForm1::actionOptionsExecute() {
 void TForm1::actionContentsExecute() {
     if (!helpBrowser_) {
         helpBrowser_ = std::make_unique<HelpBrowser>(documentsFolder_);
+        // A window of its own beside the main window, which alone keeps the program running:
+        // it goes when the main window closes.
+        helpBrowser_->setAttribute(Qt::WA_QuitOnClose, false);
     }
     helpBrowser_->showContents();
 }

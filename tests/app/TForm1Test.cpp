@@ -303,6 +303,24 @@ TEST_F(TForm1Test, FailingSaveWhileClosingKeepsTheWindowOpen) {
     EXPECT_EQ(window->model().types[0]->name, "Edited");
 }
 
+// Help is a window of its own; closing the main window ends the program all the same.
+TEST_F(TForm1Test, ClosingTheWindowClosesHelpAndEndsTheProgram) {
+    auto window = openWindow(false);
+    window->actionContents->trigger();
+    QWidget* help = nullptr;
+    for (QWidget* shown : QApplication::topLevelWidgets()) {
+        help = shown->inherits("kalvo::HelpBrowser") && shown->isVisible() ? shown : help;
+    }
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(help->isVisible());
+    // What keeps the program running: a shown window that ends it when it closes.
+    for (const QWidget* shown : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(shown->isVisible() && shown->testAttribute(Qt::WA_QuitOnClose))
+            << shown->metaObject()->className();
+    }
+}
+
 TEST_F(TForm1Test, EscapeClosesTheWindowFromTheTree) {
     auto window = openWindow(false);
     window->tree->setFocus();
