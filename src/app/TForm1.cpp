@@ -346,12 +346,21 @@ void TForm1::backupDatabase(const QString& folder) {
 
 void TForm1::restoreDatabase(const QString& folder) {
     dayView_->clearPanels();
-    history_.endStep();
-    finishRunningSave();
-    database_.restoreDatabase(model_, folder.toStdString(), [this](const std::string& text) {
-        showError(QString::fromStdString(text));
-    });
+    bool fromBackup = false;
+    try {
+        history_.endStep();
+        finishRunningSave();
+        fromBackup = database_.restoreDatabase(
+            model_, folder.toStdString(),
+            [this](const std::string& text) { showError(QString::fromStdString(text)); });
+    } catch (...) {
+        buildDay();  // the model is as it was, and its day is shown again
+        throw;
+    }
     history_.clear();  // the restored database is where the edits start again
+    if (fromBackup) {
+        history_.markUnsaved();  // the database folder holds it from the next save on
+    }
     journal_.remove();
     journaling_ = false;
     const QDate today = QDate::currentDate();

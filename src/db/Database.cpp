@@ -415,15 +415,17 @@ void Database::writeBackup(const std::string& folder) {
     writeTables(folder + "/");
 }
 
-void Database::restoreDatabase(Model& model, const std::string& folder,
+bool Database::restoreDatabase(Model& model, const std::string& folder,
                                const ErrorReporter& showError) {
     saveDatabase(model);
-    if (!openDatabase(folder, showError)) {
+    const bool fromBackup = openDatabase(folder, showError);
+    if (!fromBackup) {
         openDatabase("", showError);
     }
     Model restored = readModel();
     model.freeModel();
     model = std::move(restored);
+    return fromBackup;
 }
 
 }  // namespace kalvo

@@ -69,8 +69,9 @@ public:
 
     // Saves, then reads the database in `folder`, falling back to the database folder when
     // it cannot be opened, and replaces the model with the one read. The model is replaced
-    // only when the new one is whole.
-    void restoreDatabase(Model& model, const std::string& folder, const ErrorReporter& showError);
+    // only when the new one is whole. Returns whether it is the backup's, which the database
+    // folder holds only from the next save on.
+    bool restoreDatabase(Model& model, const std::string& folder, const ErrorReporter& showError);
 
     const Table& dataType() const { return dataType_; }
     const Table& setEvent() const { return setEvent_; }

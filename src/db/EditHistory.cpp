@@ -629,6 +629,11 @@ void EditHistory::markSaved() {
     changed();
 }
 
+void EditHistory::markUnsaved() {
+    saved_.reset();
+    changed();
+}
+
 void EditHistory::markSaveStarted() {
     saving_ = done_;
 }

@@ -77,6 +77,9 @@ public:
     void clear();
     // The model as it stands is what the files hold.
     void markSaved();
+    // No position of the steps is what the files hold: the model was replaced as a whole and
+    // not saved yet.
+    void markUnsaved();
     // The model as it stands is being written; once it is, markSaveWritten makes that the
     // saved position, whatever was done in between.
     void markSaveStarted();

@@ -104,14 +104,56 @@ TEST_F(TForm1Test, TipOfTheDayComesOnlyOnceTheWindowIsOnScreen) {
     EXPECT_TRUE(windowWasVisible);
 }
 
-TEST_F(TForm1Test, RestoreReplacesTheShownDay) {
+// The restored database reaches the database folder at the next save, so until then the
+// window shows it unsaved; a backup that cannot be read leaves the saved database shown.
+TEST_F(TForm1Test, RestoreReplacesTheShownDayAndIsUnsavedUntilTheNextSave) {
+    const struct {
+        const char* what;
+        bool whole;
+        const char* typeName;
+    } cases[] = {{"a whole backup", true, "Restored"}, {"a folder without one", false, "Work"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>", "", "");
+        auto window = openWindow(false);
+        test::TemporaryFolder backup;
+        if (c.whole) {
+            test::writeDatabase(backup.path(), "<ROW Id=\"0\" Name=\"Restored\"/>", "", "");
+        }
+        ModalMessage error;
+        answerNextMessageBox(error, QMessageBox::Ok);
+        window->restoreDatabase(QString::fromStdString(backup.path().string()));
+        EXPECT_EQ(error.shown, !c.whole);
+        ASSERT_EQ(window->model().types.size(), 1U);
+        EXPECT_EQ(window->model().types[0]->name, c.typeName);
+        EXPECT_EQ(window->calendar->selectedDate(), QDate::currentDate());
+        EXPECT_EQ(window->isWindowModified(), c.whole);
+        window->actionSave->trigger();
+        QTRY_VERIFY(!window->saving());
+        EXPECT_FALSE(window->isWindowModified());
+        EXPECT_NE(test::fileText(folder.file("Type.xml")).find(c.typeName), std::string::npos);
+    }
+}
+
+// A restore whose save fails changes nothing: the day it took away is shown again.
+TEST_F(TForm1Test, ARestoreWhoseSaveFailsShowsTheDayAgain) {
+    const std::string day = QDate::currentDate().toString("yyyyMMdd").toStdString();
+    test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>",
+                        "<ROW Id=\"0\" TypeId=\"0\"/>",
+                        "<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + day + "\" StartTime=\"" + day +
+                            "T09:00:00000\" EndTime=\"" + day + "T10:00:00000\"/>");
     auto window = openWindow(false);
+    ASSERT_EQ(window->model().dayPanels.size(), 1U);
+    std::filesystem::remove(folder.file("Type.xml"));
+    std::filesystem::create_directory(folder.file("Type.xml"));  // no save can replace it
     test::TemporaryFolder backup;
     test::writeDatabase(backup.path(), "<ROW Id=\"0\" Name=\"Restored\"/>", "", "");
-    window->restoreDatabase(QString::fromStdString(backup.path().string()));
-    ASSERT_EQ(window->model().types.size(), 1U);
-    EXPECT_EQ(window->model().types[0]->name, "Restored");
-    EXPECT_EQ(window->calendar->selectedDate(), QDate::currentDate());
+    EXPECT_THROW(window->restoreDatabase(QString::fromStdString(backup.path().string())),
+                 std::runtime_error);
+    EXPECT_EQ(window->model().types[0]->name, "Work");
+    ASSERT_EQ(window->model().dayPanels.size(), 1U);
+    EXPECT_NE(window->dayView().panelOf(window->model().dayPanels[0]), nullptr);
+    std::filesystem::remove(folder.file("Type.xml"));
 }
 
 TEST_F(TForm1Test, ChartPickersStartAtTodayAndCollectTheirRange) {
