@@ -43,9 +43,15 @@ icaltimetype localTime(std::int64_t day, int minutes, const icaltimezone* zone) 
     return time;
 }
 
+// Whether times in `zone` name it: UTC times are marked as such instead ("T090000Z"), and
+// floating ones name none.
+bool namesZone(const icaltimezone* zone) {
+    return zone != nullptr && zone != icaltimezone_get_utc_timezone();
+}
+
 // A date-time property in `zone`, its TZID named when there is one.
 icalproperty* timeProperty(icalproperty* property, const icaltimezone* zone) {
-    if (zone != nullptr) {
+    if (namesZone(zone)) {
         icalproperty_add_parameter(
             property,
             icalparameter_new_tzid(icaltimezone_get_tzid(const_cast<icaltimezone*>(zone))));
@@ -186,7 +192,7 @@ std::string icalendarText(const std::vector<ExportedOccurrence>& occurrences, Da
         ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"),
         icalproperty_new_prodid(productId.c_str()), icalproperty_new_calscale("GREGORIAN"),
         icalproperty_new_method(ICAL_METHOD_PUBLISH), nullptr));
-    if (zone != nullptr) {
+    if (namesZone(zone)) {
         icalcomponent_add_component(calendar.get(), zoneDefinition(zone, from, to));
     }
     const icaltimetype stamp = icaltime_from_timet_with_zone(static_cast<time_t>(stampUtcSeconds),

@@ -59,32 +59,42 @@ struct CalendarFree {
 };
 
 // A zone libical does not know leaves the times floating: the same wall-clock times, no
-// definition of a zone, and an end at midnight on the next day.
-TEST(CalendarExport, UnknownZoneGivesFloatingLocalTimes) {
-    EventDataRow row;
-    row.id = 7;
-    const DateTime day = static_cast<DateTime>(daysFromCivil({2026, 12, 9}));
-    const std::vector<ExportedOccurrence> occurrences{{.date = day,
-                                                       .row = &row,
-                                                       .typePath = {"Sleep"},
-                                                       .actualStart = 22 * 60 + 30,
-                                                       .actualEnd = 24 * 60,
-                                                       .plannedStart = 23 * 60,
-                                                       .plannedEnd = 24 * 60}};
-    const std::string text = icalendarText(occurrences, day, day, "Nowhere/Atlantis", 0);
-    const std::unique_ptr<icalcomponent, CalendarFree> calendar(
-        icalparser_parse_string(text.c_str()));
-    ASSERT_NE(calendar, nullptr) << text;
-    EXPECT_EQ(icalcomponent_get_first_component(calendar.get(), ICAL_VTIMEZONE_COMPONENT), nullptr);
-    icalcomponent* event = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
-    ASSERT_NE(event, nullptr) << text;
-    EXPECT_STREQ(icalcomponent_get_uid(event), "7-20261209@kalvo-planner");
-    const icaltimetype start = icalcomponent_get_dtstart(event);
-    const icaltimetype end = icalcomponent_get_dtend(event);
-    EXPECT_EQ(start.zone, nullptr);
-    EXPECT_STREQ(icaltime_as_ical_string(start), "20261209T223000");
-    EXPECT_STREQ(icaltime_as_ical_string(end), "20261210T000000");
-    EXPECT_EQ(text.find("TZID"), std::string::npos) << text;
+// definition of a zone, and an end at midnight on the next day. UTC's times are marked as UTC
+// ("Z"), which names no zone and needs no definition.
+TEST(CalendarExport, UnknownZoneGivesFloatingTimesAndUtcGivesUtcTimes) {
+    const struct {
+        const char* zone;
+        const char* start;
+        const char* end;
+    } cases[] = {{"Nowhere/Atlantis", "20261209T223000", "20261210T000000"},
+                 {"UTC", "20261209T223000Z", "20261210T000000Z"},
+                 {"GMT", "20261209T223000Z", "20261210T000000Z"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zone);
+        EventDataRow row;
+        row.id = 7;
+        const DateTime day = static_cast<DateTime>(daysFromCivil({2026, 12, 9}));
+        const std::vector<ExportedOccurrence> occurrences{{.date = day,
+                                                           .row = &row,
+                                                           .typePath = {"Sleep"},
+                                                           .actualStart = 22 * 60 + 30,
+                                                           .actualEnd = 24 * 60,
+                                                           .plannedStart = 23 * 60,
+                                                           .plannedEnd = 24 * 60}};
+        const std::string text = icalendarText(occurrences, day, day, c.zone, 0);
+        const std::unique_ptr<icalcomponent, CalendarFree> calendar(
+            icalparser_parse_string(text.c_str()));
+        ASSERT_NE(calendar, nullptr) << text;
+        EXPECT_EQ(icalcomponent_get_first_component(calendar.get(), ICAL_VTIMEZONE_COMPONENT),
+                  nullptr);
+        icalcomponent* event =
+            icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
+        ASSERT_NE(event, nullptr) << text;
+        EXPECT_STREQ(icalcomponent_get_uid(event), "7-20261209@kalvo-planner");
+        EXPECT_STREQ(icaltime_as_ical_string(icalcomponent_get_dtstart(event)), c.start);
+        EXPECT_STREQ(icaltime_as_ical_string(icalcomponent_get_dtend(event)), c.end);
+        EXPECT_EQ(text.find("TZID"), std::string::npos) << text;
+    }
 }
 
 }  // namespace
