@@ -9,11 +9,27 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 namespace kalvo {
 namespace {
+
+// The permissions a new file gets: what the user's umask leaves of read and write for all.
+// The mask is read rather than set and reset, which would race with files made meanwhile.
+mode_t newFileMode() {
+    mode_t mask = 022;  // where the system does not tell
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("Umask:")) {
+            mask = static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+            break;
+        }
+    }
+    return 0666 & ~mask;
+}
 
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -39,7 +55,8 @@ AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
     }
     // The new file keeps the permissions of the one it replaces.
     struct stat previous {};
-    const mode_t mode = ::stat(path_.c_str(), &previous) == 0 ? previous.st_mode & 07777 : 0644;
+    const mode_t mode =
+        ::stat(path_.c_str(), &previous) == 0 ? previous.st_mode & 07777 : newFileMode();
     ::fchmod(descriptor_, mode);
 }
 

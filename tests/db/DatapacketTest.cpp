@@ -1,10 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
+#include <optional>
 
 #include "db/Datapacket.h"
 #include "support/TemporaryFolder.h"
@@ -519,6 +521,33 @@ TEST(Datapacket, FailedWriteLeavesTheOldFileWhole) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                             std::filesystem::directory_iterator()),
               1);
+}
+
+// A new file takes what the user's umask allows; a file written over keeps its permissions.
+TEST(Datapacket, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirPermissions) {
+    namespace fs = std::filesystem;
+    const struct {
+        mode_t umask;
+        std::optional<fs::perms> existing;
+        fs::perms expected;
+    } cases[] = {
+        {022, std::nullopt, static_cast<fs::perms>(0644)},
+        {077, std::nullopt, static_cast<fs::perms>(0600)},
+        {077, static_cast<fs::perms>(0640), static_cast<fs::perms>(0640)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "umask " << std::oct << c.umask);
+        TemporaryFolder folder;
+        const std::string path = folder.file("Type.xml");
+        if (c.existing) {
+            writeDatapacket(oneColumnTable(FieldType::Integer), path);
+            fs::permissions(path, *c.existing);
+        }
+        const mode_t previous = ::umask(c.umask);
+        writeDatapacket(oneColumnTable(FieldType::Integer), path);
+        ::umask(previous);
+        EXPECT_EQ(fs::status(path).permissions(), c.expected);
+    }
 }
 
 TEST(Datapacket, WriteIntoAMissingFolderFailsWithThePlatformMessage) {
