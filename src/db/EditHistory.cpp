@@ -1,5 +1,6 @@
 #include "db/EditHistory.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
@@ -84,6 +85,18 @@ struct ListChange {
             }
         }
         throw std::logic_error("an edit destroyed an object instead of removing it");
+    }
+
+    // Whether the list ends in the objects the step appended, as the step left it. Any other
+    // end means the list was changed outside the history, and the undo would take out objects
+    // that are not the step's.
+    bool endsInAppended(const std::vector<Pointer>& list) const {
+        return list.size() >= appended.size() &&
+               std::equal(appended.begin(), appended.end(),
+                          list.end() - static_cast<std::ptrdiff_t>(appended.size()),
+                          [](const Element* object, const Pointer& entry) {
+                              return object == raw(entry);
+                          });
     }
 
     // Back to the list before the step: the appended objects out, the removed ones in again.
@@ -346,6 +359,12 @@ struct EditHistory::Step {
                typeList.bytes() + eventList.bytes() + rowList.bytes() + rootList.bytes();
     }
 
+    bool listsAsLeft(const Model& model) const {
+        return typeList.endsInAppended(model.types) && eventList.endsInAppended(model.events) &&
+               rowList.endsInAppended(model.eventDataPanels) &&
+               rootList.endsInAppended(model.rootEvents);
+    }
+
     void undo(Model& model) {
         typeList.undo(model.types);
         eventList.undo(model.events);
@@ -584,7 +603,12 @@ EditPlace EditHistory::undo() {
     if (done_ == 0) {
         return {};
     }
-    Step& step = *steps_[--done_];
+    Step& step = *steps_[done_ - 1];
+    if (!step.listsAsLeft(model_)) {
+        throw std::logic_error("The step \"" + step.label +
+                               "\" cannot be undone: the model was changed outside it.");
+    }
+    --done_;
     step.undo(model_);
     moved(kUndoRecord);
     return step.place;

@@ -435,6 +435,23 @@ TEST(EditHistory, OldestStepsGoFirstAndTheSavedMarkFollows) {
     EXPECT_FALSE(session.history.modified()) << "undo back to the saved state";
 }
 
+// A change made outside the history leaves the last step's lists ending in other objects: its
+// undo is refused and leaves the model alone, rather than taking out objects not its own.
+TEST(EditHistory, AnUndoOverAChangeMadeOutsideTheHistoryIsRefused) {
+    EditSession session;
+    ASSERT_TRUE(session.dayEdit("Edit Comment", [&] {
+        static_cast<void>(changeComment(session.model, session.placement,
+                                        *rowOfType(session, "Lunch"), "in a step"));
+    }));
+    session.show(static_cast<DateTime>(kFirstDay + 3));
+    static_cast<void>(
+        changeComment(session.model, session.placement, *rowOfType(session, "Lunch"), "outside"));
+    const std::string before = session.saved();
+    EXPECT_THROW(session.history.undo(), std::logic_error);
+    EXPECT_EQ(test::difference(session.saved(), before), "");
+    EXPECT_TRUE(session.history.canUndo());
+}
+
 // A save is written while the user goes on: the saved position is the one at the start of the
 // save, wherever the history has moved since.
 TEST(EditHistory, TheSavedMarkOfASaveBeingWrittenIsWhereItStarted) {
