@@ -406,11 +406,6 @@ bool Database::finishSave() {
     return true;
 }
 
-void Database::backupDatabase(const Model& model, const std::string& folder) {
-    saveDatabase(model);
-    writeBackup(folder);
-}
-
 void Database::writeBackup(const std::string& folder) {
     writeTables(folder + "/");
 }

@@ -62,9 +62,8 @@ public:
     // fails as that write failed.
     bool finishSave();
 
-    // Saves, then writes the tables into `folder`.
-    void backupDatabase(const Model& model, const std::string& folder);
-    // Writes the tables as last saved into `folder`: the backup's second half.
+    // A backup: writes the tables as last saved into `folder`. The window saves first, so the
+    // backup holds the model as it stands, and that save stands when the backup fails.
     void writeBackup(const std::string& folder);
 
     // Saves, then reads the database in `folder`, falling back to the database folder when

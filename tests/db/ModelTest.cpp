@@ -396,9 +396,11 @@ TEST_F(DatabaseTest, BackupHoldsWhatTheProgramFolderHoldsAfterSaving) {
                        "<ROW Id=\"0\" EventId=\"0\"/>");
     TemporaryFolder backup;
     model.types[0]->name = "First";
-    database.backupDatabase(model, backup.path().string());
+    database.saveDatabase(model);
+    database.writeBackup(backup.path().string());
     model.types[0]->name = "Second";
-    database.backupDatabase(model, backup.path().string());
+    database.saveDatabase(model);
+    database.writeBackup(backup.path().string());
     for (const std::string_view name : {kTypeFileName, kEventFileName, kEventDataFileName}) {
         EXPECT_EQ(fileText(backup.file(std::string(name))), fileText(programFile(name))) << name;
     }
@@ -409,7 +411,8 @@ TEST_F(DatabaseTest, BackupIntoTheProgramFolderRewritesTheSameContent) {
     Model model = open("<ROW Id=\"0\" Name=\"Work\"/>", "", "");
     database.saveDatabase(model);
     const std::string saved = fileText(programFile(kTypeFileName));
-    database.backupDatabase(model, folder.path().string());
+    database.saveDatabase(model);
+    database.writeBackup(folder.path().string());
     EXPECT_EQ(fileText(programFile(kTypeFileName)), saved);
 }
 
@@ -418,7 +421,8 @@ TEST_F(DatabaseTest, BackupIntoAMissingFolderFailsAfterSaving) {
     model.types[0]->name = "Saved";
     const std::string missing = folder.file("no/such/folder");
     try {
-        database.backupDatabase(model, missing);
+        database.saveDatabase(model);
+        database.writeBackup(missing);
         FAIL() << "the backup succeeded";
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(error.what(),

@@ -147,10 +147,9 @@ TEST(TableFileSet, AKilledSaveOrBackupLeavesTheOldSetOrTheNewOne) {
             row->comment = "changed";
         }
         const auto save = [&] {
+            database.saveDatabase(model);
             if (backup) {
-                database.backupDatabase(model, backupFolder.path().string());
-            } else {
-                database.saveDatabase(model);
+                database.writeBackup(backupFolder.path().string());
             }
         };
 

@@ -99,7 +99,8 @@ protected:
         AboutBoxServices{
             .backupDatabase =
                 [this](const QString& folder) {
-                    database.backupDatabase(model, folder.toStdString());
+                    database.saveDatabase(model);
+                    database.writeBackup(folder.toStdString());
                 },
             .restoreDatabase =
                 [this](const QString& folder) {
