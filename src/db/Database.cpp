@@ -285,7 +285,7 @@ bool Database::openDatabase(const std::string& folder, const ErrorReporter& show
     awaitWrite();
     const std::string base = folder.empty() ? databaseFolder_ : folder + "/";
     if (access == Access::look) {
-        if (fileExists(base + std::string(kCommitRecordName))) {
+        if (interruptedSaveRecorded(base)) {
             showError("A save into \"" + base +
                       "\" is unfinished: try again, or start Kalvo Planner on that database to "
                       "finish it.");

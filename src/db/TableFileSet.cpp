@@ -105,6 +105,10 @@ void completeInterruptedSave(const std::string& base) {
     }
 }
 
+bool interruptedSaveRecorded(const std::string& base) {
+    return fileExists(base + std::string(kCommitRecordName));
+}
+
 TableFileSetWriter::TableFileSetWriter(std::string base) : base_(std::move(base)) {
     completeInterruptedSave(base_);
 }

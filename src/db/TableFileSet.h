@@ -44,4 +44,8 @@ private:
 // recorded save cannot be finished.
 void completeInterruptedSave(const std::string& base);
 
+// Whether a save into the folder `base` has been recorded and not yet finished: until it is,
+// the folder's table files may be part old, part new.
+bool interruptedSaveRecorded(const std::string& base);
+
 }  // namespace kalvo
