@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "TenYearDatabase.h"
+#include "datapacket/Datapacket.h"
 #include "db/Database.h"
-#include "db/Datapacket.h"
 
 namespace kalvo::bench {
 namespace {

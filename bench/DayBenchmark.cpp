@@ -19,8 +19,8 @@
 #include "day/EditScope.h"
 #include "day/Occurrences.h"
 #include "day/widgets/DayView.h"
-#include "db/EditHistory.h"
-#include "db/RecoveryJournal.h"
+#include "history/EditHistory.h"
+#include "history/RecoveryJournal.h"
 
 namespace kalvo::bench {
 namespace {

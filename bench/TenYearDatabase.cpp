@@ -4,8 +4,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "datapacket/Datapacket.h"
 #include "db/Database.h"
-#include "db/Datapacket.h"
 #include "db/Schema.h"
 
 namespace kalvo::bench {

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "db/Datapacket.h"
+#include "datapacket/Datapacket.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view document(reinterpret_cast<const char*>(data), size);

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

@@ -9,7 +9,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "db/Calendar.h"
+#include "base/Calendar.h"
 
 namespace kalvo {
 

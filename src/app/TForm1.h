@@ -12,10 +12,10 @@
 #include "alarms/SoundPlayer.h"
 #include "day/ApplyChanges.h"
 #include "db/Database.h"
-#include "db/EditHistory.h"
-#include "db/Model.h"
-#include "db/RecoveryJournal.h"
 #include "gui/WindowPlacementStore.h"
+#include "history/EditHistory.h"
+#include "history/RecoveryJournal.h"
+#include "model/Model.h"
 #include "settings/ProgrammSettings.h"
 
 class QAction;

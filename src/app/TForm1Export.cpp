@@ -10,7 +10,7 @@
 #include "app/ExportRangeDialog.h"
 #include "app/MainWindowParts.h"
 #include "app/TForm1.h"
-#include "db/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "export/CalendarExport.h"
 #include "export/SpreadsheetExport.h"
 

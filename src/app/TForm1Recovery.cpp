@@ -5,7 +5,7 @@
 
 #include "app/ApplicationErrors.h"
 #include "app/TForm1.h"
-#include "db/RecoveryJournal.h"
+#include "history/RecoveryJournal.h"
 #include "types/widgets/WarningBox.h"
 
 namespace kalvo {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "chart/ChartData.h"
-#include "db/Model.h"
+#include "model/ChartData.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "db/Calendar.h"
+#include "base/Calendar.h"
 
 namespace kalvo {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "day/Timeline.h"
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

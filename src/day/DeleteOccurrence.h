@@ -1,7 +1,7 @@
 #pragma once
 
 #include "day/DayPlacement.h"
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "day/DayPlacement.h"
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "day/DayPlacement.h"
-#include "db/EditHistory.h"
+#include "history/EditHistory.h"
 
 namespace kalvo {
 

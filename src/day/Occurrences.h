@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Calendar.h"
+#include "base/Calendar.h"
 
 namespace kalvo {
 

@@ -5,8 +5,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "db/AtomicFile.h"
-#include "db/Datapacket.h"
+#include "base/AtomicFile.h"
+#include "datapacket/Datapacket.h"
 #include "db/Schema.h"
 #include "db/TableFileSet.h"
 

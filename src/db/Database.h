@@ -5,8 +5,8 @@
 #include <string>
 #include <thread>
 
-#include "db/Model.h"
-#include "db/Table.h"
+#include "datapacket/Table.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "db/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/Table.h"
+#include "datapacket/Table.h"
 
 namespace kalvo {
 

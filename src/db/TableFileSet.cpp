@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "db/Datapacket.h"
+#include "datapacket/Datapacket.h"
 #include "db/Schema.h"
 
 namespace kalvo {

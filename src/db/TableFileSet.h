@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "db/AtomicFile.h"
-#include "db/Table.h"
+#include "base/AtomicFile.h"
+#include "datapacket/Table.h"
 
 namespace kalvo {
 

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string_view>
 
+#include "base/Calendar.h"
 #include "chart/TimeSplit.h"
 #include "day/DateFunctions.h"
 #include "day/DayPlacement.h"
 #include "day/Occurrences.h"
-#include "db/Calendar.h"
 #include "export/Csv.h"
 
 namespace kalvo {

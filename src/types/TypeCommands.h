@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "db/EditHistory.h"
-#include "db/Model.h"
+#include "history/EditHistory.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

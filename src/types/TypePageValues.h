@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

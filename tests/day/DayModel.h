@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo::test {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "db/Datapacket.h"
+#include "datapacket/Datapacket.h"
 #include "db/Schema.h"
 #include "support/TemporaryFolder.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "db/Database.h"
-#include "db/EditHistory.h"
-#include "db/RecoveryJournal.h"
 #include "db/TableFileSet.h"
+#include "history/EditHistory.h"
+#include "history/RecoveryJournal.h"
 #include "kalvo-db/Commands.h"
 #include "support/DatabaseFiles.h"
 #include "tools/ProcessRunner.h"

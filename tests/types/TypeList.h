@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo::test {
 

@@ -7,19 +7,19 @@
 #include <string_view>
 #include <tuple>
 
+#include "base/AtomicFile.h"
 #include "chart/PlanComparison.h"
 #include "chart/TimeSplit.h"
+#include "datapacket/Datapacket.h"
+#include "datapacket/Table.h"
 #include "day/DateFunctions.h"
 #include "day/DayPlacement.h"
 #include "day/Occurrences.h"
-#include "db/AtomicFile.h"
 #include "db/Database.h"
-#include "db/Datapacket.h"
-#include "db/EditHistory.h"
-#include "db/RecoveryJournal.h"
-#include "db/Table.h"
 #include "export/CalendarExport.h"
 #include "export/SpreadsheetExport.h"
+#include "history/EditHistory.h"
+#include "history/RecoveryJournal.h"
 #include "kalvo-db/CsvDump.h"
 
 namespace kalvo {

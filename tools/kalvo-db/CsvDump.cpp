@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "db/Calendar.h"
+#include "base/Calendar.h"
 
 namespace kalvo {
 namespace {

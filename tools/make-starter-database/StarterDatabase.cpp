@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "datapacket/Datapacket.h"
 #include "db/Database.h"
-#include "db/Datapacket.h"
 #include "db/Schema.h"
 
 namespace kalvo {

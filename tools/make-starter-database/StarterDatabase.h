@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

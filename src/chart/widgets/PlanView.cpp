@@ -18,9 +18,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Calendar.h"
 #include "chart/TimeSplit.h"
 #include "chart/widgets/PieChart.h"
-#include "db/Calendar.h"
 #include "gui/AccessibleNames.h"
 #include "gui/StoredColor.h"
 #include "gui/ToolBarIcons.h"

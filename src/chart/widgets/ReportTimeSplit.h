@@ -8,10 +8,10 @@
 #include <optional>
 #include <vector>
 
-#include "chart/ChartData.h"
+#include "base/Calendar.h"
 #include "chart/PlanComparison.h"
 #include "chart/TimeSplit.h"
-#include "db/Calendar.h"
+#include "model/ChartData.h"
 
 class QPrinter;
 class QWidget;

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "day/DragStep.h"
-#include "db/Model.h"
+#include "model/Model.h"
 
 class QLabel;
 class QPlainTextEdit;

@@ -12,8 +12,8 @@
 #include "day/ApplyChanges.h"
 #include "day/DayPlacement.h"
 #include "day/DragStep.h"
-#include "db/EditHistory.h"
-#include "db/Model.h"
+#include "history/EditHistory.h"
+#include "model/Model.h"
 
 class QMenu;
 class QMimeData;

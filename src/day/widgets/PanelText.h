@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QString>
 
-#include "db/Calendar.h"
+#include "base/Calendar.h"
 
 namespace kalvo {
 

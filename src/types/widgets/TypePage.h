@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <string>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 class QCheckBox;
 class QComboBox;

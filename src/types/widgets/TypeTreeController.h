@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "db/EditHistory.h"
-#include "db/Model.h"
+#include "history/EditHistory.h"
+#include "model/Model.h"
 
 class QTreeWidgetItem;
 

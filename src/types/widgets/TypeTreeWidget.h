@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 class QMimeData;
 

@@ -8,7 +8,7 @@
 #include <QTreeWidgetItemIterator>
 #include <memory>
 
-#include "db/Model.h"
+#include "model/Model.h"
 #include "types/widgets/TypePage.h"
 #include "types/widgets/TypeTreeController.h"
 #include "types/widgets/TypeTreeWidget.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/Table.h"
+#include "datapacket/Table.h"
 
 namespace kalvo {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/Model.h"
+#include "model/Model.h"
 
 namespace kalvo {
 

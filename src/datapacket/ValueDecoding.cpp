@@ -1,9 +1,9 @@
-#include "db/ValueDecoding.h"
+#include "datapacket/ValueDecoding.h"
 
 #include <charconv>
 
-#include "db/AsciiText.h"
-#include "db/Windows1252.h"
+#include "datapacket/AsciiText.h"
+#include "datapacket/Windows1252.h"
 
 namespace kalvo {
 namespace {

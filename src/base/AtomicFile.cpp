@@ -1,4 +1,4 @@
-#include "db/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

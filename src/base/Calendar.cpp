@@ -1,4 +1,4 @@
-#include "db/Calendar.h"
+#include "base/Calendar.h"
 
 #include <cmath>
 #include <cstdlib>

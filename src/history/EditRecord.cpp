@@ -1,4 +1,4 @@
-#include "db/EditRecord.h"
+#include "history/EditRecord.h"
 
 #include <bit>
 #include <stdexcept>

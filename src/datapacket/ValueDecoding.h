@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/Calendar.h"
+#include "base/Calendar.h"
 
 namespace kalvo {
 

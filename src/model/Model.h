@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "chart/ChartData.h"
-#include "db/Calendar.h"
+#include "base/Calendar.h"
+#include "model/ChartData.h"
 
 namespace kalvo {
 

@@ -1,4 +1,4 @@
-#include "db/RecoveryJournal.h"
+#include "history/RecoveryJournal.h"
 
 #include <gtest/gtest.h>
 

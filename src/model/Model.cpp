@@ -1,4 +1,4 @@
-#include "db/Model.h"
+#include "model/Model.h"
 
 #include <unordered_map>
 

@@ -1,9 +1,9 @@
 #include <charconv>
 #include <functional>
 
-#include "db/AtomicFile.h"
-#include "db/Datapacket.h"
-#include "db/Windows1252.h"
+#include "base/AtomicFile.h"
+#include "datapacket/Datapacket.h"
+#include "datapacket/Windows1252.h"
 
 namespace kalvo {
 namespace {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "db/Datapacket.h"
+#include "datapacket/Datapacket.h"
 #include "support/TemporaryFolder.h"
 #include "support/TextDifference.h"
 

@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "db/Calendar.h"
-#include "db/HugePageAllocator.h"
+#include "base/Calendar.h"
+#include "datapacket/HugePageAllocator.h"
 
 namespace kalvo {
 

@@ -1,4 +1,4 @@
-#include "db/EditHistory.h"
+#include "history/EditHistory.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include "day/DragStep.h"
 #include "day/EditScope.h"
 #include "db/Database.h"
-#include "db/RecoveryJournal.h"
+#include "history/RecoveryJournal.h"
 #include "support/DatabaseFiles.h"
 #include "support/TextDifference.h"
 #include "types/TypeCommands.h"

@@ -1,4 +1,4 @@
-#include "db/RecoveryJournal.h"
+#include "history/RecoveryJournal.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "db/AtomicFile.h"
-#include "db/EditHistory.h"
-#include "db/EditRecord.h"
+#include "base/AtomicFile.h"
 #include "db/Schema.h"
+#include "history/EditHistory.h"
+#include "history/EditRecord.h"
 
 namespace kalvo {
 namespace {

@@ -17,10 +17,10 @@
 #include <emmintrin.h>
 #endif
 
-#include "db/AsciiText.h"
-#include "db/AtomicFile.h"
-#include "db/Datapacket.h"
-#include "db/ValueDecoding.h"
+#include "base/AtomicFile.h"
+#include "datapacket/AsciiText.h"
+#include "datapacket/Datapacket.h"
+#include "datapacket/ValueDecoding.h"
 
 namespace kalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "db/Windows1252.h"
+#include "datapacket/Windows1252.h"
 
 #include <array>
 

@@ -1,11 +1,11 @@
-#include "db/Table.h"
+#include "datapacket/Table.h"
 
 #include <algorithm>
 #include <array>
 #include <stdexcept>
 
-#include "db/AsciiText.h"
-#include "db/Windows1252.h"
+#include "datapacket/AsciiText.h"
+#include "datapacket/Windows1252.h"
 
 namespace kalvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "db/EditHistory.h"
+#include "history/EditHistory.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -6,7 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "db/EditRecord.h"
+#include "history/EditRecord.h"
 
 namespace kalvo {
 namespace {
