@@ -7,18 +7,6 @@
 namespace kalvo {
 namespace {
 
-void giveAlarm(AlarmServices& services, const std::string& fileName, const std::string& text) {
-    const bool started = services.playSound(fileName);
-    if (!started) {
-        services.beep();
-    }
-    services.showWarning(text);
-    // A nested alarm that played a sound of its own has stopped and closed it by now.
-    if (started && services.soundOpen()) {
-        services.stopSound();
-    }
-}
-
 enum class Due { no, onTime, late };
 
 std::string twoDigits(int value) {
@@ -33,10 +21,31 @@ std::string alarmText(std::string_view kind, const std::string& typeName, Due wh
     return text;
 }
 
+AlarmNotice noticeOf(const EventDataRow& row, DateTime date, AlarmKind kind, std::string text) {
+    return {.text = std::move(text),
+            .kind = kind,
+            .eventId = row.event->id,
+            .date = date,
+            .startMinute = minuteOfDay(row.startTime),
+            .endMinute = minuteOfDay(row.endTime),
+            .comment = row.comment};
+}
+
 }  // namespace
 
-void checkAlarms(const std::vector<EventDataRow*>& dayPanels, AlarmServices& services,
-                 AlarmCheckState& state) {
+void giveAlarm(AlarmServices& services, const std::string& soundFile, const AlarmNotice& alarm) {
+    const bool started = services.playSound(soundFile);
+    if (!started) {
+        services.beep();
+    }
+    // A nested alarm that played a sound of its own has stopped and closed it by now.
+    if (services.showAlarm(alarm) == AlarmShown::dismissed && started && services.soundOpen()) {
+        services.stopSound();
+    }
+}
+
+void checkAlarms(const Model& model, AlarmServices& services, AlarmCheckState& state) {
+    const std::vector<EventDataRow*>& dayPanels = model.dayPanels;
     const int checkedAt = services.currentMinuteOfDay();
     // The first minute no check has seen; past midnight, or at the first check, none is missed.
     const int firstMissed = state.lastCheckedMinute && *state.lastCheckedMinute <= checkedAt
@@ -63,7 +72,8 @@ void checkAlarms(const std::vector<EventDataRow*>& dayPanels, AlarmServices& ser
             if (const Due when = due(minute); when != Due::no) {
                 row.beforeAlarmFired = true;  // before the sound and the message: checks nest
                 giveAlarm(services, type.beforeAlarmFile,
-                          alarmText(kBeforeAlarmText, type.name, when, minute));
+                          noticeOf(row, model.selectedDate, AlarmKind::before,
+                                   alarmText(kBeforeAlarmText, type.name, when, minute)));
             }
         }
         // Against the same minute: a row that starts and ends in it gives both alarms, the
@@ -73,7 +83,8 @@ void checkAlarms(const std::vector<EventDataRow*>& dayPanels, AlarmServices& ser
             if (const Due when = due(minute); when != Due::no) {
                 row.afterAlarmFired = true;
                 giveAlarm(services, type.afterAlarmFile,
-                          alarmText(kAfterAlarmText, type.name, when, minute));
+                          noticeOf(row, model.selectedDate, AlarmKind::after,
+                                   alarmText(kAfterAlarmText, type.name, when, minute)));
             }
         }
     }

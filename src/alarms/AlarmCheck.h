@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,28 @@ namespace kalvo {
 inline constexpr std::string_view kBeforeAlarmText = "Alarm for ";
 inline constexpr std::string_view kAfterAlarmText = "After Alarm for ";
 
+enum class AlarmKind { before, after };
+
+// What an alarm tells the user, and the occurrence whose start or end gave it: the appointment
+// and the day it was shown for, so that a snoozed alarm can find it again.
+struct AlarmNotice {
+    std::string text;  // "Alarm for Work", "After Alarm for Work (due at 12:00)"
+    AlarmKind kind = AlarmKind::before;
+    std::int32_t eventId = 0;
+    DateTime date = 0;
+    int startMinute = 0;
+    int endMinute = 0;
+    std::string comment;
+
+    // The minute of the start or the end that gives this alarm.
+    int minute() const { return kind == AlarmKind::before ? startMinute : endMinute; }
+    bool operator==(const AlarmNotice&) const = default;
+};
+
+// How an alarm was shown: a modal warning has been dismissed by the time it returns; a
+// desktop notification stays shown, and ends the sound itself when it ends.
+enum class AlarmShown { dismissed, stillShown };
+
 // What giving an alarm takes from the window: the clock, the sound, the beep and the message.
 class AlarmServices {
 public:
@@ -23,8 +46,9 @@ public:
     virtual bool soundOpen() const = 0;
     virtual void stopSound() = 0;
     virtual void beep() = 0;
-    // Shows the modal warning and returns once it is dismissed. The checks go on inside it.
-    virtual void showWarning(const std::string& text) = 0;
+    // Shows the alarm: a modal warning, inside which the checks go on, returns once it is
+    // dismissed; a notification returns at once.
+    virtual AlarmShown showAlarm(const AlarmNotice& alarm) = 0;
 
 protected:
     AlarmServices() = default;
@@ -39,10 +63,12 @@ struct AlarmCheckState {
     std::optional<int> lastCheckedMinute;  // none before the first check
 };
 
-// The alarm check, run whenever the event queue has become empty. Each row of `dayPanels`
+// The alarm check, run whenever the event queue has become empty. Each row of `dayPanels`,
+// the rows shown for `selectedDate`,
 // whose start (before alarm) or end (after alarm) falls on the current hour and minute gives
 // its type's alarm once: the row is marked fired, the type's sound plays (the beep when it
-// cannot), the warning names the type, and the sound stops when the warning is dismissed.
+// cannot), the warning names the type, and the sound stops when the warning is dismissed (a
+// notification stops it when it ends).
 // Only the hour and minute are compared, whatever date the rows belong to.
 //
 // A row whose minute passed after the last check and before this one, on the same day, gives
@@ -56,7 +82,10 @@ struct AlarmCheckState {
 //
 // Rows whose appointment or type is missing give nothing. Nothing is allocated unless an
 // alarm is given.
-void checkAlarms(const std::vector<EventDataRow*>& dayPanels, AlarmServices& services,
-                 AlarmCheckState& state);
+void checkAlarms(const Model& model, AlarmServices& services, AlarmCheckState& state);
+
+// Gives one alarm: plays `soundFile` (the beep when it cannot), shows the alarm and, once a
+// modal warning is dismissed, stops the sound unless a nested alarm has closed it already.
+void giveAlarm(AlarmServices& services, const std::string& soundFile, const AlarmNotice& alarm);
 
 }  // namespace kalvo

@@ -21,6 +21,7 @@
 #include "app/CommandKeyFilter.h"
 #include "app/MainWindowParts.h"
 #include "app/StartupTrace.h"
+#include "app/WindowAlarms.h"
 #include "chart/TimeSplit.h"
 #include "chart/widgets/PieChart.h"
 #include "chart/widgets/PlanView.h"
@@ -29,6 +30,7 @@
 #include "day/Occurrences.h"
 #include "day/widgets/AppointmentPage.h"
 #include "day/widgets/DayView.h"
+#include "gui/DesktopNotifications.h"
 #include "gui/QtSoundPlayer.h"
 #include "gui/ToolBarCustomizeDialog.h"
 #include "settings/widgets/HelpBrowser.h"
@@ -40,46 +42,6 @@
 #include "types/widgets/WarningBox.h"
 
 namespace kalvo {
-
-// What the alarm check takes from the window: its clock, its one player with the type page's
-// play and stop buttons, the beep and the warning box.
-class TForm1::Alarms final : public AlarmServices {
-public:
-    Alarms(TForm1& window, std::function<QTime()> currentTime, std::function<void()> beep)
-        : window_(window), currentTime_(std::move(currentTime)), beep_(std::move(beep)) {}
-
-    QTime currentTime() const { return currentTime_(); }
-    int currentMinuteOfDay() override {
-        const QTime now = currentTime_();
-        return now.hour() * 60 + now.minute();
-    }
-    bool playSound(const std::string& fileName) override {
-        alarmSoundStarted_ = window_.playSound(QString::fromStdString(fileName));
-        return alarmSoundStarted_;
-    }
-    bool soundOpen() const override { return window_.wavPlayer_->isOpen(); }
-    void stopSound() override {
-        alarmSoundStarted_ = false;
-        window_.stopSound();
-    }
-    void beep() override { beep_(); }
-    // An alarm's sound that fails after it started is replaced by the beep, as one that
-    // cannot start at all.
-    void soundFailedLate() {
-        if (std::exchange(alarmSoundStarted_, false)) {
-            beep();
-        }
-    }
-    void showWarning(const std::string& text) override {
-        showWarningBox(&window_, QString::fromStdString(text));
-    }
-
-private:
-    TForm1& window_;
-    std::function<QTime()> currentTime_;
-    std::function<void()> beep_;
-    bool alarmSoundStarted_ = false;
-};
 
 TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
                const std::string& databaseFolder, WindowPlatform platform, QWidget* parent)
@@ -115,6 +77,7 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
         new CommandKeyFilter(this, [this] { return dayView_ != nullptr && dayView_->dragging(); }));
 
     programmSettings_.loadAll(settingsStore_);
+    programmSettings_.loadReminderOptions(settingsStore_);
     startup::phaseDone("settings");
     opening.wait();
     for (const std::string& text : openErrors) {
@@ -172,21 +135,7 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     startup::quitAfterFirstPaint(*panelMain);
 
     formReportGrowthChart_ = std::make_unique<TformReportGrowthChart>(this);
-    currentDate_ = platform.currentDate ? std::move(platform.currentDate) : &QDate::currentDate;
-    today_ = currentDate_();
-    alarms_ = std::make_unique<Alarms>(
-        *this, platform.currentTime ? std::move(platform.currentTime) : &QTime::currentTime,
-        platform.beep ? std::move(platform.beep) : &QApplication::beep);
-    wavPlayer_->setLateFailureHandler([this] { alarms_->soundFailedLate(); });
-    // A window left alone gets no events, and so no idle check: each check sets a wake-up a
-    // second into the next minute, which checks again.
-    alarmWakeUp_ = new QTimer(this);
-    alarmWakeUp_->setSingleShot(true);
-    connect(alarmWakeUp_, &QTimer::timeout, this, &TForm1::checkAlarms);
-    // The idle hook: the check runs whenever the event queue has become empty, in the
-    // message boxes' own loops too.
-    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-            &TForm1::checkAlarms);
+    startAlarms(platform);
 
     AboutBox = std::make_unique<TAboutBox>(
         programmSettings_, settingsStore_,
@@ -196,7 +145,9 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             .backupDatabase = [this](const QString& folder) { backupDatabase(folder); },
             .restoreDatabase = [this](const QString& folder) { restoreDatabase(folder); },
             .reportError = showApplicationError,
-            .openDocument = {}},
+            .openDocument = {},
+            .systemTrayAvailable = systemTrayAvailable_,
+            .notificationsAvailable = [this] { return notifications_->available(); }},
         this);
 }
 void TForm1::placeAtFirstStart() {
@@ -248,10 +199,23 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!FormCloseQuery()) {
+    // Kept running in the tray: the window saves as it does on closing and hides, and its
+    // alarms keep coming. Nothing asks to confirm, for nothing ends.
+    if (!quitting_ && trayIcon_ != nullptr && programmSettings_.getKeepRunningInTray()) {
+        event->ignore();
+        if (saveForClosing()) {
+            hide();
+        }
+        return;
+    }
+    if (!FormCloseQuery() || !saveForClosing()) {
         event->ignore();
         return;
     }
+    event->accept();
+}
+
+bool TForm1::saveForClosing() {
     try {
         history_.endStep();
         finishRunningSave();
@@ -260,14 +224,13 @@ void TForm1::closeEvent(QCloseEvent* event) {
     } catch (const std::exception& error) {
         // Nothing is lost: the window stays open with the model as it was.
         showApplicationError(errorMessage(error));
-        event->ignore();
-        return;
+        return false;
     }
     placementStore_.save(*this, *toolBar);  // a store that fails costs only the placement
     if (helpBrowser_) {
         helpBrowser_->close();
     }
-    event->accept();
+    return true;
 }
 
 void TForm1::actionExitExecute() {
@@ -332,6 +295,7 @@ void TForm1::historyChanged() {
     actionUndo->setEnabled(history_.canUndo());
     actionRedo->setEnabled(history_.canRedo());
     setWindowModified(history_.modified());
+    trayToolTipMinute_ = -1;  // an edit may have changed today's next appointment
 }
 
 void TForm1::backupDatabase(const QString& folder) {
@@ -475,30 +439,6 @@ void TForm1::actionTodayExecute() {
 void TForm1::rebuildTypeTree(int selectTypeId) {
     typeTree_->rebuildTypeTree(selectTypeId);
 }
-void TForm1::armAlarmWakeUp() {
-    const QTime now = alarms_->currentTime();
-    constexpr int kMinute = 60'000;
-    const int intoTheMinute = now.second() * 1000 + now.msec();
-    alarmWakeUp_->start(kMinute - intoTheMinute + 1000);
-}
-
-void TForm1::followTheNewDay() {
-    const QDate today = currentDate_();
-    if (today == today_) {
-        return;
-    }
-    const QDate ended = std::exchange(today_, today);
-    if (calendar->selectedDate() == ended && !dayView_->dragging()) {
-        calendar->setSelectedDate(today);  // built as a click on the new day builds it
-    }
-}
-
-void TForm1::checkAlarms() {
-    followTheNewDay();
-    kalvo::checkAlarms(model_.dayPanels, *alarms_, alarmCheckState_);
-    armAlarmWakeUp();
-}
-
 TForm1::ChartRange TForm1::chartRange() const {
     return {calendarDateOf(pickerProfStart->date()), calendarDateOf(pickerProfEnd->date())};
 }

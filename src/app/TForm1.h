@@ -16,6 +16,7 @@
 #include "history/EditHistory.h"
 #include "history/RecoveryJournal.h"
 #include "model/Model.h"
+#include "reminders/Reminders.h"
 #include "settings/ProgrammSettings.h"
 
 class QAction;
@@ -28,6 +29,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollArea;
+class QSystemTrayIcon;
 class QTabWidget;
 class QToolButton;
 class QTreeWidget;
@@ -46,13 +48,16 @@ class DayView;
 class HelpBrowser;
 class TAboutBox;
 class SettingsStore;
+class DesktopNotifications;
 
-// The platform services that tests replace: the sound player and the local clock.
+// The platform services that tests replace: the sound player, the local clock and the desktop.
 struct WindowPlatform {
-    std::unique_ptr<SoundPlayer> soundPlayer;  // the Qt Multimedia player when none is given
-    std::function<QTime()> currentTime;        // the local clock when none is given
-    std::function<QDate()> currentDate;        // the local calendar when none is given
-    std::function<void()> beep;                // the system's beep when none is given
+    std::unique_ptr<SoundPlayer> soundPlayer;   // the Qt Multimedia player when none is given
+    std::function<QTime()> currentTime;         // the local clock when none is given
+    std::function<QDate()> currentDate;         // the local calendar when none is given
+    std::function<void()> beep;                 // the system's beep when none is given
+    std::function<bool()> systemTrayAvailable;  // asks the desktop when none is given
+    std::function<void()> quitApplication;      // ends the event loop when none is given
 };
 
 // The main window: it owns the model for the life of the process, holds the command table
@@ -220,8 +225,24 @@ private:
     // so that the first record after an open or a save does not wait for them.
     void measureSavedFiles();
     void rebuildTypeTree(int selectTypeId);
+    // Alarms: the check on the idle hook and a wake-up each minute, desktop notifications with
+    // their snoozes, and the tray icon that keeps the program running with its window closed.
+    void startAlarms(WindowPlatform& platform);
     void checkAlarms();
     void armAlarmWakeUp();
+    // The local date and time of the window's clock.
+    DateTime now() const;
+    void alarmSnoozed(Reminders::AlarmId alarm);
+    // Dismissed, closed or timed out: the alarm's sound stops if it still plays.
+    void alarmEnded(Reminders::AlarmId alarm);
+    void alarmNotShown(Reminders::AlarmId alarm);
+    void stopAlarmSound();
+    void createTrayIcon();
+    void updateTrayToolTip();
+    void showFromTray();
+    void quitFromTray();
+    // What closing the window saves; false, with the error shown, when the save failed.
+    bool saveForClosing();
     // A window left open over midnight on the day that ended goes on to the new one, whose
     // alarms then come; a day chosen from the calendar stays shown.
     void followTheNewDay();
@@ -284,6 +305,13 @@ private:
     class Alarms;
     std::unique_ptr<Alarms> alarms_;
     AlarmCheckState alarmCheckState_;
+    Reminders reminders_;
+    std::unique_ptr<DesktopNotifications> notifications_;
+    std::function<bool()> systemTrayAvailable_;
+    std::function<void()> quitApplication_;
+    QSystemTrayIcon* trayIcon_ = nullptr;
+    int trayToolTipMinute_ = -1;  // the minute the tooltip was made for; -1: to be made again
+    bool quitting_ = false;       // closing ends the program, whatever the tray setting says
     std::function<QDate()> currentDate_;
     QDate today_;  // the date the last alarm check saw
     QTimer* alarmWakeUp_ = nullptr;

@@ -7,6 +7,7 @@ namespace kalvo {
 namespace {
 
 constexpr const char* commonOptions = "Common Options";
+constexpr const char* reminderOptions = "Reminders";
 
 std::string keyPathOf(const std::string& section) {
     std::string path{programKeyPath};
@@ -27,11 +28,12 @@ private:
     SettingsStore& store_;
 };
 
-void initialise(ProgrammSettings::SettingBase<bool>& setting, const char* valueName) {
-    setting.section = commonOptions;
+void initialise(ProgrammSettings::SettingBase<bool>& setting, const char* section,
+                const char* valueName, bool defaultValue) {
+    setting.section = section;
     setting.valueName = valueName;
-    setting.defaultValue = true;
-    setting.value = true;
+    setting.defaultValue = defaultValue;
+    setting.value = defaultValue;
 }
 
 }  // namespace
@@ -71,10 +73,14 @@ void ProgrammSettings::SettingInteger<T>::save(SettingsStore& store) {
 template class ProgrammSettings::SettingInteger<bool>;
 
 ProgrammSettings::ProgrammSettings() {
-    initialise(showExitConfirmation, "ShowExitConfirmation");
+    initialise(showExitConfirmation, commonOptions, "ShowExitConfirmation", true);
     settings.push_back(&showExitConfirmation);
-    initialise(showTip, "ShowTip");
+    initialise(showTip, commonOptions, "ShowTip", true);
     settings.push_back(&showTip);
+    initialise(alarmNotifications, reminderOptions, "DesktopNotifications", true);
+    reminderSettings.push_back(&alarmNotifications);
+    initialise(keepRunningInTray, reminderOptions, "KeepRunningInTray", false);
+    reminderSettings.push_back(&keepRunningInTray);
 }
 
 void ProgrammSettings::loadAll(SettingsStore& store) {
@@ -85,6 +91,18 @@ void ProgrammSettings::loadAll(SettingsStore& store) {
 
 void ProgrammSettings::saveAll(SettingsStore& store) {
     for (ISetting* setting : settings) {
+        setting->save(store);
+    }
+}
+
+void ProgrammSettings::loadReminderOptions(SettingsStore& store) {
+    for (ISetting* setting : reminderSettings) {
+        setting->load(store);
+    }
+}
+
+void ProgrammSettings::saveReminderOptions(SettingsStore& store) {
+    for (ISetting* setting : reminderSettings) {
         setting->save(store);
     }
 }

@@ -54,6 +54,14 @@ public:
     SettingInteger<bool> showTip;
     std::vector<ISetting*> settings;  // points into this object, owns nothing
 
+    // How alarms reach the user, in a section of their own, loaded and saved on their own: the
+    // two options above are stored as they always were. Alarms as desktop notifications where
+    // the desktop has the service, else message boxes; closing the window hides it in the
+    // system tray, where alarms keep coming.
+    SettingInteger<bool> alarmNotifications;
+    SettingInteger<bool> keepRunningInTray;
+    std::vector<ISetting*> reminderSettings;
+
     ProgrammSettings();
     // `settings` points at this object's own members, so a copy would point at the original.
     ProgrammSettings(const ProgrammSettings&) = delete;
@@ -61,12 +69,18 @@ public:
 
     void loadAll(SettingsStore& store);
     void saveAll(SettingsStore& store);
+    void loadReminderOptions(SettingsStore& store);
+    void saveReminderOptions(SettingsStore& store);
 
     bool getShowExitConfirmation() const { return showExitConfirmation.value; }
     bool getShowTip() const { return showTip.value; }
+    bool getAlarmNotifications() const { return alarmNotifications.value; }
+    bool getKeepRunningInTray() const { return keepRunningInTray.value; }
     // The store changes only at the next saveAll.
     void setShowExitConfirmation(bool value) { showExitConfirmation.value = value; }
     void setShowTip(bool value) { showTip.value = value; }
+    void setAlarmNotifications(bool value) { alarmNotifications.value = value; }
+    void setKeepRunningInTray(bool value) { keepRunningInTray.value = value; }
 };
 
 extern template class ProgrammSettings::SettingInteger<bool>;

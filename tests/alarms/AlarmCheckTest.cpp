@@ -38,13 +38,14 @@ public:
         calls.push_back(report ? "stop failed: " + *report : "stop");
     }
     void beep() override { calls.push_back("beep"); }
-    void showWarning(const std::string& text) override {
-        calls.push_back("warning " + text);
+    AlarmShown showAlarm(const AlarmNotice& alarm) override {
+        calls.push_back("warning " + alarm.text);
         if (whileWarningOpen) {
             std::function<void()> nested = std::move(whileWarningOpen);
             nested();
         }
-        calls.push_back("dismissed " + text);
+        calls.push_back("dismissed " + alarm.text);
+        return AlarmShown::dismissed;
     }
 };
 
@@ -69,7 +70,7 @@ protected:
     Calls checkAt(int minute) {
         services.minute = minute;
         services.calls.clear();
-        checkAlarms(day.model.dayPanels, services, state);
+        checkAlarms(day.model, services, state);
         return services.calls;
     }
 
@@ -147,7 +148,7 @@ TEST_F(AlarmCheckTest, NestedChecksShareThePlayerWithoutSpuriousReports) {
     next.event->type->beforeAlarmFile = other;
     services.whileWarningOpen = [this] {
         EXPECT_TRUE(day.model.dayPanels[0]->afterAlarmFired) << "fired before the message";
-        checkAlarms(day.model.dayPanels, services, state);
+        checkAlarms(day.model, services, state);
     };
     EXPECT_EQ(checkAt(600), (Calls{"play " + bell, "warning After Alarm for Study", "play " + other,
                                    "warning Alarm for Lunch", "dismissed Alarm for Lunch", "stop",
@@ -160,7 +161,7 @@ TEST_F(AlarmCheckTest, NestedChecksShareThePlayerWithoutSpuriousReports) {
     day.model.selectedDate = today;
     static_cast<void>(buildDay(day.model, placement));
     next.event->type->beforeAlarmFile = folder.file("missing.wav");
-    services.whileWarningOpen = [this] { checkAlarms(day.model.dayPanels, services, state); };
+    services.whileWarningOpen = [this] { checkAlarms(day.model, services, state); };
     EXPECT_EQ(checkAt(600),
               (Calls{"play " + bell, "warning After Alarm for Study",
                      "cannot play " + folder.file("missing.wav"), "beep", "warning Alarm for Lunch",

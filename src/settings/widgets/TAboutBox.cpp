@@ -155,6 +155,12 @@ TAboutBox::TAboutBox(ProgrammSettings& programmSettings, SettingsStore& settings
     if (!services_.backupDatabase || !services_.restoreDatabase || !services_.reportError) {
         throw std::invalid_argument("TAboutBox needs backup, restore and an error report");
     }
+    for (std::function<bool()>* asked :
+         {&services_.systemTrayAvailable, &services_.notificationsAvailable}) {
+        if (!*asked) {
+            *asked = [] { return false; };
+        }
+    }
     if (!services_.openDocument) {
         services_.openDocument = [](const QString& path) { openDocument(path); };
     }
@@ -277,6 +283,25 @@ QWidget* TAboutBox::createOptionsPage() {
                                      QStringLiteral("Exit Confirmation"), sheet);
     checkShowTip = checkBox(QStringLiteral("checkShowTip"),
                             QStringLiteral("Show Tip of the Day at the Loading"), sheet);
+    checkAlarmNotifications =
+        checkBox(QStringLiteral("checkAlarmNotifications"),
+                 QStringLiteral("Show Alarms as Desktop Notifications"), sheet);
+    labelNoNotifications =
+        label(QStringLiteral("labelNoNotifications"),
+              QStringLiteral("No notification service answers on this desktop now, so alarms "
+                             "are shown in a message box."),
+              sheet);
+    checkKeepRunningInTray =
+        checkBox(QStringLiteral("checkKeepRunningInTray"),
+                 QStringLiteral("Keep running in the tray when the window is closed"), sheet);
+    labelNoTray = label(QStringLiteral("labelNoTray"),
+                        QStringLiteral("This desktop has no system tray to keep the program in: "
+                                       "closing the window ends it."),
+                        sheet);
+    for (QLabel* note : {labelNoNotifications, labelNoTray}) {
+        note->setWordWrap(true);
+        note->setIndent(22);  // under the text of the box it explains
+    }
     Ok = button(QStringLiteral("Ok"), QStringLiteral("Ok"), sheet);
     Cancel = button(QStringLiteral("Cancel"), QStringLiteral("Cancel"), sheet);
     connect(Ok, &QPushButton::clicked, this, &TAboutBox::OkClick);
@@ -286,6 +311,10 @@ QWidget* TAboutBox::createOptionsPage() {
     layout->setContentsMargins(16, 16, 9, 9);
     layout->addWidget(checkExitConfirmation);
     layout->addWidget(checkShowTip);
+    layout->addWidget(checkAlarmNotifications);
+    layout->addWidget(labelNoNotifications);
+    layout->addWidget(checkKeepRunningInTray);
+    layout->addWidget(labelNoTray);
     layout->addStretch();
     layout->addLayout(buttonRow({Ok, Cancel}));
     return sheet;
@@ -375,6 +404,8 @@ void TAboutBox::setFocusOrder() {
         closeButton,
         checkExitConfirmation,
         checkShowTip,
+        checkAlarmNotifications,
+        checkKeepRunningInTray,
         Ok,
         Cancel,
         editBackupDirectory,
@@ -520,6 +551,16 @@ void TAboutBox::keyPressEvent(QKeyEvent* event) {
 void TAboutBox::FormActivate() {
     checkExitConfirmation->setChecked(programmSettings_.getShowExitConfirmation());
     checkShowTip->setChecked(programmSettings_.getShowTip());
+    checkAlarmNotifications->setChecked(programmSettings_.getAlarmNotifications());
+    checkKeepRunningInTray->setChecked(programmSettings_.getKeepRunningInTray());
+    const bool notifications = services_.notificationsAvailable();
+    labelNoNotifications->setVisible(!notifications);
+    checkAlarmNotifications->setAccessibleDescription(notifications ? QString()
+                                                                    : labelNoNotifications->text());
+    const bool tray = services_.systemTrayAvailable();
+    checkKeepRunningInTray->setEnabled(tray);
+    labelNoTray->setVisible(!tray);
+    checkKeepRunningInTray->setAccessibleDescription(tray ? QString() : labelNoTray->text());
 }
 
 void TAboutBox::FormClose() {
@@ -557,6 +598,16 @@ void TAboutBox::OkClick() {
     programmSettings_.setShowExitConfirmation(checkExitConfirmation->isChecked());
     programmSettings_.setShowTip(checkShowTip->isChecked());
     programmSettings_.saveAll(settingsStore_);
+    const bool notifications = checkAlarmNotifications->isChecked();
+    const bool tray = checkKeepRunningInTray->isEnabled()
+                          ? checkKeepRunningInTray->isChecked()
+                          : programmSettings_.getKeepRunningInTray();
+    if (notifications != programmSettings_.getAlarmNotifications() ||
+        tray != programmSettings_.getKeepRunningInTray()) {
+        programmSettings_.setAlarmNotifications(notifications);
+        programmSettings_.setKeepRunningInTray(tray);
+        programmSettings_.saveReminderOptions(settingsStore_);
+    }
     accept();
 }
 

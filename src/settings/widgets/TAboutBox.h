@@ -32,6 +32,10 @@ struct AboutBoxServices {
     std::function<void(const QString& message)> reportError;
     // Opens a local document given by its full path; by default through the desktop.
     std::function<void(const QString& path)> openDocument;
+    // Whether the desktop has a system tray and a notification service, asked whenever the
+    // Options page is shown; by default neither.
+    std::function<bool()> systemTrayAvailable;
+    std::function<bool()> notificationsAvailable;
 };
 
 // Where the program's files are: the shipped documents (the tutorials are found relative to
@@ -133,6 +137,10 @@ private:
     QPushButton* closeButton = nullptr;
     QCheckBox* checkExitConfirmation = nullptr;
     QCheckBox* checkShowTip = nullptr;
+    QCheckBox* checkAlarmNotifications = nullptr;
+    QLabel* labelNoNotifications = nullptr;
+    QCheckBox* checkKeepRunningInTray = nullptr;
+    QLabel* labelNoTray = nullptr;
     QPushButton* Ok = nullptr;
     QPushButton* Cancel = nullptr;
     QLineEdit* editBackupDirectory = nullptr;

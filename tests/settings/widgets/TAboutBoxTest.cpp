@@ -140,7 +140,7 @@ const PageCase pageCases[] = {
      "sheetOptions",
      "Options",
      264,
-     {"checkExitConfirmation", "checkShowTip", "Ok", "Cancel"}},
+     {"checkExitConfirmation", "checkShowTip", "checkAlarmNotifications", "Ok", "Cancel"}},
     {"backup",
      &TAboutBox::showBackupPage,
      "sheetBackup",
@@ -265,7 +265,7 @@ TEST_P(AboutBoxPageTest, EveryControlHasAnAccessibleNameAndTheFocusablesAreInThe
             } else {
                 EXPECT_EQ(accessible, control->objectName()) << name;
             }
-            if (control->focusPolicy() & Qt::TabFocus) {
+            if (control->isEnabled() && (control->focusPolicy() & Qt::TabFocus)) {
                 focusable.insert(control->objectName());
             }
         }
@@ -447,6 +447,68 @@ TEST_F(AboutBoxTest, OptionsAreStoredByOkOnlyAndEveryOtherCloseLeavesThemAlone) 
             }));
         EXPECT_EQ(memory(), testCase.after);
         EXPECT_EQ(store.writes, testCase.writes);
+    }
+}
+
+// The reminder options: their boxes follow what the desktop offers, and Ok stores them in their
+// own section only when they changed, so that the two common options are stored as before.
+TEST_F(AboutBoxTest, ReminderOptionsFollowTheDesktopAndOkStoresThemWhenChanged) {
+    struct Case {
+        const char* name;
+        bool tray;
+        bool notifications;
+        std::vector<const char*> toggled;
+        std::vector<std::string> reminderWrites;
+    };
+    const Case cases[] = {
+        {"nothing changed", true, true, {}, {}},
+        {"tray chosen",
+         true,
+         true,
+         {"checkKeepRunningInTray"},
+         {"DesktopNotifications=1", "KeepRunningInTray=1"}},
+        {"message boxes chosen without a service",
+         false,
+         false,
+         {"checkAlarmNotifications", "checkKeepRunningInTray"},
+         {"DesktopNotifications=0", "KeepRunningInTray=0"}},
+    };
+    for (const Case& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        ProgrammSettings options;
+        TAboutBox box{
+            options,
+            store,
+            {},
+            AboutBoxServices{.backupDatabase = [](const QString&) {},
+                             .restoreDatabase = [](const QString&) {},
+                             .reportError = [](const QString&) {},
+                             .openDocument = {},
+                             .systemTrayAvailable = [&] { return testCase.tray; },
+                             .notificationsAvailable = [&] { return testCase.notifications; }}};
+        store.writes.clear();
+        EXPECT_FALSE(whileShown(
+            box, [&] { box.showOptionsPage(); },
+            [&] {
+                auto* tray = child<QCheckBox>(box, "checkKeepRunningInTray");
+                EXPECT_EQ(tray->isEnabled(), testCase.tray);
+                EXPECT_EQ(child(box, "labelNoTray")->isVisible(), !testCase.tray);
+                EXPECT_EQ(child(box, "labelNoNotifications")->isVisible(), !testCase.notifications);
+                EXPECT_TRUE(child<QCheckBox>(box, "checkAlarmNotifications")->isChecked())
+                    << "notifications are the default";
+                EXPECT_FALSE(tray->isChecked()) << "closing ends the program by default";
+                for (const char* toggled : testCase.toggled) {
+                    QTest::keyClick(child(box, toggled), Qt::Key_Space);
+                }
+                click(box, "Ok");
+            }));
+        std::vector<std::string> expected = {"ShowExitConfirmation=1", "ShowTip=1"};
+        expected.insert(expected.end(), testCase.reminderWrites.begin(),
+                        testCase.reminderWrites.end());
+        EXPECT_EQ(store.writes, expected);
+        if (!testCase.reminderWrites.empty()) {
+            EXPECT_EQ(store.key("Software\\Kalvo Planner\\Reminders").size(), 2U);
+        }
     }
 }
 
