@@ -9,14 +9,10 @@ namespace {
 
 enum class Due { no, onTime, late };
 
-std::string twoDigits(int value) {
-    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
-}
-
 std::string alarmText(std::string_view kind, const std::string& typeName, Due when, int minute) {
     std::string text = std::string(kind) + typeName;
     if (when == Due::late) {
-        text += " (due at " + twoDigits(minute / 60) + ":" + twoDigits(minute % 60) + ")";
+        text += " (due at " + clockText(minute) + ")";
     }
     return text;
 }

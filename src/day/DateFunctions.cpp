@@ -26,6 +26,11 @@ int minuteOfDay(DateTime t) {
     return static_cast<int>(splitDateTime(t).millisecondOfDay / kMillisecondsPerMinute);
 }
 
+std::string clockText(int minutes) {
+    return {static_cast<char>('0' + minutes / 600), static_cast<char>('0' + minutes / 60 % 10), ':',
+            static_cast<char>('0' + minutes % 60 / 10), static_cast<char>('0' + minutes % 10)};
+}
+
 int durationMinutes(DateTime start, DateTime end) {
     if (dayOfYear(start) == dayOfYear(end)) {
         return minuteOfDay(end) - minuteOfDay(start);

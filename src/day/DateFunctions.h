@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "base/Calendar.h"
 
@@ -15,6 +16,9 @@ std::int64_t dayNumber(DateTime t);
 
 // Hours × 60 + minutes of the time of day; seconds and milliseconds are dropped.
 int minuteOfDay(DateTime t);
+
+// "HH:MM" of `minutes` after midnight; the midnight that ends a day reads "24:00".
+std::string clockText(int minutes);
 
 // Minutes from start to end when both fall on the same day of the year (the year is not
 // compared), else the minutes from start to midnight: an occurrence never counts past 24:00.

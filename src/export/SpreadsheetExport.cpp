@@ -32,12 +32,6 @@ std::vector<std::string> typePathOf(const EventDataRow& row) {
     return path;
 }
 
-std::string clock(int minutes) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
-    return text;
-}
-
 std::string isoDate(DateTime date) {
     const CivilDate civil = civilFromDays(dayNumber(date));
     char text[16];
@@ -122,8 +116,8 @@ std::string occurrencesCsv(const std::vector<ExportedOccurrence>& occurrences) {
                           "Planned end", "Actual minutes", "Planned minutes", "Comment"});
     for (const ExportedOccurrence& occurrence : occurrences) {
         appendCsvRecord(csv, {isoDate(occurrence.date), joined(occurrence.typePath, "/"),
-                              clock(occurrence.actualStart), clock(occurrence.actualEnd),
-                              clock(occurrence.plannedStart), clock(occurrence.plannedEnd),
+                              clockText(occurrence.actualStart), clockText(occurrence.actualEnd),
+                              clockText(occurrence.plannedStart), clockText(occurrence.plannedEnd),
                               std::to_string(occurrence.actualEnd - occurrence.actualStart),
                               std::to_string(occurrence.plannedEnd - occurrence.plannedStart),
                               occurrence.row->comment});

@@ -21,6 +21,7 @@
 #include "base/Calendar.h"
 #include "chart/TimeSplit.h"
 #include "chart/widgets/PieChart.h"
+#include "day/DateFunctions.h"
 #include "gui/AccessibleNames.h"
 #include "gui/StoredColor.h"
 #include "gui/ToolBarIcons.h"
@@ -51,10 +52,8 @@ double tickStep(double maximum, int ticks) {
     return 10 * power;
 }
 
-QString clockText(int minutes) {
-    return QStringLiteral("%1:%2")
-        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+QString clockLabel(int minutes) {
+    return QString::fromStdString(clockText(minutes));
 }
 
 QDate dateOfDay(std::int32_t day) {
@@ -171,12 +170,12 @@ QString planBarsDescription(const std::vector<TypePlan>& types) {
 }
 
 QString deviationText(const OccurrencePlan& occurrence) {
-    const QString planned =
-        clockText(occurrence.plannedStart) + QStringLiteral("–") + clockText(occurrence.plannedEnd);
+    const QString planned = clockLabel(occurrence.plannedStart) + QStringLiteral("–") +
+                            clockLabel(occurrence.plannedEnd);
     const QString done = occurrence.skipped
                              ? QStringLiteral("skipped")
-                             : clockText(occurrence.actualStart) + QStringLiteral("–") +
-                                   clockText(occurrence.actualEnd);
+                             : clockLabel(occurrence.actualStart) + QStringLiteral("–") +
+                                   clockLabel(occurrence.actualEnd);
     return planned + QStringLiteral(" → ") + done;
 }
 
