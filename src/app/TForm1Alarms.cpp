@@ -1,7 +1,6 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCalendarWidget>
-#include <QLocale>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -23,12 +22,8 @@ namespace {
 
 constexpr int kMillisecondsPerMinute = 60'000;
 
-QString clockText(int minuteOfDay) {
-    return QLocale().toString(QTime(minuteOfDay / 60, minuteOfDay % 60), QLocale::ShortFormat);
-}
-
 QString timesText(int startMinute, int endMinute) {
-    return clockText(startMinute) + QStringLiteral("–") + clockText(endMinute);
+    return QString::fromStdString(clockText(startMinute) + "–" + clockText(endMinute));
 }
 
 // The notification's body: the appointment's times and its comment, as markup-free text.
