@@ -55,6 +55,15 @@ QString memoTextOf(const std::string& comment) {
     return text;
 }
 
+// "45 min", "1 h", "2 h 2 min".
+QString durationText(int minutes) {
+    if (minutes < 60) {
+        return QStringLiteral("%1 min").arg(minutes);
+    }
+    const QString hours = QStringLiteral("%1 h").arg(minutes / 60);
+    return minutes % 60 == 0 ? hours : hours + QStringLiteral(" %1 min").arg(minutes % 60);
+}
+
 }  // namespace
 
 AppointmentPage::AppointmentPage(QWidget* parent) : QWidget(parent) {
@@ -164,7 +173,7 @@ void AppointmentPage::refreshAppointmentPage(const Model& model, const EventData
                     type != nullptr ? QString::fromStdString(type->name) : QString());
     showValue(labelStartTime, longTimeText(selected->startTime));
     showValue(labelEndTime, longTimeText(selected->endTime));
-    showValue(labelDuration, QString::number(pixelsToTime(selected->height)));
+    showValue(labelDuration, durationText(pixelsToTime(selected->height)));
     // The memo already holding the comment is left alone: every keystroke stores the comment and
     // refreshes the page, and filling the memo anew would throw the caret back to the start.
     const QString comment = QString::fromStdString(selected->comment);

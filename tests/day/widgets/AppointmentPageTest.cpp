@@ -115,7 +115,7 @@ TEST_F(AppointmentPageTest, ShowsTheSelectedOccurrenceOnTheColourOfItsType) {
     EXPECT_EQ(page.panelEventDataCaption->text(), "Work");
     EXPECT_EQ(page.labelStartTime->text(), "09:00:00");
     EXPECT_EQ(page.labelEndTime->text(), "09:30:00");
-    EXPECT_EQ(page.labelDuration->text(), "30");
+    EXPECT_EQ(page.labelDuration->text(), "30 min");
     EXPECT_EQ(memoText(), "Bring the slides\nRoom 4");
     // Away from the centred caption and the arrows: stored 0x0000FF is red.
     EXPECT_EQ(pixelOf(page.panelEventDataCaption, {3, 3}), QColor(Qt::red));
@@ -198,13 +198,14 @@ TEST_F(AppointmentPageTest, TimesInTheLocalesLongFormatWithSecondsAndWithoutTime
     }
 }
 
-TEST_F(AppointmentPageTest, DurationIsTheHeightInWholeMinutes) {
+TEST_F(AppointmentPageTest, DurationIsTheHeightInWholeMinutesWithItsUnits) {
     struct Case {
         int height;
         const char* expected;
     };
     for (const Case& duration :
-         {Case{13, "32"}, Case{12, "30"}, Case{1, "2"}, Case{3, "8"}, Case{576, "1440"}}) {
+         {Case{13, "32 min"}, Case{12, "30 min"}, Case{1, "2 min"}, Case{3, "8 min"},
+          Case{24, "1 h"}, Case{49, "2 h 2 min"}, Case{576, "24 h"}}) {
         shown.row->height = duration.height;
         show(shown.row);
         EXPECT_EQ(page.labelDuration->text(), duration.expected) << duration.height;
