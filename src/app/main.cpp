@@ -1,6 +1,7 @@
 #include <malloc.h>
 #include <sys/mman.h>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -71,13 +72,18 @@ std::string withSeparator(const QString& folder) {
         .toStdString();
 }
 
-}  // namespace
+// The command line, read with a core application before the GUI one exists: --help and
+// --version print and end without a display. Returns the database folder asked for, or the
+// exit status of a wrong command line.
+struct CommandLine {
+    std::optional<QString> database;
+    std::optional<int> exitStatus;
+};
 
-int main(int argc, char** argv) {
-    kalvo::startup::phaseDone("main");
-    kalvo::KalvoApplication application(argc, argv);
-    application.setApplicationVersion(QString::fromUtf8(kalvo::kProgramVersion));
-
+CommandLine readCommandLine(int& argc, char** argv) {
+    const QCoreApplication reading(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Kalvo Planner"));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(kalvo::kProgramVersion));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A day planner: appointment types dragged onto a 24-hour timeline, each day's actual "
@@ -90,8 +96,8 @@ int main(int argc, char** argv) {
                        "instead of the one beside the program or in the user's data folder."),
         QStringLiteral("FOLDER"));
     parser.addOption(databaseOption);
-    if (!parser.parse(application.arguments())) {
-        return usageError(parser.errorText());
+    if (!parser.parse(QCoreApplication::arguments())) {
+        return {.database = std::nullopt, .exitStatus = usageError(parser.errorText())};
     }
     if (parser.isSet(QStringLiteral("help"))) {
         parser.showHelp(0);
@@ -100,13 +106,30 @@ int main(int argc, char** argv) {
         parser.showVersion();
     }
     if (!parser.positionalArguments().isEmpty()) {
-        return usageError(QStringLiteral("unexpected argument \"%1\"")
-                              .arg(parser.positionalArguments().constFirst()));
+        return {.database = std::nullopt,
+                .exitStatus = usageError(QStringLiteral("unexpected argument \"%1\"")
+                                             .arg(parser.positionalArguments().constFirst()))};
     }
+    if (parser.isSet(databaseOption)) {
+        return {.database = parser.value(databaseOption), .exitStatus = std::nullopt};
+    }
+    return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    kalvo::startup::phaseDone("main");
+    const CommandLine commandLine = readCommandLine(argc, argv);
+    if (commandLine.exitStatus) {
+        return *commandLine.exitStatus;
+    }
+    kalvo::KalvoApplication application(argc, argv);
+    application.setApplicationVersion(QString::fromUtf8(kalvo::kProgramVersion));
 
     std::optional<std::string> requested;
-    if (parser.isSet(databaseOption)) {
-        requested = withSeparator(parser.value(databaseOption));
+    if (commandLine.database) {
+        requested = withSeparator(*commandLine.database);
     }
     kalvo::DatabaseLocation location;
     try {

@@ -57,10 +57,13 @@ for table in Type Event EventData; do
 done
 [ "$(listing)" = "$installed" ] || fail "the program wrote into its installation folder"
 
-# The command line.
-out=$(run --version 2>/dev/null) || fail "--version exited with $?"
+# The command line. --help and --version answer without a display and without a platform set.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/kalvo-planner" --version 2>/dev/null) ||
+    fail "--version without a display exited with $?"
 [ "$out" = "Kalvo Planner $version" ] || fail "--version printed \"$out\""
-run --help 2>/dev/null | grep -q -- "--database <FOLDER>" || fail "--help does not name --database"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/kalvo-planner" --help 2>/dev/null) ||
+    fail "--help without a display exited with $?"
+echo "$out" | grep -q -- "--database <FOLDER>" || fail "--help does not name --database"
 status=0; (run --no-such-option) > /dev/null 2>&1 || status=$?
 [ "$status" -eq 2 ] || fail "an unknown option exited with $status, not 2"
 mkdir "$scratch/empty"
