@@ -28,8 +28,9 @@ QString errorMessage(const std::exception& error) {
 }
 
 KalvoApplication::KalvoApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // No display name of its own: the desktop would append it to every window's title, and
+    // the main window's title is the program's name already ("Kalvo Planner*" while unsaved).
     setApplicationName(QStringLiteral("Kalvo Planner"));
-    setApplicationDisplayName(QStringLiteral("Kalvo Planner"));
     // The desktop matches the windows with the menu entry of this name.
     setDesktopFileName(QStringLiteral("com.example.KalvoPlanner"));
     QIcon icon;
