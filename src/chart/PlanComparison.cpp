@@ -10,6 +10,15 @@
 namespace kalvo {
 namespace {
 
+// A type by its path, "Sport/Gym": two sub-types of one name stay apart.
+std::string typePathText(const EventType& type) {
+    std::string text;
+    for (const std::string& name : typePath(type)) {
+        text += (text.empty() ? "" : "/") + name;
+    }
+    return text;
+}
+
 // The minutes of the day from `start` to `end`, the end cut at midnight as durationMinutes
 // cuts it; a day's times, the usual case, without its calendar arithmetic.
 std::pair<int, int> minutesOfDay(DateTime start, DateTime end) {
@@ -68,8 +77,9 @@ PlanComparison comparePlan(const Model& model, SubTypes subTypes, std::size_t de
 
         const auto [line, isNew] = lineOfType.try_emplace(event->typeId, comparison.types.size());
         if (isNew) {
-            comparison.types.push_back(
-                {.typeId = event->typeId, .label = event->type->name, .color = event->type->color});
+            comparison.types.push_back({.typeId = event->typeId,
+                                        .label = typePathText(*event->type),
+                                        .color = event->type->color});
         }
         TypePlan& type = comparison.types[line->second];
         type.plannedMinutes += occurrence.plannedEnd - occurrence.plannedStart;

@@ -19,7 +19,7 @@ namespace kalvo {
 // times as the time split counts them, deleted occurrences left out.
 struct TypePlan {
     std::int32_t typeId = 0;
-    std::string label;  // the type's name
+    std::string label;  // the type's path, "Sport/Gym"
     std::int32_t color = 0;
     std::int64_t plannedMinutes = 0;
     std::int64_t actualMinutes = 0;

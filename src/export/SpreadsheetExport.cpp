@@ -23,13 +23,7 @@ std::vector<std::string> typePathOf(const EventDataRow& row) {
     if (row.event == nullptr || row.event->type == nullptr) {
         return {row.typeName};
     }
-    std::vector<std::string> path;
-    // A hand-edited file may make the parents a ring: no path is longer than the list.
-    for (const EventType* type = row.event->type; type != nullptr && path.size() < 64;
-         type = type->parent) {
-        path.insert(path.begin(), type->name);
-    }
-    return path;
+    return typePath(*row.event->type);
 }
 
 std::string isoDate(DateTime date) {

@@ -55,6 +55,15 @@ std::string Model::typeNameOf(std::int32_t id) const {
     return type != nullptr ? type->name : std::string();
 }
 
+std::vector<std::string> typePath(const EventType& type) {
+    std::vector<std::string> path;
+    for (const EventType* named = &type; named != nullptr && path.size() < 64;
+         named = named->parent) {
+        path.insert(path.begin(), named->name);
+    }
+    return path;
+}
+
 std::int32_t Model::nextTypeId() const {
     return nextId(types);
 }

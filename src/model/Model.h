@@ -155,6 +155,10 @@ struct Model {
     void freeModel();
 };
 
+// The names of `type` and its parents, the top-level type first. A hand-edited file may make
+// the parents a ring: no path is longer than 64 names.
+std::vector<std::string> typePath(const EventType& type);
+
 // Moves the objects of `list` that `remove` picks into `removed`, the others keeping their
 // order.
 template <typename Element, typename Predicate>
