@@ -477,7 +477,6 @@ TEST(KalvoDbTimeSplit, ListsTheSlicesTheChartDraws) {
         {"2026-12-09", "2026-12-09",
          "Work\t3.0\t32768\nSleep\t1.0\t32768\nNot Specified\t20.0\t8421504\n"},
         {"2026-12-12", "2026-12-12", "Not Specified\t24.0\t8421504\n"},
-        {"2026-12-08", "2026-12-07", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.from) + " " + c.to);
@@ -512,6 +511,46 @@ TEST(KalvoDbPlan, ListsThePlanAgainstWhatHappenedPerType) {
               "Type\tPlanned (h)\tActual (h)\tDifference (h)\tRatio (%)\n"
               "Started on time: 0 of 0\n");
     EXPECT_EQ(run({"plan", path, "2026-12-07", "2026-12-09", "--tsv"}).exitCode, kExitUsage);
+}
+
+// Two types of one name under different parents, each with an appointment of its own (a type
+// moved in the tree keeps its appointments where they are).
+TEST(KalvoDbPlan, NamesEachTypeByItsPath) {
+    test::TemporaryFolder folder;
+    test::writeDatabase(
+        folder.path(),
+        "<ROW Id=\"0\" Name=\"Sport\"/><ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Gym\"/>"
+        "<ROW Id=\"2\" Name=\"Rehab\"/><ROW Id=\"3\" ParentTypeId=\"2\" Name=\"Gym\"/>",
+        "<ROW Id=\"0\" TypeId=\"1\"/><ROW Id=\"1\" TypeId=\"3\"/>",
+        "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20261207\" EndDate=\"20261207\" "
+        "StartTime=\"20261207T07:00:00000\" EndTime=\"20261207T08:00:00000\" "
+        "OriginalStartTime=\"20261207T07:00:00000\" OriginalEndTime=\"20261207T08:00:00000\"/>"
+        "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20261207\" EndDate=\"20261207\" "
+        "StartTime=\"20261207T18:00:00000\" EndTime=\"20261207T18:30:00000\" "
+        "OriginalStartTime=\"20261207T18:00:00000\" OriginalEndTime=\"20261207T18:30:00000\"/>");
+    EXPECT_EQ(run({"plan", folder.path().string(), "2026-12-07", "2026-12-07", "--csv"}).out,
+              "Type,Planned (h),Actual (h),Difference (h),Ratio (%)\r\n"
+              "Sport/Gym,1.00,1.00,0.00,100\r\nRehab/Gym,0.50,0.50,0.00,100\r\n");
+}
+
+// A range that ends before it begins is a wrong command line, as in the window's range dialog.
+TEST(KalvoDbRanges, ARangeEndingBeforeItBeginsIsRefused) {
+    test::TemporaryFolder folder;
+    writeWeekDatabase(folder.path());
+    const std::string path = folder.path().string();
+    for (const std::vector<std::string>& commandLine : std::vector<std::vector<std::string>>{
+             {"plan", path, "2026-12-09", "2026-12-07"},
+             {"timesplit", path, "2026-12-09", "2026-12-07"},
+             {"csv", path, "2026-12-09", "2026-12-07", "occurrences"},
+             {"ics", path, "2026-12-09", "2026-12-07"}}) {
+        SCOPED_TRACE(commandLine.front());
+        const Output result = run(commandLine);
+        EXPECT_EQ(result.exitCode, kExitUsage);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "The range ends on 2026-12-07, before it begins on 2026-12-09.\n");
+    }
+    EXPECT_EQ(run({"plan", path, "2026-12-07", "2026-12-07"}).exitCode, kExitSuccess)
+        << "a range of one day";
 }
 
 }  // namespace

@@ -271,7 +271,7 @@ namespace {
 
 // The model of the database of `folder` and the dates FROM and TO of the command line, or
 // nothing after reporting what is wrong; `failure` is then the exit status: a date that is
-// none is a wrong command line.
+// none, or a range that ends before it begins, is a wrong command line.
 struct ModelRange {
     Model model;
     DateTime first = 0;
@@ -283,6 +283,11 @@ std::optional<ModelRange> openedRange(const std::string& folder, const std::stri
     const std::optional<DateTime> first = dateArgument(from, err);
     const std::optional<DateTime> last = first ? dateArgument(to, err) : std::nullopt;
     if (!last) {
+        failure = kExitUsage;
+        return std::nullopt;
+    }
+    if (*last < *first) {
+        reportError(err, "The range ends on " + to + ", before it begins on " + from + ".");
         failure = kExitUsage;
         return std::nullopt;
     }
