@@ -56,8 +56,8 @@ struct WindowPlatform {
     std::function<QTime()> currentTime;         // the local clock when none is given
     std::function<QDate()> currentDate;         // the local calendar when none is given
     std::function<void()> beep;                 // the system's beep when none is given
-    std::function<bool()> systemTrayAvailable;  // asks the desktop when none is given
-    std::function<void()> quitApplication;      // ends the event loop when none is given
+    std::function<bool()> systemTrayAvailable{};  // asks the desktop when none is given
+    std::function<void()> quitApplication{};      // ends the event loop when none is given
 };
 
 // The main window: it owns the model for the life of the process, holds the command table

@@ -121,7 +121,13 @@ icalcomponent* eventOf(const ExportedOccurrence& occurrence,
     icalcomponent_add_property(
         event,
         timeProperty(icalproperty_new_dtend(localTime(day, occurrence.actualEnd, zone)), zone));
-    icalcomponent_add_property(event, icalproperty_new_summary(occurrence.typePath.back().c_str()));
+    // The type names the event, and the comment's first line what it is: "Meeting: Call with
+    // Anna". CATEGORIES keeps the type's path.
+    std::string summary = occurrence.typePath.back();
+    if (const std::string headline = commentHeadline(occurrence.row->comment); !headline.empty()) {
+        summary += ": " + headline;
+    }
+    icalcomponent_add_property(event, icalproperty_new_summary(summary.c_str()));
     icalcomponent_add_property(
         event, icalproperty_new_categories(categoriesOf(occurrence.typePath).c_str()));
     if (!occurrence.row->comment.empty()) {

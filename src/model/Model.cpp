@@ -1,5 +1,7 @@
 #include "model/Model.h"
 
+#include <string_view>
+
 #include <unordered_map>
 
 namespace kalvo {
@@ -62,6 +64,16 @@ std::vector<std::string> typePath(const EventType& type) {
         path.insert(path.begin(), named->name);
     }
     return path;
+}
+
+std::string commentHeadline(const std::string& comment) {
+    const std::string_view line =
+        std::string_view(comment).substr(0, comment.find_first_of("\r\n"));
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return std::string(line.substr(first, line.find_last_not_of(" \t") + 1 - first));
 }
 
 std::int32_t Model::nextTypeId() const {

@@ -2,7 +2,7 @@
 """Reads the iCalendar file of `kalvo-db ics` back with the python3-icalendar package: one event
 per occurrence that `kalvo-db day` lists for each date of a range over the change to summer
 time, at the same local times with the offset of that date, the type's path as categories, the
-comment as description, the parent as RELATED-TO, the alarms as reminders, and the same UIDs
+type and the comment's first line as summary, the comment as description, the parent as RELATED-TO, the alarms as reminders, and the same UIDs
 when the range is exported again.
 
     ics_readback.py KALVO_DB MAKE_SAMPLE_DATABASE"""
@@ -78,6 +78,11 @@ def planned(event, name):
     return datetime.datetime.strptime(event.decoded(name).decode(), "%Y%m%dT%H%M%S")
 
 
+def type_of(event):
+    """The type of an event: the last name of its categories, the type's path."""
+    return str(event["CATEGORIES"].cats[-1])
+
+
 def main():
     kalvo_db, make_sample = sys.argv[1], sys.argv[2]
     with tempfile.TemporaryDirectory() as scratch:
@@ -97,7 +102,7 @@ def main():
                       run(kalvo_db, "day", str(folder), day.isoformat()).decode().splitlines()]
             expected = [(f[3], f[4], f[5], f[6], f[7]) for f in listed if f[8] != "deleted"]
             ours = [e for e in events if e.decoded("DTSTART").date() == day]
-            exported = [(str(e["SUMMARY"]), clock(e.decoded("DTSTART"), day),
+            exported = [(type_of(e), clock(e.decoded("DTSTART"), day),
                          clock(e.decoded("DTEND"), day),
                          clock(planned(e, "X-KALVO-PLANNED-START"), day),
                          clock(planned(e, "X-KALVO-PLANNED-END"), day)) for e in ours]
@@ -109,14 +114,18 @@ def main():
 
         by_uid = {str(e["UID"]): e for e in events}
         for event in events:
-            summary = str(event["SUMMARY"])
+            summary = type_of(event)
             categories = [str(c) for c in event["CATEGORIES"].cats]
+            # The comment's first line names the event after its type.
+            headline = str(event.get("DESCRIPTION", "")).split("\n")[0].strip()
+            assert str(event["SUMMARY"]) == (f"{summary}: {headline}" if headline else summary), \
+                event
             alarms = [(a.decoded("TRIGGER"), a["TRIGGER"].params.get("RELATED"), str(a["ACTION"]))
                       for a in event.walk("VALARM")]
             if summary == "Meeting":
                 assert categories == ["Work", "Meeting"], categories
                 parent = by_uid[str(event["RELATED-TO"])]
-                assert str(parent["SUMMARY"]) == "Work", parent
+                assert type_of(parent) == "Work", parent
                 assert parent.decoded("DTSTART") <= event.decoded("DTSTART"), event
             else:
                 assert categories == [summary] and "RELATED-TO" not in event, event
@@ -125,10 +134,10 @@ def main():
             expected_alarms = {"Work": [(datetime.timedelta(0), "START", "DISPLAY")],
                                "Lunch": [(datetime.timedelta(0), "END", "DISPLAY")]}
             assert alarms == expected_alarms.get(summary, []), (summary, alarms)
-        assert {"Work", "Meeting", "Lunch", "Family"} <= {str(e["SUMMARY"]) for e in events}
-        family = next(e for e in events if str(e["SUMMARY"]) == "Family")
+        assert {"Work", "Meeting", "Lunch", "Family"} <= {type_of(e) for e in events}
+        family = next(e for e in events if type_of(e) == "Family")
         assert family.decoded("DTEND") - family.decoded("DTSTART") == datetime.timedelta(hours=1)
-        lunches = [e for e in events if str(e["SUMMARY"]) == "Lunch"]
+        lunches = [e for e in events if type_of(e) == "Lunch"]
         assert [str(e["UID"]).split("-")[0] for e in lunches] == ["2", "2", "6", "6"], lunches
         assert [e.decoded("DTSTART").strftime("%H:%M") for e in lunches] == \
             ["12:30", "12:30", "13:00", "13:00"], lunches

@@ -117,19 +117,42 @@ void DayView::createPanels() {
     }
 }
 
+namespace {
+
+// An appointment whose type is gone is drawn grey and without caption.
+QColor colorOf(const EventDataRow& row) {
+    const EventType* type = row.event != nullptr ? row.event->type : nullptr;
+    return type != nullptr ? colorFromStored(type->color) : QColor(Qt::gray);
+}
+
+QString typeCaptionOf(const EventDataRow& row) {
+    const EventType* type = row.event != nullptr ? row.event->type : nullptr;
+    return type != nullptr ? QString::fromStdString(type->name) : QString();
+}
+
+// The type's name and, after it, the first line of the occurrence's comment, so that two
+// appointments of one type can be told apart: "Meeting · Call with Anna".
+QString captionOf(const EventDataRow& row) {
+    const QString type = typeCaptionOf(row);
+    const std::string headline = commentHeadline(row.comment);
+    if (type.isEmpty() || headline.empty()) {
+        return type;
+    }
+    return type + QStringLiteral(" · ") + QString::fromStdString(headline);
+}
+
+}  // namespace
+
 void DayView::layOut(const PlacedOccurrence& occurrence, TaskPanel& panel, TaskPanel& twin) const {
     const EventDataRow& row = *occurrence.row;
-    const EventType* type = row.event != nullptr ? row.event->type : nullptr;
-    // An appointment whose type is gone is drawn grey and without caption.
-    const QColor color = type != nullptr ? colorFromStored(type->color) : QColor(Qt::gray);
-    const QString caption = type != nullptr ? QString::fromStdString(type->name) : QString();
+    const QColor color = colorOf(row);
     const int width = panelWidth(occurrence.depth);
     twin.setGeometry(kPanelIndent, row.plannedTop, width, row.plannedHeight);
-    twin.setAppearance(color, caption);
+    twin.setAppearance(color, typeCaptionOf(row));
     twin.show();
     if (&panel != &twin) {
         panel.setGeometry(kPanelIndent, row.top, width, row.height);
-        panel.setAppearance(color, caption);
+        panel.setAppearance(color, captionOf(row));
         panel.show();
     }
 }
@@ -187,6 +210,9 @@ void DayView::changeSelectedComment(const std::string& comment) {
         beginDayStep("Edit Comment of", model_.selectedPanel);
     }
     showChange(changeComment(model_, placement_, *model_.selectedPanel, comment));
+    if (TaskPanel* panel = panelOf(model_.selectedPanel)) {
+        panel->setAppearance(colorOf(*model_.selectedPanel), captionOf(*model_.selectedPanel));
+    }
 }
 
 namespace {

@@ -60,8 +60,12 @@ QString TaskPanel::hintText() const {
             times = dayView_.placement().occurrences()[static_cast<std::size_t>(index)].planned;
         }
     }
-    const QString first =
+    QString first =
         isPlanned_ ? caption_ + QStringLiteral(" planned") : QString::fromStdString(row_.typeName);
+    if (const std::string headline = commentHeadline(row_.comment);
+        !isPlanned_ && !headline.empty()) {
+        first += QStringLiteral(" · ") + QString::fromStdString(headline);
+    }
     return first + QStringLiteral("\nDuration = ") + QString::number(minutes) +
            QStringLiteral(" min / ") + hours + QStringLiteral(" hour(s) \nStart time = ") +
            longTimeText(times.startTime) + QStringLiteral("\nEnd time = ") +
@@ -109,7 +113,9 @@ void TaskPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), color_);
     painter.setPen(captionTextColor(color_));
-    painter.drawText(captionRect(), Qt::AlignCenter, caption_);
+    const QRect captionArea = captionRect();
+    painter.drawText(captionArea, Qt::AlignCenter,
+                     fontMetrics().elidedText(caption_, Qt::ElideRight, captionArea.width() - 4));
     const bool selected = !isPlanned_ && dayView_.model().selectedPanel == &row_;
     painter.setPen(QPen(selected ? QColor(Qt::white) : borderColor_, 1));
     painter.drawRect(0, 0, width() - 1, height() - 1);

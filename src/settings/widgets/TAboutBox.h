@@ -34,8 +34,8 @@ struct AboutBoxServices {
     std::function<void(const QString& path)> openDocument;
     // Whether the desktop has a system tray and a notification service, asked whenever the
     // Options page is shown; by default neither.
-    std::function<bool()> systemTrayAvailable;
-    std::function<bool()> notificationsAvailable;
+    std::function<bool()> systemTrayAvailable{};
+    std::function<bool()> notificationsAvailable{};
 };
 
 // Where the program's files are: the shipped documents (the tutorials are found relative to
