@@ -63,6 +63,16 @@ void BuildDayCore(benchmark::State& state) {
 }
 BENCHMARK(BuildDayCore)->Unit(benchmark::kMillisecond);
 
+// The calendar's bold days of a month in the planner's last year: November 2024.
+void MonthDaysWithAppointments(benchmark::State& state) {
+    const Model& model = tenYears();
+    constexpr DateTime kNovember = 45597;  // 1 November 2024
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(daysWithAppointments(model, kNovember, kNovember + 29));
+    }
+}
+BENCHMARK(MonthDaysWithAppointments)->Unit(benchmark::kMillisecond);
+
 void BuildDayWithWidgets(benchmark::State& state) {
     Model& model = tenYears();
     QWidget actual;

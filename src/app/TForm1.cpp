@@ -8,11 +8,13 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTextCharFormat>
 #include <QTimer>
 
 #include "alarms/AlarmCheck.h"
@@ -128,6 +130,9 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     connect(calendar, &QCalendarWidget::selectionChanged, this, &TForm1::calendarSelectionChanged);
     connect(calendar, &QCalendarWidget::clicked, this, &TForm1::calendarClicked);
     connect(calendar, &QCalendarWidget::activated, this, &TForm1::calendarClick);
+    connect(calendar, &QCalendarWidget::currentPageChanged, this,
+            &TForm1::markDaysWithAppointments);
+    currentDate_ = platform.currentDate ? std::move(platform.currentDate) : &QDate::currentDate;
     model_.selectedDate = calendarDateOf(calendar->selectedDate());
     buildDay();
     rebuildTypeTree(-1);
@@ -296,6 +301,7 @@ void TForm1::historyChanged() {
     actionRedo->setEnabled(history_.canRedo());
     setWindowModified(history_.modified());
     trayToolTipMinute_ = -1;  // an edit may have changed today's next appointment
+    markDaysWithAppointments();
 }
 
 void TForm1::backupDatabase(const QString& folder) {
@@ -390,9 +396,28 @@ void TForm1::buildDay() {
     if (dayView_->buildDay()) {
         refreshAppointmentPage();
     }
+    showDateHeading();
     startup::phaseDone("day build");
     refreshChart();
     startup::phaseDone("chart");
+}
+
+void TForm1::showDateHeading() {
+    const QDate shown = qDateOf(model_.selectedDate);
+    labelShownDate->setText(QLocale().toString(shown, QLocale::LongFormat));
+    labelShownDate->setAccessibleName(labelShownDate->text());
+    labelToday->setVisible(shown == currentDate_());
+}
+
+void TForm1::markDaysWithAppointments() {
+    const QDate month(calendar->yearShown(), calendar->monthShown(), 1);
+    calendar->setDateTextFormat(QDate(), QTextCharFormat());  // the month shown before
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    for (const std::int64_t day : daysWithAppointments(
+             model_, calendarDateOf(month), calendarDateOf(month.addMonths(1).addDays(-1)))) {
+        calendar->setDateTextFormat(qDateOf(static_cast<DateTime>(day)), bold);
+    }
 }
 
 void TForm1::calendarClick() {

@@ -52,10 +52,10 @@ class DesktopNotifications;
 
 // The platform services that tests replace: the sound player, the local clock and the desktop.
 struct WindowPlatform {
-    std::unique_ptr<SoundPlayer> soundPlayer;   // the Qt Multimedia player when none is given
-    std::function<QTime()> currentTime;         // the local clock when none is given
-    std::function<QDate()> currentDate;         // the local calendar when none is given
-    std::function<void()> beep;                 // the system's beep when none is given
+    std::unique_ptr<SoundPlayer> soundPlayer;     // the Qt Multimedia player when none is given
+    std::function<QTime()> currentTime;           // the local clock when none is given
+    std::function<QDate()> currentDate;           // the local calendar when none is given
+    std::function<void()> beep;                   // the system's beep when none is given
     std::function<bool()> systemTrayAvailable{};  // asks the desktop when none is given
     std::function<void()> quitApplication{};      // ends the event loop when none is given
 };
@@ -136,6 +136,8 @@ public:
     QScrollArea* ScrollBox1 = nullptr;
     QFrame* panelMain = nullptr;
     QFrame* panelDifference = nullptr;
+    QLabel* labelShownDate = nullptr;
+    QLabel* labelToday = nullptr;
     QCheckBox* checkBoxApplyToFuture = nullptr;
     QPushButton* buttonTutorial = nullptr;
     QWidget* panelRight = nullptr;
@@ -192,6 +194,10 @@ private:
     // `selectedDate` and edits them, the type tree fills `tree`, the alarm check runs when
     // the event queue has become empty, and the chart recomputes the time split.
     void buildDay();
+    // The heading names the date shown, and marks today.
+    void showDateHeading();
+    // The calendar shows in bold the days of its month that hold an appointment.
+    void markDaysWithAppointments();
     // Every change of the calendar's date, by mouse or keys, shows that day; so does a click
     // on the date already shown, or Enter.
     void calendarClick();

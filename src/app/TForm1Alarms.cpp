@@ -49,7 +49,6 @@ AlarmShown TForm1::Alarms::showAlarm(const AlarmNotice& alarm) {
 }
 
 void TForm1::startAlarms(WindowPlatform& platform) {
-    currentDate_ = platform.currentDate ? std::move(platform.currentDate) : &QDate::currentDate;
     today_ = currentDate_();
     alarms_ = std::make_unique<Alarms>(
         *this, platform.currentTime ? std::move(platform.currentTime) : &QTime::currentTime,
@@ -108,6 +107,7 @@ void TForm1::followTheNewDay() {
     if (calendar->selectedDate() == ended && !dayView_->dragging()) {
         calendar->setSelectedDate(today);  // built as a click on the new day builds it
     }
+    showDateHeading();  // a day chosen from the calendar is no longer, or now, today
 }
 
 void TForm1::checkAlarms() {

@@ -67,10 +67,31 @@ void TForm1::createLayout() {
     layout->addAnchored(toolBar, {0, 0, kDesignClientSize.width(), 56},
                         AnchorLeft | AnchorTop | AnchorRight);
 
+    // The date shown, above its columns, with a mark when it is today.
+    auto* heading = new QWidget(client);
+    nameForScreenReaders(heading, QStringLiteral("panelShownDate"));
+    auto* headingRow = new QHBoxLayout(heading);
+    headingRow->setContentsMargins(8, 0, 0, 0);
+    headingRow->setSpacing(8);
+    labelShownDate = captionLabel(QStringLiteral("labelShownDate"), QString(), heading);
+    QFont headingFont = labelShownDate->font();
+    headingFont.setBold(true);
+    headingFont.setPointSize(headingFont.pointSize() + 2);
+    labelShownDate->setFont(headingFont);
+    labelToday = captionLabel(QStringLiteral("labelToday"), QStringLiteral("Today"), heading);
+    labelToday->setAutoFillBackground(true);
+    labelToday->setBackgroundRole(QPalette::Highlight);
+    labelToday->setForegroundRole(QPalette::HighlightedText);
+    labelToday->setContentsMargins(6, 0, 6, 0);
+    headingRow->addWidget(labelShownDate);
+    headingRow->addWidget(labelToday);
+    headingRow->addStretch();
+    layout->addAnchored(heading, {0, 57, 483, 20}, AnchorLeft | AnchorTop);
+
     layout->addAnchored(captionLabel(QStringLiteral("Label1"), QStringLiteral("Actual"), client),
-                        {64, 58, 120, 14}, AnchorLeft | AnchorTop);
+                        {64, 78, 120, 14}, AnchorLeft | AnchorTop);
     layout->addAnchored(captionLabel(QStringLiteral("Label2"), QStringLiteral("Planned"), client),
-                        {280, 58, 120, 14}, AnchorLeft | AnchorTop);
+                        {280, 78, 120, 14}, AnchorLeft | AnchorTop);
 
     ScrollBox1 = new QScrollArea(client);
     nameForScreenReaders(ScrollBox1, QStringLiteral("ScrollBox1"));
@@ -82,7 +103,7 @@ void TForm1::createLayout() {
     createTimeline(timeline);
     ScrollBox1->setWidget(timeline);
     ScrollBox1->viewport()->setAccessibleName(QStringLiteral("ScrollBox1"));
-    layout->addAnchored(ScrollBox1, {0, 74, 483, 578}, AnchorLeft | AnchorTop | AnchorBottom);
+    layout->addAnchored(ScrollBox1, {0, 94, 483, 558}, AnchorLeft | AnchorTop | AnchorBottom);
 
     checkBoxApplyToFuture = new QCheckBox(QStringLiteral("Apply to Future"), client);
     nameForScreenReaders(checkBoxApplyToFuture, QStringLiteral("checkBoxApplyToFuture"),

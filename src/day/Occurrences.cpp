@@ -97,4 +97,30 @@ void collectChartPanels(Model& model, DateTime from, DateTime to) {
     }
 }
 
+std::vector<std::int64_t> daysWithAppointments(const Model& model, DateTime first, DateTime last) {
+    const std::int64_t firstDay = dayNumber(first);
+    const std::int64_t lastDay = dayNumber(last);
+    // Only the appointments that may cover some day of the range are looked at each day.
+    std::vector<const Event*> candidates;
+    for (const Event* root : model.rootEvents) {
+        static_cast<void>(mayCover(*root, firstDay));  // takes the coverage again when stale
+        const Event::Coverage& coverage = root->coverage;
+        if (coverage.firstDay <= lastDay && (coverage.openEnded || coverage.lastDay >= firstDay)) {
+            candidates.push_back(root);
+        }
+    }
+    std::vector<std::int64_t> days;
+    for (DateTime date = first; dayNumber(date) <= lastDay; date = addDays(date, 1)) {
+        const bool shown =
+            std::any_of(candidates.begin(), candidates.end(), [&](const Event* root) {
+                const EventDataRow* row = findOccurrence(*root, date);
+                return row != nullptr && !row->deleted;
+            });
+        if (shown) {
+            days.push_back(dayNumber(date));
+        }
+    }
+    return days;
+}
+
 }  // namespace kalvo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "model/Model.h"
@@ -60,5 +61,10 @@ void walkDay(const std::vector<Event*>& roots, DateTime date, Visit&& visit,
 // model.chartPanelDays. Deleted rows are collected like any other; nothing is placed and the
 // selection is not touched.
 void collectChartPanels(Model& model, DateTime from, DateTime to);
+
+// The days from the day of `first` to the day of `last`, both included, on which the timeline
+// shows an appointment: an occurrence of a top-level appointment that is not deleted. In day
+// order, as day numbers; for the calendar's days in bold.
+std::vector<std::int64_t> daysWithAppointments(const Model& model, DateTime first, DateTime last);
 
 }  // namespace kalvo

@@ -2,9 +2,12 @@
 
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QLabel>
+#include <QLocale>
 #include <QPointer>
 #include <QTableView>
 #include <QTest>
+#include <QTextCharFormat>
 
 #include "QuietWindow.h"
 #include "app/MainWindowParts.h"
@@ -162,6 +165,63 @@ TEST_F(DayNavigationTest, ADragKeepsItsDayWhateverTheCalendarIsAsked) {
     QTest::mouseMove(panel, QPoint(5, 22));
     QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(5, 22));
     EXPECT_EQ(panel->y(), top + 12);
+}
+
+// One-day appointments on the 3rd, 14th and 27th of next month and a deleted one on the 20th:
+// the calendar shows those three days in bold when it shows that month, and the heading names
+// the day shown, marking today.
+TEST(DateAtAGlance, TheHeadingNamesTheDayAndTheCalendarBoldsTheDaysWithAppointments) {
+    const QDate month = QDate::currentDate().addMonths(1);
+    const QDate first(month.year(), month.month(), 1);
+    std::string events;
+    std::string rows;
+    int id = 0;
+    for (const auto& [day, deleted] :
+         {std::pair{3, false}, std::pair{14, false}, std::pair{20, true}, std::pair{27, false}}) {
+        const QString date = first.addDays(day - 1).toString("yyyyMMdd");
+        events += "<ROW Id=\"" + std::to_string(id) + "\" TypeId=\"0\"/>";
+        rows += QStringLiteral(
+                    "<ROW Id=\"%1\" EventId=\"%1\" StartDate=\"%2\" EndDate=\"%2\" "
+                    "StartTime=\"%2T09:00:00000\" EndTime=\"%2T10:00:00000\" Deleted=\"%3\"/>")
+                    .arg(id)
+                    .arg(date, deleted ? "TRUE" : "FALSE")
+                    .toStdString();
+        ++id;
+    }
+    test::TemporaryFolder folder;
+    test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>", events, rows);
+    test::FakeSettingsStore store;
+    ProgrammSettings settings;
+    const auto window = test::showQuietWindow(store, settings, folder.path());
+    const auto boldDays = [&] {
+        std::vector<int> bold;
+        for (int day = 1; day <= first.daysInMonth(); ++day) {
+            if (window->calendar->dateTextFormat(first.addDays(day - 1)).fontWeight() ==
+                QFont::Bold) {
+                bold.push_back(day);
+            }
+        }
+        return bold;
+    };
+
+    EXPECT_EQ(window->labelShownDate->text(),
+              QLocale().toString(QDate::currentDate(), QLocale::LongFormat));
+    EXPECT_TRUE(window->labelToday->isVisible());
+    EXPECT_TRUE(boldDays().empty()) << "this month holds no appointment";
+
+    window->calendar->setSelectedDate(first.addDays(13));
+    QTest::qWait(50);  // the day is built once the calendar's change is handled
+    EXPECT_EQ(window->calendar->monthShown(), first.month());
+    EXPECT_EQ(boldDays(), (std::vector<int>{3, 14, 27}));
+    EXPECT_EQ(window->labelShownDate->text(),
+              QLocale().toString(first.addDays(13), QLocale::LongFormat));
+    EXPECT_FALSE(window->labelToday->isVisible());
+
+    // The day's appointment deleted: its day is no longer bold; undone, it is again.
+    window->actionDeleteEvent->trigger();
+    EXPECT_EQ(boldDays(), (std::vector<int>{3, 27}));
+    window->actionUndo->trigger();
+    EXPECT_EQ(boldDays(), (std::vector<int>{3, 14, 27}));
 }
 
 }  // namespace

@@ -160,5 +160,31 @@ TEST(ChartCollection, EqualsWalkingEveryAppointmentOnEveryDay) {
     }
 }
 
+// The calendar's bold days over December 2026 (1 December is a Tuesday): a weekday series from
+// the 3rd with a deleted Monday, a one-day appointment, one that ended in November, a
+// sub-appointment whose parent is absent, and a deleted day alone.
+TEST(DaysWithAppointments, AreTheDaysThatShowAnAppointmentThatIsNotDeleted) {
+    DayModel day;
+    const DateTime december = dateOf(2026, 12, 1);
+    EventDataRow& weekdays = day.add(nullptr, december + 2, 0);  // from Thursday the 3rd
+    weekdays.excludeWeekends = true;
+    day.row(*weekdays.event, december + 6, december + 6).deleted = true;  // Monday the 7th
+    weekdays.event->eventData = {weekdays.event->eventData.back(), &weekdays};
+    day.add(nullptr, december + 19, december + 19);  // Sunday the 20th
+    day.add(nullptr, december - 10, december - 1);   // November only
+    EventDataRow& absentParent = day.add(nullptr, december + 27, december + 27);
+    day.add(absentParent.event, december + 5, december + 5);        // its child on the 6th
+    day.add(nullptr, december + 25, december + 25).deleted = true;  // the 26th, deleted
+
+    std::vector<int> shown;
+    for (const std::int64_t shownDay : daysWithAppointments(day.model, december, december + 30)) {
+        shown.push_back(static_cast<int>(shownDay - dayNumber(december)) + 1);
+    }
+    EXPECT_EQ(shown, (std::vector<int>{3,  4,  8,  9,  10, 11, 14, 15, 16, 17, 18,
+                                       20, 21, 22, 23, 24, 25, 28, 29, 30, 31}));
+    EXPECT_TRUE(daysWithAppointments(day.model, december + 5, december + 5).empty())
+        << "a Sunday with only a sub-appointment of an absent parent";
+}
+
 }  // namespace
 }  // namespace kalvo
