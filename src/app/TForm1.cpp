@@ -7,12 +7,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextCharFormat>
 #include <QTimer>
@@ -65,6 +68,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     // The mark of unsaved changes shows as Qt puts it: "Kalvo Planner*" on most desktops.
     setWindowTitle(QStringLiteral("Kalvo Planner[*]"));
     setAccessibleName(QStringLiteral("Kalvo Planner"));
+    // What a command did that shows nowhere else, such as where a backup went.
+    nameForScreenReaders(statusBar(), QStringLiteral("statusBar"), QStringLiteral("Status"));
     // The window was laid out for an 8-point sans serif; Liberation Sans keeps its metrics.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -312,6 +317,9 @@ void TForm1::backupDatabase(const QString& folder) {
     // the files just saved.
     databaseSaved();
     database_.writeBackup(folder.toStdString());
+    statusBar()->showMessage(
+        QStringLiteral("Backup written to %1")
+            .arg(QDir::toNativeSeparators(QFileInfo(folder + QLatin1Char('/')).absolutePath())));
 }
 
 void TForm1::restoreDatabase(const QString& folder) {

@@ -407,6 +407,10 @@ bool Database::finishSave() {
 }
 
 void Database::writeBackup(const std::string& folder) {
+    // The user named the folder: one that does not exist yet is made.
+    if (!folder.empty()) {
+        createFolder(folder);
+    }
     writeTables(folder + "/");
 }
 

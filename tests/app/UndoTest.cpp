@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -218,7 +219,7 @@ TEST_F(UndoTest, TheEditsOfASessionThatDidNotCloseAreRecoveredAtTheNextStart) {
 
 TEST_F(UndoTest, ABackupIntoAFolderThatCannotBeWrittenLeavesItsSaveAndAJournalOfTheEditsAfter) {
     kUserEdits[0].perform(*this, *window);  // a drag
-    EXPECT_THROW(window->backupDatabase(QString::fromStdString(folder.file("no/such/folder"))),
+    EXPECT_THROW(window->backupDatabase(QString::fromStdString(folder.file("Type.xml/backup"))),
                  std::runtime_error);
     EXPECT_FALSE(window->isWindowModified()) << "the database was saved before the backup";
     kUserEdits[3].perform(*this, *window);  // a rename
@@ -227,6 +228,13 @@ TEST_F(UndoTest, ABackupIntoAFolderThatCannotBeWrittenLeavesItsSaveAndAJournalOf
               "Kalvo Planner was not closed properly. Recover the 1 changes made "
               "after the last save?");
     EXPECT_EQ(wouldSave(), expected);
+
+    // Into a folder that can be made, the backup is written and the status bar says where.
+    const std::string backup = folder.file("backups/today");
+    window->backupDatabase(QString::fromStdString(backup));
+    EXPECT_TRUE(std::filesystem::exists(backup + "/EventData.xml"));
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "Backup written to " + QString::fromStdString(backup));
 }
 
 // While the mouse drags a panel no key reaches the window: a command would change or build

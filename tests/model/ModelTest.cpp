@@ -416,17 +416,22 @@ TEST_F(DatabaseTest, BackupIntoTheProgramFolderRewritesTheSameContent) {
     EXPECT_EQ(fileText(programFile(kTypeFileName)), saved);
 }
 
-TEST_F(DatabaseTest, BackupIntoAMissingFolderFailsAfterSaving) {
+TEST_F(DatabaseTest, BackupMakesItsFolderAndFailsAfterSavingWhereItCannot) {
     Model model = open("<ROW Id=\"0\" Name=\"Work\"/>", "", "");
     model.types[0]->name = "Saved";
-    const std::string missing = folder.file("no/such/folder");
+    const std::string made = folder.file("backups/today");
+    database.saveDatabase(model);
+    database.writeBackup(made);
+    EXPECT_NE(rowsOf(made + "/Type.xml").find("Name=\"Saved\""), std::string::npos);
+
+    const std::string underAFile = made + "/Type.xml/backup";
     try {
-        database.saveDatabase(model);
-        database.writeBackup(missing);
+        database.writeBackup(underAFile);
         FAIL() << "the backup succeeded";
     } catch (const std::runtime_error& error) {
-        EXPECT_EQ(error.what(),
-                  "Cannot create file \"" + missing + "/Type.xml\". No such file or directory");
+        EXPECT_EQ(
+            std::string(error.what()).rfind("Cannot create folder \"" + underAFile + "\".", 0), 0U)
+            << error.what();
     }
     EXPECT_NE(rowsOf(programFile(kTypeFileName)).find("Name=\"Saved\""), std::string::npos);
 }

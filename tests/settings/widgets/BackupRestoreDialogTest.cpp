@@ -113,29 +113,33 @@ protected:
 
 TEST_F(BackupRestoreDialogTest, BackupWritesTheSavedDatabaseIntoTheFolderAndCloses) {
     model.types[1]->name = "Long Lunch";  // not saved yet: the backup saves first
-    const std::filesystem::path backup = elsewhere.path() / "backup";
-    std::filesystem::create_directory(backup);
-    // An earlier backup in the same folder is replaced without a question.
-    writeDatabase(backup, typeRow(0, "Old"), "", "");
-
-    EXPECT_FALSE(whileShown(
-        dialog, [&] { dialog.showBackupPage(); },
-        [&] {
-            type("editBackupDirectory", text(backup));
-            click(dialog, "buttonBackup");
-        }));
-    EXPECT_TRUE(reported.empty());
-    EXPECT_NE(fileText(programFile("Type.xml")).find("Long Lunch"), std::string::npos);
-    for (const char* file : tableFiles) {
-        EXPECT_EQ(fileText((backup / file).string()), fileText(programFile(file))) << file;
+    const std::filesystem::path earlier = elsewhere.path() / "backup";
+    std::filesystem::create_directory(earlier);
+    // An earlier backup in the same folder is replaced without a question; a folder that
+    // does not exist yet is made.
+    writeDatabase(earlier, typeRow(0, "Old"), "", "");
+    for (const std::filesystem::path& backup : {earlier, elsewhere.path() / "new" / "backup"}) {
+        SCOPED_TRACE(backup.string());
+        EXPECT_FALSE(whileShown(
+            dialog, [&] { dialog.showBackupPage(); },
+            [&] {
+                type("editBackupDirectory", text(backup));
+                click(dialog, "buttonBackup");
+            }));
+        EXPECT_TRUE(reported.empty());
+        EXPECT_NE(fileText(programFile("Type.xml")).find("Long Lunch"), std::string::npos);
+        for (const char* file : tableFiles) {
+            EXPECT_EQ(fileText((backup / file).string()), fileText(programFile(file))) << file;
+        }
     }
 }
 
 TEST_F(BackupRestoreDialogTest, AFailedBackupIsReportedAndTheDialogStaysOnItsPage) {
-    const QString missing = text(elsewhere.path() / "missing");
-    expectReportedAndStillOpen(&TAboutBox::showBackupPage, "editBackupDirectory", missing,
+    // A folder that cannot be made: its parent is a file.
+    writeDatabase(elsewhere.path(), typeRow(0, "Study"), "", "");
+    const QString underAFile = text(elsewhere.path() / "Type.xml" / "backup");
+    expectReportedAndStillOpen(&TAboutBox::showBackupPage, "editBackupDirectory", underAFile,
                                "buttonBackup", "Backup Kalvo Planner Database");
-    EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "missing"));
 }
 
 TEST_F(BackupRestoreDialogTest, AFailedRestoreIsReportedAndTheDialogStaysOnItsPage) {
