@@ -59,7 +59,7 @@ struct PlanComparison {
     std::vector<TypePlan> types;  // in the order of each type's first occurrence; 0 h lines out
     // The occurrences furthest from their plan, largest first; among equal ones the earlier in
     // collection order first. Occurrences run to plan are left out.
-    std::vector<OccurrencePlan> largestDeviations;
+    std::vector<OccurrencePlan> largestDeviations{};
     std::size_t occurrences = 0;
     std::size_t startedOnTime = 0;  // not skipped and started within kOnTimeMinutes of the plan
 

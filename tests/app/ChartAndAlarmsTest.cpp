@@ -20,6 +20,7 @@
 
 #include "ModalAnswer.h"
 #include "QuietWindow.h"
+#include "RunIdle.h"
 #include "alarms/FakeSoundPlayer.h"
 #include "app/TForm1.h"
 #include "chart/widgets/PieChart.h"
@@ -31,6 +32,9 @@
 
 namespace kalvo {
 namespace {
+
+using test::runIdle;
+using test::runIdleAWhile;
 
 // Every day since 2020: Work 09:00-12:00 with both alarms, then Lunch 12:00-13:00 with a
 // before alarm, so that Work's end and Lunch's start fall in one minute.
@@ -68,23 +72,6 @@ protected:
                                },
                            .currentDate = [this] { return date; },
                            .beep = [this] { ++beeps; }});
-    }
-
-    // Lets the event loop run and wait, so that the idle hook runs as it does for a user,
-    // until `done` holds or the time is up.
-    static void runIdle(const std::function<bool()>& done, int milliseconds = 5000) {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (!done() && elapsed.elapsed() < milliseconds) {
-            QEventLoop loop;
-            QTimer::singleShot(20, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
-    }
-
-    // Gives the idle hook its chance, long enough for a message box to open and be answered.
-    static void runIdleAWhile() {
-        runIdle([] { return false; }, 200);
     }
 
     static QString hours(double value) { return QLocale().toString(value, 'f', 1); }

@@ -7,8 +7,6 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -19,6 +17,7 @@
 
 #include "ModalAnswer.h"
 #include "QuietWindow.h"
+#include "RunIdle.h"
 #include "alarms/FakeSoundPlayer.h"
 #include "app/TForm1.h"
 #include "support/DatabaseFiles.h"
@@ -26,8 +25,11 @@
 namespace kalvo {
 namespace {
 
-// The desktop's notification service as the specification of org.freedesktop.Notifications
-// describes it, on a connection of its own: it records every notification and sends the
+using test::runIdle;
+using test::runIdleAWhile;
+
+// The desktop's notification service as the org.freedesktop.Notifications interface is
+// described, on a connection of its own: it records every notification and sends the
 // signals a user's clicks would.
 class StandInNotificationService : public QObject {
     Q_OBJECT
@@ -132,20 +134,6 @@ protected:
                            .quitApplication = [this] { ++quits; }});
     }
 
-    // Lets the event loop run, so that the idle hook and the bus's messages are handled as
-    // for a user, until `done` holds or the time is up.
-    static void runIdle(const std::function<bool()>& done, int milliseconds = 5000) {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (!done() && elapsed.elapsed() < milliseconds) {
-            QEventLoop loop;
-            QTimer::singleShot(20, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
-    }
-    static void runIdleAWhile() {
-        runIdle([] { return false; }, 300);
-    }
     std::string savedEventData() const {
         std::ifstream file(folder.file("EventData.xml"), std::ios::binary);
         std::stringstream bytes;
@@ -179,7 +167,7 @@ protected:
 TEST_F(DesktopAlarmsTest, AnAlarmIsANotificationWithItsTimesAndCommentAndDismissStopsItsSound) {
     StandInNotificationService service;
     openWindow();
-    runIdleAWhile();
+    runIdleAWhile(300);
     EXPECT_TRUE(service.shown.empty()) << "nothing starts at 08:00";
 
     clock = QTime(9, 0, 59);
@@ -195,7 +183,7 @@ TEST_F(DesktopAlarmsTest, AnAlarmIsANotificationWithItsTimesAndCommentAndDismiss
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the window goes on working";
     EXPECT_EQ(player->calls, (Calls{"open " + bell, "play"}));
 
-    runIdleAWhile();
+    runIdleAWhile(300);
     EXPECT_EQ(service.shown.size(), 1U) << "given once in its minute";
     service.invoke(alarm.id, "dismiss");
     runIdle([&] { return player->calls.size() == 4; });
@@ -215,7 +203,7 @@ TEST_F(DesktopAlarmsTest, SnoozeGivesTheAlarmAgainFiveMinutesLaterWhateverDayIsS
 
     window->calendar->setSelectedDate(date.addDays(3));  // another day shown meanwhile
     clock = QTime(9, 5, 29);
-    runIdleAWhile();
+    runIdleAWhile(300);
     EXPECT_EQ(service.shown.size(), 1U) << "not before five minutes";
     clock = QTime(9, 5, 30);
     runIdle([&] { return service.shown.size() == 2; });
@@ -227,11 +215,11 @@ TEST_F(DesktopAlarmsTest, SnoozeGivesTheAlarmAgainFiveMinutesLaterWhateverDayIsS
     service.invoke(service.shown[1].id, "snooze");
     runIdle([&] { return service.closeRequests.size() == 2; });
     window->calendar->setSelectedDate(date);
-    runIdleAWhile();  // the day is built once the calendar's change is handled
+    runIdleAWhile(300);  // the day is built once the calendar's change is handled
     ASSERT_NE(window->model().selectedPanel, nullptr);
     window->actionShiftUpEventData->trigger();  // Lunch follows at once: earlier
     clock = QTime(9, 11);
-    runIdleAWhile();
+    runIdleAWhile(300);
     EXPECT_EQ(service.shown.size(), 2U);
 }
 
@@ -240,14 +228,14 @@ TEST_F(DesktopAlarmsTest, AlarmsOfOneMinuteEachGetANotificationAndOnlyTheLastSou
     openWindow();
     clock = QTime(12, 0);
     runIdle([&] { return service.shown.size() == 2; });
-    runIdleAWhile();
+    runIdleAWhile(300);
     ASSERT_EQ(service.shown.size(), 2U) << "none lost, none given twice";
     EXPECT_EQ(service.shown[0].summary, "After Alarm for Work");
     EXPECT_EQ(service.shown[1].summary, "Alarm for Lunch");
     EXPECT_EQ(player->calls, (Calls{"open " + bell, "play", "open " + gong, "play"}));
 
     service.closedBy(service.shown[0].id, 2);  // Work's closed: Lunch's sound plays on
-    runIdleAWhile();
+    runIdleAWhile(300);
     EXPECT_TRUE(player->isOpen());
     service.closedBy(service.shown[1].id, 1);  // Lunch's timed out
     runIdle([&] { return !player->isOpen(); });
