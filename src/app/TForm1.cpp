@@ -419,11 +419,17 @@ void TForm1::showDateHeading() {
 
 void TForm1::markDaysWithAppointments() {
     const QDate month(calendar->yearShown(), calendar->monthShown(), 1);
+    std::vector<std::int64_t> days = daysWithAppointments(
+        model_, calendarDateOf(month), calendarDateOf(month.addMonths(1).addDays(-1)));
+    // Most edits, each keystroke of a comment among them, leave the bold days as they are.
+    if (days == boldDays_) {
+        return;
+    }
+    boldDays_ = std::move(days);
     calendar->setDateTextFormat(QDate(), QTextCharFormat());  // the month shown before
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
-    for (const std::int64_t day : daysWithAppointments(
-             model_, calendarDateOf(month), calendarDateOf(month.addMonths(1).addDays(-1)))) {
+    for (const std::int64_t day : boldDays_) {
         calendar->setDateTextFormat(qDateOf(static_cast<DateTime>(day)), bold);
     }
 }

@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "alarms/AlarmCheck.h"
 #include "alarms/SoundPlayer.h"
@@ -321,6 +322,7 @@ private:
     std::function<QDate()> currentDate_;
     QDate today_;  // the date the last alarm check saw
     QTimer* alarmWakeUp_ = nullptr;
+    std::vector<std::int64_t> boldDays_;  // the days the calendar shows in bold
     std::unique_ptr<TformReportGrowthChart> formReportGrowthChart_;
     std::unique_ptr<TAboutBox> AboutBox;
     std::unique_ptr<HelpBrowser> helpBrowser_;
