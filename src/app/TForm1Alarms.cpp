@@ -26,11 +26,14 @@ QString timesText(int startMinute, int endMinute) {
     return QString::fromStdString(clockText(startMinute) + "–" + clockText(endMinute));
 }
 
-// The notification's body: the appointment's times and its comment, as markup-free text.
+// The notification's body: the appointment's times and its comment, whose lines end as the
+// comment box keeps them ("\r\n"); escaped, for the services that read it as markup.
 QString notificationBody(const AlarmNotice& alarm) {
     QString body = timesText(alarm.startMinute, alarm.endMinute);
-    if (!alarm.comment.empty()) {
-        body += QLatin1Char('\n') + QString::fromStdString(alarm.comment);
+    const QString comment =
+        QString::fromStdString(alarm.comment).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (!comment.trimmed().isEmpty()) {
+        body += QLatin1Char('\n') + comment.trimmed();
     }
     return body.toHtmlEscaped();
 }

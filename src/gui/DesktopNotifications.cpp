@@ -50,9 +50,11 @@ namespace kalvo {
 DesktopNotifications::DesktopNotifications(QDBusConnection bus, QObject* parent)
     : QObject(parent), bus_(std::move(bus)) {
     qDBusRegisterMetaType<NotificationImage>();
-    bus_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+    // From whichever connection serves the notifications: a service that the bus starts on the
+    // first notification, or starts again, has a new name then.
+    bus_.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                  SLOT(actionInvoked(uint, QString)));
-    bus_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+    bus_.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                  SLOT(notificationClosed(uint, uint)));
 }
 
