@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -33,8 +34,10 @@
 #include "chart/widgets/ReportTimeSplit.h"
 #include "day/ApplyChanges.h"
 #include "day/Occurrences.h"
+#include "day/Timeline.h"
 #include "day/widgets/AppointmentPage.h"
 #include "day/widgets/DayView.h"
+#include "day/widgets/TaskPanel.h"
 #include "gui/DesktopNotifications.h"
 #include "gui/QtSoundPlayer.h"
 #include "gui/ToolBarCustomizeDialog.h"
@@ -105,6 +108,7 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             &TForm1::refreshAppointmentPage);
     dayView_->setApplyToFuture([this] { return checkBoxApplyToFuture->isChecked(); });
     connect(dayView_.get(), &DayView::selectionChanged, this, &TForm1::refreshAppointmentPage);
+    connect(dayView_.get(), &DayView::selectionChanged, this, &TForm1::revealSelected);
     connect(dayView_.get(), &DayView::dropRefused, this,
             [this](const QString& message) { showWarningBox(this, message); });
     dayView_->setDraggedTypeId(
@@ -292,6 +296,13 @@ void TForm1::selectOccurrence(std::int32_t rowId) {
         }
     }
     refreshAppointmentPage();
+    revealSelected();
+}
+
+void TForm1::revealSelected() {
+    if (TaskPanel* panel = dayView_->panelOf(model_.selectedPanel)) {
+        ScrollBox1->ensureWidgetVisible(panel, 0, kPixelsPerHour / 2);
+    }
 }
 
 void TForm1::historyChanged() {
@@ -404,6 +415,7 @@ void TForm1::buildDay() {
     if (dayView_->buildDay()) {
         refreshAppointmentPage();
     }
+    revealSelected();
     showDateHeading();
     startup::phaseDone("day build");
     refreshChart();

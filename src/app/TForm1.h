@@ -269,6 +269,8 @@ private:
     // the chart and the plan stays.
     void showPlannedDay(const QDate& date, std::int32_t rowId);
     void selectOccurrence(std::int32_t rowId);
+    // The timeline scrolls to show the selected appointment.
+    void revealSelected();
     void printPlan();
     void updateChart(ChartUpdate update);
     void editEvent();

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTextCharFormat>
@@ -222,6 +224,36 @@ TEST(DateAtAGlance, TheHeadingNamesTheDayAndTheCalendarBoldsTheDaysWithAppointme
     EXPECT_EQ(boldDays(), (std::vector<int>{3, 27}));
     window->actionUndo->trigger();
     EXPECT_EQ(boldDays(), (std::vector<int>{3, 14, 27}));
+}
+
+// The window at its first size shows less than the whole day: the selected appointment is
+// scrolled into view, whether the day build or an undo selected it.
+TEST(DayScrolling, TheSelectedAppointmentIsScrolledIntoView) {
+    const QString today = QDate::currentDate().toString("yyyyMMdd");
+    test::TemporaryFolder folder;
+    test::writeDatabase(
+        folder.path(), "<ROW Id=\"0\" Name=\"Sleep\"/>", "<ROW Id=\"0\" TypeId=\"0\"/>",
+        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + today + "\" EndDate=\"" + today +
+         "\" StartTime=\"" + today + "T22:30:00000\" EndTime=\"" + today + "T23:45:00000\"/>")
+            .toStdString());
+    test::FakeSettingsStore store;
+    ProgrammSettings settings;
+    const auto window = test::showQuietWindow(store, settings, folder.path());
+    const auto shown = [&] {
+        TaskPanel* panel = window->dayView().panelOf(window->model().selectedPanel);
+        EXPECT_NE(panel, nullptr);
+        const QRect inViewport(panel->mapTo(window->ScrollBox1->viewport(), QPoint(0, 0)),
+                               panel->size());
+        return window->ScrollBox1->viewport()->rect().contains(inViewport);
+    };
+    ASSERT_LT(window->ScrollBox1->viewport()->height(), 24 * 24) << "the whole day fits";
+    EXPECT_TRUE(shown());
+
+    window->ScrollBox1->verticalScrollBar()->setValue(0);
+    window->actionShiftUpEventData->trigger();  // an edit, then its undo shows where it was
+    window->ScrollBox1->verticalScrollBar()->setValue(0);
+    window->actionUndo->trigger();
+    EXPECT_TRUE(shown());
 }
 
 }  // namespace
