@@ -122,6 +122,23 @@ DragResult dragMove(DragState& state, EventDataRow& row, TimelineColumn column,
         return result;
     }
 
+    // Snapping lengthens or shortens the movement the mouse asks for so that the edge at
+    // `edge` (a pixel of the column) ends on a five-minute mark.
+    const int columnTop =
+        state.snapToFiveMinutes
+            ? placement.getParentTop(
+                  placement.occurrences()[static_cast<std::size_t>(placement.indexOf(row))].parent,
+                  TimelineColumn::actual) +
+                  row.top
+            : 0;
+    const auto wanted = [&](int delta, int edge) {
+        if (!state.snapToFiveMinutes) {
+            return delta;
+        }
+        const int target = edge + delta;
+        return target - ((target % 2) + 2) % 2 - edge;
+    };
+
     const std::vector<EventDataRow*> siblings = placement.siblingsOf(row);
     const std::vector<EventDataRow*> subPanels = placement.subPanelsOf(row);
     const int parentHeight = placement.parentHeight(row);
@@ -137,9 +154,9 @@ DragResult dragMove(DragState& state, EventDataRow& row, TimelineColumn column,
         if (row.height - y > DragState::minSize) {
             // The top edge goes to the mouse; the sub-appointments go with it and must still
             // end above the fixed bottom edge.
-            const int delta = admissiblePart(y, neighbours, parentTop, [&](int d) {
-                return subPanelsFit(row, subPanels, row.top + d);
-            });
+            const int delta =
+                admissiblePart(wanted(y, columnTop), neighbours, parentTop,
+                               [&](int d) { return subPanelsFit(row, subPanels, row.top + d); });
             if (delta == 0) {
                 return result;
             }
@@ -152,10 +169,11 @@ DragResult dragMove(DragState& state, EventDataRow& row, TimelineColumn column,
         if (y > DragState::minSize) {
             // Moving the bottom by delta is, for the sub-appointments, the top moving the other
             // way with the bottom fixed.
-            const int delta = admissiblePart(y - row.height, neighbours, parentBottom, [&](int d) {
-                return subPanelsFit(row, subPanels, row.top - d);
-            });
-            if (delta == 0) {
+            const int delta = admissiblePart(
+                wanted(y - row.height, columnTop + row.height), neighbours, parentBottom,
+                [&](int d) { return subPanelsFit(row, subPanels, row.top - d); });
+            // A mark below the start would leave the panel too small: the end stays.
+            if (delta == 0 || row.height + delta <= DragState::minSize) {
                 return result;
             }
             row.height += delta;
@@ -165,7 +183,8 @@ DragResult dragMove(DragState& state, EventDataRow& row, TimelineColumn column,
     } else {
         // The sub-appointments keep their offsets and so move along: they are not siblings of
         // their parent and set no limit here.
-        const int delta = admissiblePart(y - state.mouseDownY, parentTop, neighbours, parentBottom);
+        const int delta = admissiblePart(wanted(y - state.mouseDownY, columnTop), parentTop,
+                                         neighbours, parentBottom);
         if (delta == 0) {
             return result;
         }

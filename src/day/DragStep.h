@@ -33,6 +33,9 @@ struct DragState {
     bool resizingTop = false;
     bool resizingBottom = false;
     bool moving = false;
+    // The dragged edges land on five-minute marks (even pixels of the column), the mark at or
+    // before the mouse; a neighbour or the parent's edge still stops them where it stands.
+    bool snapToFiveMinutes = false;
     int mouseDownY = 0;
     int mouseDownTop = 0;
     int mouseDownHeight = 0;

@@ -187,6 +187,50 @@ TEST_F(DragStepTest, EachMovementGoesAsFarAsNeighboursEdgesAndMinimumHeightAllow
     }
 }
 
+// With snapping the dragged edge lands on the five-minute mark (an even pixel of the column) at
+// or before the mouse; neighbours, the parent and the smallest height still win.
+TEST_F(DragStepTest, SnappedEdgesLandOnFiveMinuteMarks) {
+    struct Case {
+        const char* what;
+        Box parent;  // none when its height is 0
+        Box panel;
+        std::vector<Box> siblings;
+        int pressY, moveY;
+        Box after;
+        bool applied;
+    };
+    const Case cases[] = {
+        {"body from an odd pixel", {}, {101, 12}, {}, 5, 9, {104, 12}, true},
+        {"body one pixel on stays", {}, {100, 12}, {}, 5, 6, {100, 12}, false},
+        {"body three pixels on", {}, {100, 12}, {}, 5, 8, {102, 12}, true},
+        {"body one pixel up", {}, {100, 12}, {}, 5, 4, {98, 12}, true},
+        {"start from an odd pixel", {}, {101, 12}, {}, 0, -4, {96, 17}, true},
+        {"end to an even pixel", {}, {100, 11}, {}, 11, 14, {100, 14}, true},
+        {"end to the mark before the mouse", {}, {100, 12}, {}, 12, 15, {100, 14}, true},
+        {"end above the smallest height stays", {}, {101, 3}, {}, 3, 2, {101, 3}, false},
+        {"a neighbour stops it off the marks", {}, {100, 12}, {{117, 12}}, 5, 20, {105, 12}, true},
+        {"sub-appointment on the column's marks", {101, 40}, {2, 10}, {}, 5, 6, {3, 10}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        EventDataRow* parent = c.parent.height > 0 ? &panel(c.parent) : nullptr;
+        EventDataRow& row = panel(c.panel, parent);
+        for (const Box& sibling : c.siblings) {
+            panel(sibling);
+        }
+        build();
+
+        dragPress(state, row, TimelineColumn::actual, c.pressY);
+        state.snapToFiveMinutes = true;
+        const DragResult result =
+            dragMove(state, row, TimelineColumn::actual, placement, c.moveY, recorder(row));
+        EXPECT_EQ(row.top, c.after.top);
+        EXPECT_EQ(row.height, c.after.height);
+        EXPECT_EQ(result.applied, c.applied);
+    }
+}
+
 TEST_F(DragStepTest, SubAppointmentsStayInsideTheirParentAndMoveWithIt) {
     struct Case {
         const char* what;
