@@ -88,6 +88,11 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
 
     programmSettings_.loadAll(settingsStore_);
     programmSettings_.loadReminderOptions(settingsStore_);
+    programmSettings_.loadDayViewOptions(settingsStore_);
+    {
+        const QSignalBlocker quiet(actionSnapToFiveMinutes);  // as stored: nothing to save
+        actionSnapToFiveMinutes->setChecked(programmSettings_.getSnapToFiveMinutes());
+    }
     startup::phaseDone("settings");
     opening.wait();
     for (const std::string& text : openErrors) {
@@ -107,6 +112,7 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     connect(dayView_.get(), &DayView::appointmentPageChanged, this,
             &TForm1::refreshAppointmentPage);
     dayView_->setApplyToFuture([this] { return checkBoxApplyToFuture->isChecked(); });
+    dayView_->setSnapToFiveMinutes([this] { return actionSnapToFiveMinutes->isChecked(); });
     connect(dayView_.get(), &DayView::selectionChanged, this, &TForm1::refreshAppointmentPage);
     connect(dayView_.get(), &DayView::selectionChanged, this, &TForm1::revealSelected);
     connect(dayView_.get(), &DayView::dropRefused, this,

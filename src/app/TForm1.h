@@ -116,6 +116,7 @@ public:
     QAction* actionNextDay = nullptr;
     QAction* actionToday = nullptr;
     QAction* actionUndo = nullptr;
+    QAction* actionSnapToFiveMinutes = nullptr;
     QAction* actionRedo = nullptr;
     // Menu commands without an action of their own.
     QAction* Print1 = nullptr;

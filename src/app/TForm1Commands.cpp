@@ -233,6 +233,14 @@ void TForm1::createActions() {
         addAction(action);
         return action;
     };
+    // A drag's edges land on five-minute marks; remembered at once.
+    actionSnapToFiveMinutes = new QAction(QStringLiteral("&Snap Drags to 5 Minutes"), this);
+    actionSnapToFiveMinutes->setObjectName(QStringLiteral("actionSnapToFiveMinutes"));
+    actionSnapToFiveMinutes->setCheckable(true);
+    connect(actionSnapToFiveMinutes, &QAction::toggled, this, [this](bool snap) {
+        programmSettings_.setSnapToFiveMinutes(snap);
+        programmSettings_.saveDayViewOptions(settingsStore_);
+    });
     Print1 = menuCommand("Print1", "&Print Time Chart", QKeySequence(Qt::CTRL | Qt::Key_P),
                          &TForm1::buttonPrintClick);
     PrinterSetup1 = menuCommand("PrinterSetup1", "Printer &Setup",
@@ -286,6 +294,8 @@ void TForm1::createMenus() {
 
     QMenu* view = menu->addMenu(QStringLiteral("&View"));
     view->addActions({actionPreviousDay, actionNextDay, actionToday});
+    view->addSeparator();
+    view->addAction(actionSnapToFiveMinutes);
 
     QMenu* tools = menu->addMenu(QStringLiteral("&Tools"));
     tools->addActions({actionChart, actionCustomizeToolbar, actionOptions});

@@ -8,6 +8,7 @@ namespace {
 
 constexpr const char* commonOptions = "Common Options";
 constexpr const char* reminderOptions = "Reminders";
+constexpr const char* dayViewOptions = "Day View";
 
 std::string keyPathOf(const std::string& section) {
     std::string path{programKeyPath};
@@ -81,28 +82,18 @@ ProgrammSettings::ProgrammSettings() {
     reminderSettings.push_back(&alarmNotifications);
     initialise(keepRunningInTray, reminderOptions, "KeepRunningInTray", false);
     reminderSettings.push_back(&keepRunningInTray);
+    initialise(snapToFiveMinutes, dayViewOptions, "SnapToFiveMinutes", false);
+    dayViewSettings.push_back(&snapToFiveMinutes);
 }
 
-void ProgrammSettings::loadAll(SettingsStore& store) {
-    for (ISetting* setting : settings) {
+void ProgrammSettings::loadEach(const std::vector<ISetting*>& group, SettingsStore& store) {
+    for (ISetting* setting : group) {
         setting->load(store);
     }
 }
 
-void ProgrammSettings::saveAll(SettingsStore& store) {
-    for (ISetting* setting : settings) {
-        setting->save(store);
-    }
-}
-
-void ProgrammSettings::loadReminderOptions(SettingsStore& store) {
-    for (ISetting* setting : reminderSettings) {
-        setting->load(store);
-    }
-}
-
-void ProgrammSettings::saveReminderOptions(SettingsStore& store) {
-    for (ISetting* setting : reminderSettings) {
+void ProgrammSettings::saveEach(const std::vector<ISetting*>& group, SettingsStore& store) {
+    for (ISetting* setting : group) {
         setting->save(store);
     }
 }

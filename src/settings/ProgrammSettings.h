@@ -61,26 +61,37 @@ public:
     SettingInteger<bool> alarmNotifications;
     SettingInteger<bool> keepRunningInTray;
     std::vector<ISetting*> reminderSettings;
+    // A drag's edges land on five-minute marks; in a section of its own, saved when toggled.
+    SettingInteger<bool> snapToFiveMinutes;
+    std::vector<ISetting*> dayViewSettings;
 
     ProgrammSettings();
     // `settings` points at this object's own members, so a copy would point at the original.
     ProgrammSettings(const ProgrammSettings&) = delete;
     ProgrammSettings& operator=(const ProgrammSettings&) = delete;
 
-    void loadAll(SettingsStore& store);
-    void saveAll(SettingsStore& store);
-    void loadReminderOptions(SettingsStore& store);
-    void saveReminderOptions(SettingsStore& store);
+    void loadAll(SettingsStore& store) { loadEach(settings, store); }
+    void saveAll(SettingsStore& store) { saveEach(settings, store); }
+    void loadReminderOptions(SettingsStore& store) { loadEach(reminderSettings, store); }
+    void saveReminderOptions(SettingsStore& store) { saveEach(reminderSettings, store); }
+    void loadDayViewOptions(SettingsStore& store) { loadEach(dayViewSettings, store); }
+    void saveDayViewOptions(SettingsStore& store) { saveEach(dayViewSettings, store); }
 
     bool getShowExitConfirmation() const { return showExitConfirmation.value; }
     bool getShowTip() const { return showTip.value; }
     bool getAlarmNotifications() const { return alarmNotifications.value; }
     bool getKeepRunningInTray() const { return keepRunningInTray.value; }
-    // The store changes only at the next saveAll.
+    bool getSnapToFiveMinutes() const { return snapToFiveMinutes.value; }
+    // The store changes only when the option's group is saved.
     void setShowExitConfirmation(bool value) { showExitConfirmation.value = value; }
     void setShowTip(bool value) { showTip.value = value; }
     void setAlarmNotifications(bool value) { alarmNotifications.value = value; }
     void setKeepRunningInTray(bool value) { keepRunningInTray.value = value; }
+    void setSnapToFiveMinutes(bool value) { snapToFiveMinutes.value = value; }
+
+private:
+    static void loadEach(const std::vector<ISetting*>& group, SettingsStore& store);
+    static void saveEach(const std::vector<ISetting*>& group, SettingsStore& store);
 };
 
 extern template class ProgrammSettings::SettingInteger<bool>;

@@ -256,5 +256,19 @@ TEST(DayScrolling, TheSelectedAppointmentIsScrolledIntoView) {
     EXPECT_TRUE(shown());
 }
 
+TEST(SnapOption, TheViewMenuChoiceIsRememberedAtOnce) {
+    test::TemporaryFolder folder;
+    test::writeDatabase(folder.path(), "<ROW Id=\"0\" Name=\"Work\"/>", "", "");
+    test::FakeSettingsStore store;
+    for (const bool snap : {true, false}) {
+        ProgrammSettings settings;
+        const auto window = test::showQuietWindow(store, settings, folder.path());
+        EXPECT_EQ(window->actionSnapToFiveMinutes->isChecked(), !snap) << "as last left";
+        window->actionSnapToFiveMinutes->trigger();
+        EXPECT_EQ(store.key("Software\\Kalvo Planner\\Day View")["SnapToFiveMinutes"],
+                  test::FakeSettingsStore::Value(snap ? 1 : 0));
+    }
+}
+
 }  // namespace
 }  // namespace kalvo

@@ -169,6 +169,16 @@ TEST_F(DayViewTest, DraggingTheBottomEdgeStoresTheNewEndAtEveryPixel) {
     EXPECT_EQ(model.selectedPanel, &row(0));
 }
 
+TEST_F(DayViewTest, WithSnappingTheDraggedEndLandsOnAFiveMinuteMark) {
+    actual.show();
+    view->setSnapToFiveMinutes([] { return true; });
+    TaskPanel* work = view->panelOf(&row(0));
+    QTest::mousePress(work, Qt::LeftButton, {}, QPoint(5, 11));
+    QTest::mouseMove(work, QPoint(5, 17));  // 09:42:30 under the mouse
+    QTest::mouseRelease(work, Qt::LeftButton, {}, QPoint(5, 17));
+    EXPECT_EQ(minutes(row(0).endTime), 9 * 60 + 40);
+}
+
 TEST_F(DayViewTest, DraggingTheBodyMovesTheSubAppointmentWithIt) {
     actual.show();
     TaskPanel* work = view->panelOf(&row(0));

@@ -198,6 +198,10 @@ void DayView::setApplyToFuture(std::function<bool()> applyToFuture) {
     applyToFuture_ = std::move(applyToFuture);
 }
 
+void DayView::setSnapToFiveMinutes(std::function<bool()> snapToFiveMinutes) {
+    snapToFiveMinutes_ = std::move(snapToFiveMinutes);
+}
+
 ApplyStep DayView::applyStepFor(EventDataRow& row) {
     return [this, &row] { showChange(applyChanges(model_, placement_, row, applyToFuture_())); };
 }
@@ -274,6 +278,7 @@ void DayView::panelPressed(TaskPanel& panel, int y) {
         panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
     draggedRow_ = &panel.row();
     show(dragPress(drag_, panel.row(), column, y), &panel);
+    drag_.snapToFiveMinutes = snapToFiveMinutes_();
     if (drag_.dragging()) {
         beginDayStep(drag_.moving ? "Move" : "Resize", &panel.row());
     }

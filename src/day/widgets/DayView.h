@@ -56,6 +56,8 @@ public:
 
     // Whether an edit applies to the shown day only or to every later day too.
     void setApplyToFuture(std::function<bool()> applyToFuture);
+    // Whether a drag's edges snap to five-minute marks, asked at each press.
+    void setSnapToFiveMinutes(std::function<bool()> snapToFiveMinutes);
 
     // Called by the panels, with positions in the panel's own coordinates.
     void panelClicked(TaskPanel& panel);
@@ -123,6 +125,7 @@ private:
     DragState drag_;
     EventDataRow* draggedRow_ = nullptr;  // the row whose panel was pressed, until the release
     std::function<bool()> applyToFuture_ = [] { return false; };
+    std::function<bool()> snapToFiveMinutes_ = [] { return false; };
     DraggedTypeId draggedTypeId_ = [](const QMimeData&) { return std::optional<int>(); };
     std::vector<QPointer<TaskPanel>> panels_;  // occurrence panels and twins, for removal
     // A panel had the keyboard focus when the panels went: the selection's new panel takes it.
