@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "AlarmDatabase.h"
 #include "ModalAnswer.h"
 #include "QuietWindow.h"
 #include "RunIdle.h"
@@ -36,29 +37,11 @@ namespace {
 using test::runIdle;
 using test::runIdleAWhile;
 
-// Every day since 2020: Work 09:00-12:00 with both alarms, then Lunch 12:00-13:00 with a
-// before alarm, so that Work's end and Lunch's start fall in one minute.
+// Work 09:00-12:00 and Lunch 12:00-13:00 every day, with alarms (writeAlarmDatabase).
 class ChartAndAlarmsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::writeFileText(bell, "RIFF");
-        test::writeFileText(gong, "ID3");
-        test::writeDatabase(
-            folder.path(),
-            "<ROW Id=\"0\" Name=\"Work\" Color=\"255\" BeforeAlarm=\"TRUE\" AfterAlarm=\"TRUE\" "
-            "BeforeAlarmFile=\"" +
-                bell + "\" AfterAlarmFile=\"" + bell +
-                "\"/>"
-                "<ROW Id=\"1\" Name=\"Lunch\" Color=\"65280\" BeforeAlarm=\"TRUE\" "
-                "BeforeAlarmFile=\"" +
-                gong + "\"/>",
-            "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\"/>",
-            "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20200106\" StartTime=\"20200106T09:00:00000\" "
-            "EndTime=\"20200106T12:00:00000\" OriginalStartTime=\"20200106T09:00:00000\" "
-            "OriginalEndTime=\"20200106T12:00:00000\"/>"
-            "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20200106\" StartTime=\"20200106T12:00:00000\" "
-            "EndTime=\"20200106T13:00:00000\" OriginalStartTime=\"20200106T12:00:00000\" "
-            "OriginalEndTime=\"20200106T13:00:00000\"/>");
+        test::writeAlarmDatabase(folder.path(), bell, gong);
         auto fakePlayer = std::make_unique<test::FakeSoundPlayer>();
         player = fakePlayer.get();
         window = test::showQuietWindow(

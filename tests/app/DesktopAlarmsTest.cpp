@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "AlarmDatabase.h"
 #include "ModalAnswer.h"
 #include "QuietWindow.h"
 #include "RunIdle.h"
@@ -97,28 +98,12 @@ private:
 
 using Calls = std::vector<std::string>;
 
-// Work 09:00-12:00 every day with both alarms and a comment, then Lunch 12:00-13:00 with a
-// before alarm, so that Work's end and Lunch's start fall in one minute.
+// Work 09:00-12:00, with a comment, and Lunch 12:00-13:00 every day, with alarms
+// (writeAlarmDatabase).
 class DesktopAlarmsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::writeFileText(bell, "RIFF");
-        test::writeFileText(gong, "ID3");
-        test::writeDatabase(
-            folder.path(),
-            "<ROW Id=\"0\" Name=\"Work\" Color=\"255\" BeforeAlarm=\"TRUE\" AfterAlarm=\"TRUE\" "
-            "BeforeAlarmFile=\"" +
-                bell + "\" AfterAlarmFile=\"" + bell +
-                "\"/><ROW Id=\"1\" Name=\"Lunch\" Color=\"65280\" BeforeAlarm=\"TRUE\" "
-                "BeforeAlarmFile=\"" +
-                gong + "\"/>",
-            "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\"/>",
-            "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20200106\" StartTime=\"20200106T09:00:00000\" "
-            "EndTime=\"20200106T12:00:00000\" OriginalStartTime=\"20200106T09:00:00000\" "
-            "OriginalEndTime=\"20200106T12:00:00000\" Comment=\"Quarterly &amp; yearly\"/>"
-            "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20200106\" StartTime=\"20200106T12:00:00000\" "
-            "EndTime=\"20200106T13:00:00000\" OriginalStartTime=\"20200106T12:00:00000\" "
-            "OriginalEndTime=\"20200106T13:00:00000\"/>");
+        test::writeAlarmDatabase(folder.path(), bell, gong, "Quarterly &amp; yearly");
     }
 
     void openWindow(bool withTray = false) {
