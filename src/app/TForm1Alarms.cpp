@@ -195,12 +195,7 @@ void TForm1::updateTrayToolTip() {
     } else {
         tip += QStringLiteral("\nNext: %1 %2")
                    .arg(timesText(next->startMinute, next->endMinute),
-                        QString::fromStdString(next->typeName));
-        if (!next->comment.empty()) {
-            const std::string_view comment = next->comment;
-            tip += QStringLiteral(" · ") +
-                   QString::fromStdString(std::string(comment.substr(0, comment.find('\n'))));
-        }
+                        QString::fromStdString(occurrenceCaption(next->typeName, next->comment)));
     }
     trayIcon_->setToolTip(tip);
 }

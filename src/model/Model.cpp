@@ -76,6 +76,14 @@ std::string commentHeadline(const std::string& comment) {
     return std::string(line.substr(first, line.find_last_not_of(" \t") + 1 - first));
 }
 
+std::string occurrenceCaption(const std::string& typeName, const std::string& comment) {
+    const std::string headline = commentHeadline(comment);
+    if (typeName.empty() || headline.empty()) {
+        return typeName;
+    }
+    return typeName + " \u00B7 " + headline;
+}
+
 std::int32_t Model::nextTypeId() const {
     return nextId(types);
 }

@@ -163,6 +163,10 @@ std::vector<std::string> typePath(const EventType& type);
 // occurrence shows after its type's ("Meeting · Call with Anna").
 std::string commentHeadline(const std::string& comment);
 
+// An occurrence as its panel names it: the type's name, then the comment's headline after a
+// middle dot when there is one and the type has a name.
+std::string occurrenceCaption(const std::string& typeName, const std::string& comment);
+
 // Moves the objects of `list` that `remove` picks into `removed`, the others keeping their
 // order.
 template <typename Element, typename Predicate>

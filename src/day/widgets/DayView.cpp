@@ -125,20 +125,20 @@ QColor colorOf(const EventDataRow& row) {
     return type != nullptr ? colorFromStored(type->color) : QColor(Qt::gray);
 }
 
-QString typeCaptionOf(const EventDataRow& row) {
+// The caption's type name: none when the type is gone.
+std::string shownTypeName(const EventDataRow& row) {
     const EventType* type = row.event != nullptr ? row.event->type : nullptr;
-    return type != nullptr ? QString::fromStdString(type->name) : QString();
+    return type != nullptr ? type->name : std::string();
+}
+
+QString typeCaptionOf(const EventDataRow& row) {
+    return QString::fromStdString(shownTypeName(row));
 }
 
 // The type's name and, after it, the first line of the occurrence's comment, so that two
 // appointments of one type can be told apart: "Meeting · Call with Anna".
 QString captionOf(const EventDataRow& row) {
-    const QString type = typeCaptionOf(row);
-    const std::string headline = commentHeadline(row.comment);
-    if (type.isEmpty() || headline.empty()) {
-        return type;
-    }
-    return type + QStringLiteral(" · ") + QString::fromStdString(headline);
+    return QString::fromStdString(occurrenceCaption(shownTypeName(row), row.comment));
 }
 
 }  // namespace

@@ -60,12 +60,9 @@ QString TaskPanel::hintText() const {
             times = dayView_.placement().occurrences()[static_cast<std::size_t>(index)].planned;
         }
     }
-    QString first =
-        isPlanned_ ? caption_ + QStringLiteral(" planned") : QString::fromStdString(row_.typeName);
-    if (const std::string headline = commentHeadline(row_.comment);
-        !isPlanned_ && !headline.empty()) {
-        first += QStringLiteral(" · ") + QString::fromStdString(headline);
-    }
+    const QString first =
+        isPlanned_ ? caption_ + QStringLiteral(" planned")
+                   : QString::fromStdString(occurrenceCaption(row_.typeName, row_.comment));
     return first + QStringLiteral("\nDuration = ") + QString::number(minutes) +
            QStringLiteral(" min / ") + hours + QStringLiteral(" hour(s) \nStart time = ") +
            longTimeText(times.startTime) + QStringLiteral("\nEnd time = ") +
