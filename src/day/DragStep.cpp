@@ -63,6 +63,14 @@ void finishMovement(DragResult& result) {
     result.refreshAppointmentPage = true;
 }
 
+// The row's top measured from the top of the Actual column, through its parents.
+int columnTopOf(const EventDataRow& row, const DayPlacement& placement) {
+    const int index = placement.indexOf(row);
+    const int parent =
+        index < 0 ? -1 : placement.occurrences()[static_cast<std::size_t>(index)].parent;
+    return placement.getParentTop(parent, TimelineColumn::actual) + row.top;
+}
+
 void runApply(const ApplyStep& apply) {
     if (apply) {
         apply();
@@ -124,13 +132,7 @@ DragResult dragMove(DragState& state, EventDataRow& row, TimelineColumn column,
 
     // Snapping lengthens or shortens the movement the mouse asks for so that the edge at
     // `edge` (a pixel of the column) ends on a five-minute mark.
-    const int columnTop =
-        state.snapToFiveMinutes
-            ? placement.getParentTop(
-                  placement.occurrences()[static_cast<std::size_t>(placement.indexOf(row))].parent,
-                  TimelineColumn::actual) +
-                  row.top
-            : 0;
+    const int columnTop = state.snapToFiveMinutes ? columnTopOf(row, placement) : 0;
     const auto wanted = [&](int delta, int edge) {
         if (!state.snapToFiveMinutes) {
             return delta;
@@ -219,15 +221,17 @@ DragResult dragRelease(DragState& state, EventDataRow& row, TimelineColumn colum
     return result;
 }
 
-DragResult shiftOccurrence(ShiftCommand command, EventDataRow& row, const DayPlacement& placement,
-                           const ApplyStep& apply) {
+namespace {
+
+// The row's panel, pressed at its start or end edge and dragged slowly, a pixel at a time,
+// `pixels` down the column (up when negative), then released. Like a slow mouse it stops at
+// the first pixel a limit refuses, so it never jumps over a neighbour.
+DragResult dragEdgeBy(ShiftCommand command, int pixels, EventDataRow& row,
+                      const DayPlacement& placement, const ApplyStep& apply) {
     const bool atEnd = command == ShiftCommand::endEarlier || command == ShiftCommand::endLater;
-    const int pressY = atEnd ? row.height : 0;
-    const bool earlier = command == ShiftCommand::startEarlier ||
-                         command == ShiftCommand::endEarlier || command == ShiftCommand::shiftUp;
 
     DragState state;
-    dragPress(state, row, TimelineColumn::actual, pressY);
+    dragPress(state, row, TimelineColumn::actual, atEnd ? row.height : 0);
     if (command == ShiftCommand::shiftUp || command == ShiftCommand::shiftDown) {
         state.resizingTop = false;
         state.moving = true;
@@ -237,14 +241,69 @@ DragResult shiftOccurrence(ShiftCommand command, EventDataRow& row, const DayPla
         state.resizingTop = false;
         state.resizingBottom = true;
     }
-    DragResult result =
-        dragMove(state, row, TimelineColumn::actual, placement, pressY + (earlier ? -1 : 1), apply);
+    const int step = pixels < 0 ? -1 : 1;
+    DragResult result;
+    for (int moved = 0; moved != pixels; moved += step) {
+        // The mouse one pixel beyond the edge it holds, which has moved with it.
+        const int edge = atEnd ? row.height : 0;
+        const DragResult movement =
+            dragMove(state, row, TimelineColumn::actual, placement, edge + step, apply);
+        if (!movement.applied) {
+            if (moved == 0) {
+                result = movement;
+            }
+            break;
+        }
+        result = movement;
+    }
     const DragResult released = dragRelease(state, row, TimelineColumn::actual, placement, apply);
     result.applied = result.applied || released.applied;
     result.undone = released.undone;
     result.greyFrame = true;
     result.cursor = released.cursor;
     return result;
+}
+
+int pixelsPerMark(ShiftStep step) {
+    switch (step) {
+        case ShiftStep::onePixel:
+            return 1;
+        case ShiftStep::fiveMinutes:
+            return timeToPixels(5);
+        case ShiftStep::fifteenMinutes:
+            return timeToPixels(15);
+    }
+    return 1;
+}
+
+}  // namespace
+
+DragResult shiftOccurrence(ShiftCommand command, EventDataRow& row, const DayPlacement& placement,
+                           const ApplyStep& apply, ShiftStep step) {
+    const bool earlier = command == ShiftCommand::startEarlier ||
+                         command == ShiftCommand::endEarlier || command == ShiftCommand::shiftUp;
+    const bool atEnd = command == ShiftCommand::endEarlier || command == ShiftCommand::endLater;
+    const int edge = columnTopOf(row, placement) + (atEnd ? row.height : 0);
+    const int mark = pixelsPerMark(step);
+    // The first mark strictly beyond the edge in the shift's direction.
+    const int offset = ((edge % mark) + mark) % mark;
+    const int pixels = earlier ? -(offset == 0 ? mark : offset) : mark - offset;
+    return dragEdgeBy(command, pixels, row, placement, apply);
+}
+
+DragResult setOccurrenceTime(OccurrenceEdge edge, int minuteOfDay, EventDataRow& row,
+                             const DayPlacement& placement, const ApplyStep& apply) {
+    const bool atEnd = edge == OccurrenceEdge::end;
+    const int minute = atEnd && minuteOfDay == 0 ? 24 * 60 : minuteOfDay;
+    const int current = columnTopOf(row, placement) + (atEnd ? row.height : 0);
+    const int pixels = timeToPixels(minute) - current;
+    if (pixels == 0) {
+        return {};
+    }
+    const ShiftCommand command = atEnd ? (pixels < 0 ? ShiftCommand::endEarlier : ShiftCommand::endLater)
+                                       : (pixels < 0 ? ShiftCommand::startEarlier
+                                                     : ShiftCommand::startLater);
+    return dragEdgeBy(command, pixels, row, placement, apply);
 }
 
 }  // namespace kalvo

@@ -95,14 +95,25 @@ bool checkSubPanelsIntersect(const EventDataRow& row, const DayPlacement& placem
 // case the edge test cannot see.
 bool checkPanelsOverlapping(const EventDataRow& row, const DayPlacement& placement);
 
-// The keyboard and arrow-button edits of the selected occurrence: one pixel under exactly the
-// limits of a drag, as a press, one movement and a release.
+// The keyboard and arrow-button edits of the selected occurrence, under exactly the limits of
+// a drag, as a press, one movement and a release.
 enum class ShiftCommand { startEarlier, startLater, endEarlier, endLater, shiftUp, shiftDown };
+
+// How far one shift goes: one column pixel (2 or 3 minutes), or to the next five- or
+// fifteen-minute mark of the clock in the shift's direction.
+enum class ShiftStep { onePixel, fiveMinutes, fifteenMinutes };
 
 // Runs the command on the row's panel in the Actual column with a drag state of its own, so
 // that a drag in progress keeps its own. As with dragMove, the caller first makes the row
-// model.hoverPanel. The result is the movement's, with the release's cursor and undo.
+// model.hoverPanel. The result is the movement's, with the release's cursor and undo. A whole
+// occurrence moves its start to the mark.
 DragResult shiftOccurrence(ShiftCommand command, EventDataRow& row, const DayPlacement& placement,
-                           const ApplyStep& apply);
+                           const ApplyStep& apply, ShiftStep step = ShiftStep::onePixel);
+
+// A start or an end typed as a time of day: the edge is dragged to the column pixel of that
+// minute, as far as a drag of it would go. An end typed as 00:00 means the end of the day.
+enum class OccurrenceEdge { start, end };
+DragResult setOccurrenceTime(OccurrenceEdge edge, int minuteOfDay, EventDataRow& row,
+                             const DayPlacement& placement, const ApplyStep& apply);
 
 }  // namespace kalvo

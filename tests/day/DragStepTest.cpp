@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -461,6 +462,116 @@ TEST_F(DragStepTest, ShiftCommandsMoveOnePixelUnderTheLimitsOfADrag) {
     shiftOccurrence(ShiftCommand::startEarlier, row, placement, recorder(row));
     EXPECT_EQ(row.startTime, at(tuesday, 535));
     EXPECT_EQ(row.endTime, at(tuesday, 570));
+}
+
+// The larger shift steps and the typed times run as a drag of one edge does: to the next mark
+// of the step (a typed time: to its own pixel), stopped by the same neighbours and parents.
+TEST_F(DragStepTest, ShiftStepsAndTypedTimesGoAsFarAsADragOfThatEdge) {
+    struct Case {
+        const char* what;
+        std::function<DragResult(EventDataRow&, const DayPlacement&, const ApplyStep&)> edit;
+        Box panel;
+        bool inParent;  // the panel is a sub-appointment of {200, 40}
+        std::vector<Box> siblings;
+        Box after;
+    };
+    const auto shift = [](ShiftCommand command, ShiftStep step) {
+        return [command, step](EventDataRow& row, const DayPlacement& placement,
+                               const ApplyStep& apply) {
+            return shiftOccurrence(command, row, placement, apply, step);
+        };
+    };
+    const auto typed = [](OccurrenceEdge edge, int hour, int minute) {
+        return [edge, hour, minute](EventDataRow& row, const DayPlacement& placement,
+                                    const ApplyStep& apply) {
+            return setOccurrenceTime(edge, hour * 60 + minute, row, placement, apply);
+        };
+    };
+    using enum ShiftCommand;
+    using enum ShiftStep;
+    const Case cases[] = {
+        {"5 min: 09:02 starts at 09:05", shift(startLater, fiveMinutes), {217, 12}, false, {}, {218, 11}},
+        {"5 min: 09:02 starts at 09:00", shift(startEarlier, fiveMinutes), {217, 12}, false, {}, {216, 13}},
+        {"5 min: 09:30 ends at 09:35", shift(endLater, fiveMinutes), {216, 12}, false, {}, {216, 14}},
+        {"15 min: 09:02 moves to 09:15", shift(shiftDown, fifteenMinutes), {217, 12}, false, {}, {222, 12}},
+        {"15 min: 09:00 moves to 08:45", shift(shiftUp, fifteenMinutes), {216, 12}, false, {}, {210, 12}},
+        {"15 min: the end stops at the next one", shift(endLater, fifteenMinutes), {216, 12}, false,
+         {{230, 12}}, {216, 14}},
+        {"15 min: a 5-minute panel keeps its end", shift(startLater, fifteenMinutes), {216, 2}, false,
+         {}, {216, 2}},
+        {"15 min: a sub-appointment stops at its parent's end",
+         shift(shiftDown, fifteenMinutes), {30, 8}, true, {}, {32, 8}},
+        {"typed start 08:00", typed(OccurrenceEdge::start, 8, 0), {216, 12}, false, {}, {192, 36}},
+        {"typed start 09:01 is 09:00", typed(OccurrenceEdge::start, 9, 1), {210, 18}, false, {},
+         {216, 12}},
+        {"typed end 00:00 is the day's end", typed(OccurrenceEdge::end, 0, 0), {564, 6}, false, {},
+         {564, 12}},
+        {"typed start after the end stops 5 minutes before it", typed(OccurrenceEdge::start, 10, 0),
+         {216, 12}, false, {}, {226, 2}},
+        {"typed end at the start stops 5 minutes after it", typed(OccurrenceEdge::end, 9, 0),
+         {216, 12}, false, {}, {216, 2}},
+        {"typed start stops at the one before", typed(OccurrenceEdge::start, 7, 0), {216, 12}, false,
+         {{190, 12}}, {202, 26}},
+        {"typed start of a sub-appointment, in the day's time", typed(OccurrenceEdge::start, 8, 25),
+         {4, 8}, true, {}, {2, 10}},
+        {"typed start before its parent stops at the parent",
+         typed(OccurrenceEdge::start, 7, 0), {4, 8}, true, {}, {0, 12}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        EventDataRow* parent = c.inParent ? &panel({200, 40}) : nullptr;
+        EventDataRow& row = panel(c.panel, parent);
+        for (const Box& sibling : c.siblings) {
+            panel(sibling);
+        }
+        build();
+
+        const DragResult result = c.edit(row, placement, recorder(row));
+        EXPECT_EQ(row.top, c.after.top);
+        EXPECT_EQ(row.height, c.after.height);
+        const bool changed = c.after.top != c.panel.top || c.after.height != c.panel.height;
+        EXPECT_EQ(result.applied, changed);
+        EXPECT_FALSE(result.undone);
+    }
+}
+
+// Zooming scales the drawing only: every column pixel starts on a screen pixel of its own and
+// every screen pixel falls back into the column pixel it was drawn for.
+TEST(TimelineScaleTest, ScreenAndColumnPixelsMapBackAtEveryZoom) {
+    for (int pixelsPerHour = TimelineScale::smallest; pixelsPerHour <= TimelineScale::largest;
+         ++pixelsPerHour) {
+        const TimelineScale scale(pixelsPerHour);
+        ASSERT_EQ(scale.columnHeight(), 24 * pixelsPerHour);
+        for (int column = -2; column < kColumnHeight; ++column) {
+            const int top = scale.toScreen(column);
+            const int next = scale.toScreen(column + 1);
+            ASSERT_GT(next, top) << pixelsPerHour << " px/h, column " << column;
+            for (int screen = top; screen < next; ++screen) {
+                ASSERT_EQ(scale.toColumn(screen), column) << pixelsPerHour << " px/h, " << screen;
+            }
+        }
+    }
+    EXPECT_EQ(TimelineScale(24).toScreen(216), 216);
+    EXPECT_EQ(TimelineScale(60).toScreen(216), 540);  // 09:00 at a pixel a minute
+    EXPECT_EQ(TimelineScale(10).pixelsPerHour(), 24);
+    EXPECT_EQ(TimelineScale(1000).pixelsPerHour(), 240);
+}
+
+TEST(TimelineScaleTest, ZoomStepsAlongTheLadderAndFillsTheGivenHeight) {
+    std::vector<int> in{24};
+    while (in.back() != TimelineScale::largest) {
+        in.push_back(TimelineScale(in.back()).zoomedIn().pixelsPerHour());
+    }
+    EXPECT_EQ(in, (std::vector<int>{24, 30, 36, 48, 60, 72, 96, 120, 144, 180, 240}));
+    EXPECT_EQ(TimelineScale(240).zoomedIn().pixelsPerHour(), 240);
+    EXPECT_EQ(TimelineScale(50).zoomedIn().pixelsPerHour(), 60);
+    EXPECT_EQ(TimelineScale(50).zoomedOut().pixelsPerHour(), 48);
+    EXPECT_EQ(TimelineScale(24).zoomedOut().pixelsPerHour(), 24);
+    EXPECT_EQ(TimelineScale(24).filling(558).pixelsPerHour(), 24);
+    EXPECT_EQ(TimelineScale(24).filling(970).pixelsPerHour(), 40);
+    EXPECT_EQ(TimelineScale(96).filling(970).pixelsPerHour(), 96);
+    EXPECT_EQ(TimelineScale(24).filling(9000).pixelsPerHour(), 240);
 }
 
 }  // namespace
