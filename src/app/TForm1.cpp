@@ -37,6 +37,7 @@
 #include "day/Timeline.h"
 #include "day/widgets/AppointmentPage.h"
 #include "day/widgets/DayView.h"
+#include "day/widgets/TimelineArea.h"
 #include "day/widgets/TaskPanel.h"
 #include "gui/DesktopNotifications.h"
 #include "gui/QtSoundPlayer.h"
@@ -89,10 +90,6 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     programmSettings_.loadAll(settingsStore_);
     programmSettings_.loadReminderOptions(settingsStore_);
     programmSettings_.loadDayViewOptions(settingsStore_);
-    {
-        const QSignalBlocker quiet(actionSnapToFiveMinutes);  // as stored: nothing to save
-        actionSnapToFiveMinutes->setChecked(programmSettings_.getSnapToFiveMinutes());
-    }
     startup::phaseDone("settings");
     opening.wait();
     for (const std::string& text : openErrors) {
@@ -132,6 +129,13 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     connect(dayView_.get(), &DayView::dayRebuilt, this, &TForm1::refreshChart);
     connect(appointmentPage, &AppointmentPage::shiftRequested, dayView_.get(),
             &DayView::shiftSelected);
+    // A typed time the limits refused or cut shows the time the appointment has.
+    connect(appointmentPage, &AppointmentPage::timeTyped, this,
+            [this](OccurrenceEdge edge, int minuteOfDay) {
+                dayView_->setSelectedTime(edge, minuteOfDay);
+                refreshAppointmentPage();
+            });
+    showDayViewOptions();
     connect(appointmentPage, &AppointmentPage::commentEdited, this,
             &TForm1::memoEventDataCommentChange);
     // The typing of a comment is one step until the editor loses the focus.
@@ -307,7 +311,7 @@ void TForm1::selectOccurrence(std::int32_t rowId) {
 
 void TForm1::revealSelected() {
     if (TaskPanel* panel = dayView_->panelOf(model_.selectedPanel)) {
-        ScrollBox1->ensureWidgetVisible(panel, 0, kPixelsPerHour / 2);
+        ScrollBox1->ensureWidgetVisible(panel, 0, timelineArea_->scale().pixelsPerHour() / 2);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QMainWindow>
 #include <QTime>
 #include <functional>
@@ -46,6 +47,7 @@ class TypePage;
 class TypeTreeController;
 class TypeTreeWidget;
 class DayView;
+class TimelineArea;
 class HelpBrowser;
 class TAboutBox;
 class SettingsStore;
@@ -117,6 +119,9 @@ public:
     QAction* actionToday = nullptr;
     QAction* actionUndo = nullptr;
     QAction* actionSnapToFiveMinutes = nullptr;
+    QAction* actionZoomIn = nullptr;
+    QAction* actionZoomOut = nullptr;
+    QAction* actionResetZoom = nullptr;
     QAction* actionRedo = nullptr;
     // Menu commands without an action of their own.
     QAction* Print1 = nullptr;
@@ -136,8 +141,9 @@ public:
 
     SectionedToolBar* toolBar = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
-    QFrame* panelMain = nullptr;
-    QFrame* panelDifference = nullptr;
+    TimelineArea* timelineArea_ = nullptr;
+    QWidget* panelMain = nullptr;
+    QWidget* panelDifference = nullptr;
     QLabel* labelShownDate = nullptr;
     QLabel* labelToday = nullptr;
     QCheckBox* checkBoxApplyToFuture = nullptr;
@@ -168,7 +174,10 @@ private:
     void createLayout();
     void createToolBar(QWidget* client);
     void placeAtFirstStart();
-    void createTimeline(QWidget* content);
+    // The View commands of the day's zoom, snapping and shift step, and their stored state.
+    void createDayViewActions();
+    void addDayViewMenu(QMenu& view);
+    void showDayViewOptions();
     void createRightPanel();
     void createChartPage();
     void createPlanPage();
@@ -310,6 +319,7 @@ private:
     bool planStale_ = true;  // the chart's rows changed while the Plan page was not shown
     std::vector<std::string> recordsDuringSave_;
     std::unique_ptr<DayView> dayView_;
+    QList<QAction*> shiftStepActions_;  // View > Shift Step, one of them checked
     std::unique_ptr<TypeTreeController> typeTree_;
     std::unique_ptr<SoundPlayer> wavPlayer_;
     class Alarms;

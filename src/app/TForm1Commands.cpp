@@ -233,14 +233,7 @@ void TForm1::createActions() {
         addAction(action);
         return action;
     };
-    // A drag's edges land on five-minute marks; remembered at once.
-    actionSnapToFiveMinutes = new QAction(QStringLiteral("&Snap Drags to 5 Minutes"), this);
-    actionSnapToFiveMinutes->setObjectName(QStringLiteral("actionSnapToFiveMinutes"));
-    actionSnapToFiveMinutes->setCheckable(true);
-    connect(actionSnapToFiveMinutes, &QAction::toggled, this, [this](bool snap) {
-        programmSettings_.setSnapToFiveMinutes(snap);
-        programmSettings_.saveDayViewOptions(settingsStore_);
-    });
+    createDayViewActions();
     Print1 = menuCommand("Print1", "&Print Time Chart", QKeySequence(Qt::CTRL | Qt::Key_P),
                          &TForm1::buttonPrintClick);
     PrinterSetup1 = menuCommand("PrinterSetup1", "Printer &Setup",
@@ -295,7 +288,7 @@ void TForm1::createMenus() {
     QMenu* view = menu->addMenu(QStringLiteral("&View"));
     view->addActions({actionPreviousDay, actionNextDay, actionToday});
     view->addSeparator();
-    view->addAction(actionSnapToFiveMinutes);
+    addDayViewMenu(*view);
 
     QMenu* tools = menu->addMenu(QStringLiteral("&Tools"));
     tools->addActions({actionChart, actionCustomizeToolbar, actionOptions});

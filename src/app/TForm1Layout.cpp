@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -24,6 +23,7 @@
 #include "chart/widgets/PieChart.h"
 #include "day/Timeline.h"
 #include "day/widgets/AppointmentPage.h"
+#include "day/widgets/TimelineArea.h"
 #include "gui/SectionedToolBar.h"
 #include "gui/ToolBarIcons.h"
 #include "types/widgets/TypePage.h"
@@ -35,26 +35,6 @@ namespace {
 // The client area the layout positions refer to; areas anchored to the right or bottom
 // follow the window's edges from there.
 constexpr QSize kDesignClientSize(887, 661);
-
-// A ruler of tick marks: every 5 minutes, longer at quarter and half hours, longest at hours.
-QPixmap rulerPicture() {
-    QPixmap picture(20, kColumnHeight);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    painter.setPen(QPen(Qt::black, 1));
-    for (int y = 0; y < kColumnHeight; y += 2) {
-        int start = 15;
-        if (y % 24 == 0) {
-            start = 0;
-        } else if (y % 12 == 0) {
-            start = 5;
-        } else if (y % 6 == 0) {
-            start = 10;
-        }
-        painter.drawLine(start, y, 20, y);
-    }
-    return picture;
-}
 
 }  // namespace
 
@@ -97,11 +77,9 @@ void TForm1::createLayout() {
     nameForScreenReaders(ScrollBox1, QStringLiteral("ScrollBox1"));
     ScrollBox1->setFrameShape(QFrame::NoFrame);
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* timeline = new QWidget;
-    nameForScreenReaders(timeline, QStringLiteral("timeline"));
-    timeline->setFixedSize(466, kColumnHeight);
-    createTimeline(timeline);
-    ScrollBox1->setWidget(timeline);
+    timelineArea_ = new TimelineArea(*ScrollBox1);
+    panelMain = &timelineArea_->actualColumn();
+    panelDifference = &timelineArea_->plannedColumn();
     ScrollBox1->viewport()->setAccessibleName(QStringLiteral("ScrollBox1"));
     layout->addAnchored(ScrollBox1, {0, 94, 483, 558}, AnchorLeft | AnchorTop | AnchorBottom);
 
@@ -124,37 +102,6 @@ void TForm1::createLayout() {
     setCentralWidget(client);
     setFocusOrder();
 }
-void TForm1::createTimeline(QWidget* content) {
-    for (int hour = 0; hour < 24; ++hour) {
-        const QString text = QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0'));
-        // The first label kept its designer name; the others were numbered from 4 on.
-        const QString name =
-            hour == 0 ? QStringLiteral("label0") : QStringLiteral("Label%1").arg(hour + 5);
-        auto* label = captionLabel(name, text, content);
-        label->move(8, hour * kPixelsPerHour);
-    }
-    const QPixmap ruler = rulerPicture();
-    for (const auto& [name, left] :
-         {std::pair{QStringLiteral("image"), 45}, std::pair{QStringLiteral("imageRight"), 261}}) {
-        auto* image = new QLabel(content);
-        nameForScreenReaders(image, name);
-        image->setPixmap(ruler);
-        image->setGeometry(left, 0, 20, kColumnHeight);
-    }
-    for (auto [column, name, left] :
-         {std::tuple{&panelMain, QStringLiteral("panelMain"), 64},
-          std::tuple{&panelDifference, QStringLiteral("panelDifference"), 280}}) {
-        auto* panel = new QFrame(content);
-        nameForScreenReaders(panel, name);
-        panel->setAutoFillBackground(true);
-        QPalette palette = panel->palette();
-        palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));  // silver
-        panel->setPalette(palette);
-        panel->setGeometry(left, 0, 185, kColumnHeight);
-        *column = panel;
-    }
-}
-
 void TForm1::createRightPanel() {
     auto* column = new QVBoxLayout(panelRight);
     column->setContentsMargins(0, 0, 0, 0);

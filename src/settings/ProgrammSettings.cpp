@@ -29,8 +29,9 @@ private:
     SettingsStore& store_;
 };
 
-void initialise(ProgrammSettings::SettingBase<bool>& setting, const char* section,
-                const char* valueName, bool defaultValue) {
+template <typename T>
+void initialise(ProgrammSettings::SettingBase<T>& setting, const char* section,
+                const char* valueName, T defaultValue) {
     setting.section = section;
     setting.valueName = valueName;
     setting.defaultValue = defaultValue;
@@ -72,6 +73,7 @@ void ProgrammSettings::SettingInteger<T>::save(SettingsStore& store) {
 }
 
 template class ProgrammSettings::SettingInteger<bool>;
+template class ProgrammSettings::SettingInteger<int>;
 
 ProgrammSettings::ProgrammSettings() {
     initialise(showExitConfirmation, commonOptions, "ShowExitConfirmation", true);
@@ -84,6 +86,10 @@ ProgrammSettings::ProgrammSettings() {
     reminderSettings.push_back(&keepRunningInTray);
     initialise(snapToFiveMinutes, dayViewOptions, "SnapToFiveMinutes", false);
     dayViewSettings.push_back(&snapToFiveMinutes);
+    initialise(pixelsPerHour, dayViewOptions, "PixelsPerHour", 24);
+    dayViewSettings.push_back(&pixelsPerHour);
+    initialise(shiftStepMinutes, dayViewOptions, "ShiftStepMinutes", 0);
+    dayViewSettings.push_back(&shiftStepMinutes);
 }
 
 void ProgrammSettings::loadEach(const std::vector<ISetting*>& group, SettingsStore& store) {

@@ -61,8 +61,12 @@ public:
     SettingInteger<bool> alarmNotifications;
     SettingInteger<bool> keepRunningInTray;
     std::vector<ISetting*> reminderSettings;
-    // A drag's edges land on five-minute marks; in a section of its own, saved when toggled.
+    // How the day is worked with, in a section of its own, each saved when it changes: a drag's
+    // edges land on five-minute marks; the timeline's zoom in screen pixels an hour (the hours
+    // fill the window at least); the step of a shift in minutes, 0 for one timeline pixel.
     SettingInteger<bool> snapToFiveMinutes;
+    SettingInteger<int> pixelsPerHour;
+    SettingInteger<int> shiftStepMinutes;
     std::vector<ISetting*> dayViewSettings;
 
     ProgrammSettings();
@@ -82,12 +86,16 @@ public:
     bool getAlarmNotifications() const { return alarmNotifications.value; }
     bool getKeepRunningInTray() const { return keepRunningInTray.value; }
     bool getSnapToFiveMinutes() const { return snapToFiveMinutes.value; }
+    int getPixelsPerHour() const { return pixelsPerHour.value; }
+    int getShiftStepMinutes() const { return shiftStepMinutes.value; }
     // The store changes only when the option's group is saved.
     void setShowExitConfirmation(bool value) { showExitConfirmation.value = value; }
     void setShowTip(bool value) { showTip.value = value; }
     void setAlarmNotifications(bool value) { alarmNotifications.value = value; }
     void setKeepRunningInTray(bool value) { keepRunningInTray.value = value; }
     void setSnapToFiveMinutes(bool value) { snapToFiveMinutes.value = value; }
+    void setPixelsPerHour(int value) { pixelsPerHour.value = value; }
+    void setShiftStepMinutes(int value) { shiftStepMinutes.value = value; }
 
 private:
     static void loadEach(const std::vector<ISetting*>& group, SettingsStore& store);
@@ -95,5 +103,6 @@ private:
 };
 
 extern template class ProgrammSettings::SettingInteger<bool>;
+extern template class ProgrammSettings::SettingInteger<int>;
 
 }  // namespace kalvo

@@ -179,6 +179,31 @@ TEST_F(DayViewTest, WithSnappingTheDraggedEndLandsOnAFiveMinuteMark) {
     EXPECT_EQ(minutes(row(0).endTime), 9 * 60 + 40);
 }
 
+// At 60 pixels an hour a column pixel is 2.5 screen pixels: the panels are drawn larger and the
+// mouse is read back in column pixels, so a drag stores what the same drag stores at 24.
+TEST_F(DayViewTest, ZoomedPanelsAreDrawnLargerAndDragsStoreColumnPixels) {
+    const TimelineScale scale(60);
+    actual.resize(185, scale.columnHeight());
+    actual.show();
+    view->setScale(scale);
+    TaskPanel* work = view->panelOf(&row(0));
+    TaskPanel* meeting = view->panelOf(&row(1));
+    EXPECT_EQ(work->geometry(), QRect(20, 540, 165, 30));
+    EXPECT_EQ(meeting->geometry(), QRect(20, 25, 145, 5));  // 09:25-09:30, inside its parent
+    EXPECT_EQ(work->twin()->geometry(), QRect(20, 540, 165, 60));
+
+    QTest::mousePress(work, Qt::LeftButton, {}, QPoint(5, 29));  // the end's grip
+    QTest::mouseMove(work, QPoint(5, 60));
+    QTest::mouseRelease(work, Qt::LeftButton, {}, QPoint(5, 60));
+    EXPECT_EQ(minutes(row(0).endTime), 10 * 60);
+    EXPECT_EQ(work->geometry(), QRect(20, 540, 165, 60));
+
+    view->setScale(TimelineScale());
+    EXPECT_EQ(work->geometry(), QRect(20, 216, 165, 24));
+    EXPECT_EQ(minutes(row(0).startTime), 9 * 60);
+    EXPECT_EQ(minutes(row(0).endTime), 10 * 60);
+}
+
 TEST_F(DayViewTest, DraggingTheBodyMovesTheSubAppointmentWithIt) {
     actual.show();
     TaskPanel* work = view->panelOf(&row(0));

@@ -10,6 +10,9 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimeEdit>
+#include <QWheelEvent>
+#include <QScrollArea>
 #include <QTreeWidget>
 #include <filesystem>
 #include <functional>
@@ -18,6 +21,8 @@
 #include "QuietWindow.h"
 #include "app/MainWindowParts.h"
 #include "app/TForm1.h"
+#include "day/DateFunctions.h"
+#include "day/widgets/AppointmentPage.h"
 #include "day/widgets/DayView.h"
 #include "day/widgets/TaskPanel.h"
 #include "settings/FakeSettingsStore.h"
@@ -372,6 +377,105 @@ TEST_F(UndoTest, ACommentTypedOnTheNextDayIsAStepOfItsOwn) {
     ASSERT_NE(window->model().selectedPanel, nullptr);
     EXPECT_EQ(window->model().selectedPanel->comment, "Today\r\n")
         << "the undo took back the next day's typing only";
+}
+
+// The zoom scales the drawing only: a typed time at any zoom, or a shift by any step, writes
+// what the same edit by a drag at the default zoom writes.
+class ZoomedDayTest : public UndoTest {
+protected:
+    TaskPanel* workPanel() {
+        return window->dayView().panelOf(window->model().selectedPanel);
+    }
+
+    // Reset Zoom, then Zoom In `steps` times: 24, 30, 36, 48, 60, 72, 96, 120, 144, 180, 240.
+    void zoomTo(int steps) {
+        window->actionResetZoom->trigger();
+        for (int i = 0; i < steps; ++i) {
+            window->actionZoomIn->trigger();
+        }
+    }
+
+    int startMinute() { return minuteOfDay(window->model().selectedPanel->startTime); }
+};
+
+TEST_F(ZoomedDayTest, ATypedStartWritesWhatADragOfTheStartWritesAtTheDefaultZoom) {
+    const std::string before = saved();
+    ASSERT_EQ(window->dayView().scale().pixelsPerHour(), 24);
+    TaskPanel* work = workPanel();
+    ASSERT_NE(work, nullptr);
+    QTest::mousePress(work, Qt::LeftButton, {}, QPoint(5, 1));
+    QTest::mouseMove(work, QPoint(5, 12));  // the start to 09:30
+    QTest::mouseRelease(work, Qt::LeftButton, {}, QPoint(5, 12));
+    ASSERT_EQ(startMinute(), 9 * 60 + 30);
+    const std::string dragged = saved();
+    window->actionUndo->trigger();
+
+    zoomTo(3);
+    ASSERT_EQ(window->dayView().scale().pixelsPerHour(), 48);
+    EXPECT_EQ(workPanel()->height(), 48) << "an hour, 48 pixels high";
+    EXPECT_EQ(saved(), before) << "zooming stores nothing";
+    EXPECT_EQ(store.key("Software\\Kalvo Planner\\Day View")["PixelsPerHour"], test::FakeSettingsStore::Value(std::int32_t{48}));
+
+    window->pageControl->setCurrentWidget(window->sheetEvent);
+    QTimeEdit* startField = window->appointmentPage->editStartTime;
+    startField->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(startField, "0930");
+    QTest::keyClick(startField, Qt::Key_Return);
+    EXPECT_EQ(startMinute(), 9 * 60 + 30);
+    EXPECT_EQ(window->actionUndo->text(), "&Undo Change Start of Work");
+    EXPECT_EQ(workPanel()->height(), 24);
+    EXPECT_EQ(saved(), dragged);
+
+    // The zoom chosen comes back with the next start.
+    window->close();
+    start();
+    EXPECT_EQ(window->dayView().scale().pixelsPerHour(), 48);
+}
+
+TEST_F(ZoomedDayTest, AShiftMovesToTheChosenStepsNextMarkAtEveryZoom) {
+    struct Step {
+        const char* action;
+        int minutesAfterShiftDown;  // from 09:00
+        int storedMinutes;
+    };
+    const Step steps[] = {{"actionShiftStepPixel", 9 * 60 + 2, 0},
+                          {"actionShiftStepFiveMinutes", 9 * 60 + 5, 5},
+                          {"actionShiftStepFifteenMinutes", 9 * 60 + 15, 15}};
+    for (const int zoomSteps : {0, 4, 10}) {
+        zoomTo(zoomSteps);
+        const TimelineScale scale = window->dayView().scale();
+        for (const Step& step : steps) {
+            SCOPED_TRACE(std::to_string(scale.pixelsPerHour()) + " px/h, " + step.action);
+            auto* choice = window->findChild<QAction*>(step.action);
+            ASSERT_NE(choice, nullptr);
+            choice->trigger();
+            EXPECT_EQ(store.key("Software\\Kalvo Planner\\Day View")["ShiftStepMinutes"],
+                      test::FakeSettingsStore::Value(std::int32_t{step.storedMinutes}));
+            ASSERT_EQ(startMinute(), 9 * 60);
+            window->actionShiftDownEventData->trigger();
+            EXPECT_EQ(startMinute(), step.minutesAfterShiftDown);
+            EXPECT_EQ(workPanel()->y(), scale.toScreen(timeToPixels(step.minutesAfterShiftDown)));
+            window->actionUndo->trigger();
+        }
+    }
+}
+
+TEST_F(ZoomedDayTest, CtrlWheelOverTheTimelineZoomsAndAPlainWheelScrolls) {
+    QWidget* viewport = window->ScrollBox1->viewport();
+    const auto wheel = [&](Qt::KeyboardModifiers modifiers, int delta) {
+        const QPointF at(100, 100);
+        QWheelEvent event(at, viewport->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton,
+                          modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    };
+    wheel(Qt::ControlModifier, 120);
+    EXPECT_EQ(window->dayView().scale().pixelsPerHour(), 30);
+    wheel(Qt::ControlModifier, 120);
+    EXPECT_EQ(window->dayView().scale().pixelsPerHour(), 36);
+    wheel(Qt::ControlModifier, -120);
+    EXPECT_EQ(window->dayView().scale().pixelsPerHour(), 30);
+    wheel(Qt::NoModifier, -120);
+    EXPECT_EQ(window->dayView().scale().pixelsPerHour(), 30);
 }
 
 }  // namespace

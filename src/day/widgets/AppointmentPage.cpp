@@ -1,12 +1,15 @@
 #include "day/widgets/AppointmentPage.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <QTimeEdit>
 #include <QToolButton>
 #include <algorithm>
 #include <initializer_list>
 
+#include "day/DateFunctions.h"
 #include "day/Timeline.h"
 #include "day/widgets/PanelText.h"
 #include "day/widgets/UpDownButtons.h"
@@ -64,6 +67,29 @@ QString durationText(int minutes) {
     return minutes % 60 == 0 ? hours : hours + QStringLiteral(" %1 min").arg(minutes % 60);
 }
 
+// A field for a time of day to the minute, in the locale's short form without seconds; the
+// page's own arrows step it, so it shows none.
+QTimeEdit* timeField(const QString& componentName, const QString& caption, QWidget* parent) {
+    auto* field = named(new QTimeEdit(parent), componentName, caption);
+    const bool twelveHours =
+        QLocale().timeFormat(QLocale::ShortFormat).contains(QLatin1Char('a'), Qt::CaseInsensitive);
+    field->setDisplayFormat(twelveHours ? QStringLiteral("h:mm AP") : QStringLiteral("HH:mm"));
+    field->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    field->setKeyboardTracking(false);
+    if (auto* text = field->findChild<QLineEdit*>()) {
+        text->setAccessibleName(caption);
+    }
+    return field;
+}
+
+int minuteOfDayOf(const QTime& time) {
+    return time.hour() * 60 + time.minute();
+}
+
+QTime timeOfMinute(int minuteOfDay) {
+    return QTime(minuteOfDay / 60 % 24, minuteOfDay % 60);
+}
+
 }  // namespace
 
 AppointmentPage::AppointmentPage(QWidget* parent) : QWidget(parent) {
@@ -82,10 +108,12 @@ void AppointmentPage::createControls() {
         new UpDownButtons(QStringLiteral("upDownEventData"), QStringLiteral("Appointment"), this);
 
     LabelStart = label(QStringLiteral("LabelStart"), QStringLiteral("Start Time"), this);
-    labelStartTime = label(QStringLiteral("labelStartTime"), {}, this);
+    editStartTime = timeField(QStringLiteral("editStartTime"), QStringLiteral("Start Time"), this);
+    LabelStart->setBuddy(editStartTime);
     upDownStart = new UpDownButtons(QStringLiteral("upDownStart"), QStringLiteral("Start"), this);
     LabelEnd = label(QStringLiteral("LabelEnd"), QStringLiteral("End Time"), this);
-    labelEndTime = label(QStringLiteral("labelEndTime"), {}, this);
+    editEndTime = timeField(QStringLiteral("editEndTime"), QStringLiteral("End Time"), this);
+    LabelEnd->setBuddy(editEndTime);
     upDownEnd = new UpDownButtons(QStringLiteral("upDownEnd"), QStringLiteral("End"), this);
     LabelEventDataDuration =
         label(QStringLiteral("LabelEventDataDuration"), QStringLiteral("Duration"), this);
@@ -101,9 +129,11 @@ void AppointmentPage::createControls() {
     LabelEventDataComment->setBuddy(memoEventDataComment);
 
     setTabOrder(upDownEventData->upButton(), upDownEventData->downButton());
-    setTabOrder(upDownEventData->downButton(), upDownStart->upButton());
+    setTabOrder(upDownEventData->downButton(), editStartTime);
+    setTabOrder(editStartTime, upDownStart->upButton());
     setTabOrder(upDownStart->upButton(), upDownStart->downButton());
-    setTabOrder(upDownStart->downButton(), upDownEnd->upButton());
+    setTabOrder(upDownStart->downButton(), editEndTime);
+    setTabOrder(editEndTime, upDownEnd->upButton());
     setTabOrder(upDownEnd->upButton(), upDownEnd->downButton());
     setTabOrder(upDownEnd->downButton(), memoEventDataComment);
 
@@ -111,6 +141,10 @@ void AppointmentPage::createControls() {
     connect(upDownEnd, &UpDownButtons::arrowClicked, this, &AppointmentPage::upDownEndClick);
     connect(upDownEventData, &UpDownButtons::arrowClicked, this,
             &AppointmentPage::upDownEventDataClick);
+    connect(editStartTime, &QTimeEdit::editingFinished, this,
+            [this] { timeEditingFinished(OccurrenceEdge::start); });
+    connect(editEndTime, &QTimeEdit::editingFinished, this,
+            [this] { timeEditingFinished(OccurrenceEdge::end); });
     connect(memoEventDataComment, &QPlainTextEdit::textChanged, this,
             &AppointmentPage::memoEventDataCommentChange);
 }
@@ -133,10 +167,10 @@ void AppointmentPage::layOutControls() {
     upDownEventData->setGeometry(QRect(QPoint(width() - kUpDownSize.width(), 0), kUpDownSize));
 
     placeLabel(LabelStart, {0, 32}, 56);
-    placeLabel(labelStartTime, {56, 32}, 120);
+    editStartTime->setGeometry(QRect(QPoint(56, 32), QSize(62, kUpDownSize.height())));
     upDownStart->setGeometry(QRect(QPoint(120, 32), kUpDownSize));
     placeLabel(LabelEnd, {152, 32}, 208);
-    placeLabel(labelEndTime, {208, 32}, 272);
+    editEndTime->setGeometry(QRect(QPoint(208, 32), QSize(62, kUpDownSize.height())));
     upDownEnd->setGeometry(QRect(QPoint(272, 32), kUpDownSize));
     placeLabel(LabelEventDataDuration, {0, 64}, 48);
     placeLabel(labelDuration, {48, 64}, width());
@@ -151,16 +185,18 @@ void AppointmentPage::layOutControls() {
 void AppointmentPage::refreshAppointmentPage(const Model& model, const EventDataRow* selected) {
     const bool on = selected != nullptr;
     for (QWidget* control : std::initializer_list<QWidget*>{
-             upDownStart, upDownEnd, upDownEventData, LabelStart, LabelEnd, LabelEventDataDuration,
-             LabelEventDataComment, memoEventDataComment}) {
+             upDownStart, upDownEnd, upDownEventData, LabelStart, LabelEnd, editStartTime,
+             editEndTime, LabelEventDataDuration, LabelEventDataComment, memoEventDataComment}) {
         control->setEnabled(on);
     }
     commentChangeAttached_ = false;
     if (!on) {
         setCaptionStrip({}, {});
-        for (QLabel* value : {labelStartTime, labelEndTime, labelDuration}) {
-            showValue(value, {});
+        showValue(labelDuration, {});
+        for (QTimeEdit* field : {editStartTime, editEndTime}) {
+            field->setTime(QTime(0, 0));
         }
+        shownStart_ = shownEnd_ = 0;
         memoEventDataComment->clear();
         memoText_.clear();
         return;
@@ -171,8 +207,10 @@ void AppointmentPage::refreshAppointmentPage(const Model& model, const EventData
     // As on the timeline, an appointment whose type is gone shows grey and without caption.
     setCaptionStrip(type != nullptr ? colorFromStored(type->color) : QColor(Qt::gray),
                     type != nullptr ? QString::fromStdString(type->name) : QString());
-    showValue(labelStartTime, longTimeText(selected->startTime));
-    showValue(labelEndTime, longTimeText(selected->endTime));
+    shownStart_ = minuteOfDay(selected->startTime);
+    shownEnd_ = minuteOfDay(selected->endTime);
+    editStartTime->setTime(timeOfMinute(shownStart_));
+    editEndTime->setTime(timeOfMinute(shownEnd_));
     showValue(labelDuration, durationText(pixelsToTime(selected->height)));
     // The memo already holding the comment is left alone: every keystroke stores the comment and
     // refreshes the page, and filling the memo anew would throw the caret back to the start.
@@ -221,6 +259,19 @@ void AppointmentPage::upDownEndClick(UpDownArrow arrow) {
 
 void AppointmentPage::upDownEventDataClick(UpDownArrow arrow) {
     emit shiftRequested(arrow == UpDownArrow::up ? ShiftCommand::shiftUp : ShiftCommand::shiftDown);
+}
+
+void AppointmentPage::timeEditingFinished(OccurrenceEdge edge) {
+    const bool atStart = edge == OccurrenceEdge::start;
+    const int typed = minuteOfDayOf((atStart ? editStartTime : editEndTime)->time());
+    // Leaving a field that was only filled is no edit.
+    int& shown = atStart ? shownStart_ : shownEnd_;
+    if (typed == shown) {
+        return;
+    }
+    // Reported once: leaving the field after Enter is no second edit.
+    shown = typed;
+    emit timeTyped(edge, typed);
 }
 
 void AppointmentPage::memoEventDataCommentChange() {

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QTimeEdit;
 
 namespace kalvo {
 
@@ -15,9 +16,9 @@ class UpDownButtons;
 enum class UpDownArrow;
 
 // The Appointment page: the selected occurrence's type, start, end, duration and comment, with
-// arrows that shift its start, its end or all of it by one timeline pixel. The page shows and
-// reports; the window runs the shifts and stores the comment. Its controls carry their
-// component names.
+// arrows that shift its start, its end or all of it by one step, and time fields where a start
+// or an end can be typed. The page shows and reports; the window runs the shifts and typed
+// times and stores the comment. Its controls carry their component names.
 class AppointmentPage : public QWidget {
     Q_OBJECT
 
@@ -34,10 +35,10 @@ public:
     QLabel* panelEventDataCaption = nullptr;
     UpDownButtons* upDownEventData = nullptr;
     QLabel* LabelStart = nullptr;
-    QLabel* labelStartTime = nullptr;
+    QTimeEdit* editStartTime = nullptr;
     UpDownButtons* upDownStart = nullptr;
     QLabel* LabelEnd = nullptr;
-    QLabel* labelEndTime = nullptr;
+    QTimeEdit* editEndTime = nullptr;
     UpDownButtons* upDownEnd = nullptr;
     QLabel* LabelEventDataDuration = nullptr;
     QLabel* labelDuration = nullptr;
@@ -47,6 +48,9 @@ public:
 signals:
     // An arrow was pressed: the shift to run on the selected occurrence.
     void shiftRequested(kalvo::ShiftCommand command);
+    // A start or an end was typed (Enter, or the field was left with a new time): the minute of
+    // the day to drag that edge to.
+    void timeTyped(kalvo::OccurrenceEdge edge, int minuteOfDay);
     // The user changed the comment: the text to store in the shown day's row, each line
     // followed by a line break.
     void commentEdited(const QString& comment);
@@ -63,6 +67,7 @@ private:
     void upDownEndClick(UpDownArrow arrow);
     void upDownEventDataClick(UpDownArrow arrow);
     void memoEventDataCommentChange();
+    void timeEditingFinished(OccurrenceEdge edge);
 
     // The comment the memo holds, as it is stored.
     QString memoComment() const;
@@ -72,6 +77,9 @@ private:
     bool commentChangeAttached_ = false;
     // The memo's text when it was last filled or reported.
     QString memoText_;
+    // The minutes of the day the time fields were last filled with.
+    int shownStart_ = 0;
+    int shownEnd_ = 0;
 };
 
 }  // namespace kalvo

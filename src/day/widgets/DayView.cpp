@@ -146,14 +146,52 @@ QString captionOf(const EventDataRow& row) {
 void DayView::layOut(const PlacedOccurrence& occurrence, TaskPanel& panel, TaskPanel& twin) const {
     const EventDataRow& row = *occurrence.row;
     const QColor color = colorOf(row);
-    const int width = panelWidth(occurrence.depth);
-    twin.setGeometry(kPanelIndent, row.plannedTop, width, row.plannedHeight);
     twin.setAppearance(color, typeCaptionOf(row));
+    placePanel(twin);
     twin.show();
     if (&panel != &twin) {
-        panel.setGeometry(kPanelIndent, row.top, width, row.height);
         panel.setAppearance(color, captionOf(row));
+        placePanel(panel);
         panel.show();
+    }
+}
+
+int DayView::columnTopOf(const TaskPanel& panel) const {
+    const EventDataRow& row = panel.row();
+    const TimelineColumn column =
+        panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
+    const int index = placement_.indexOf(row);
+    const int parent =
+        index < 0 ? -1 : placement_.occurrences()[static_cast<std::size_t>(index)].parent;
+    return placement_.getParentTop(parent, column) + (panel.isPlanned() ? row.plannedTop : row.top);
+}
+
+void DayView::placePanel(TaskPanel& panel) const {
+    const EventDataRow& row = panel.row();
+    const int index = placement_.indexOf(row);
+    const int depth =
+        index < 0 ? 0 : placement_.occurrences()[static_cast<std::size_t>(index)].depth;
+    // Measured from the column, so that a sub-appointment's edges fall on the same screen
+    // pixels as the times beside it in the ruler.
+    const int top = columnTopOf(panel);
+    const int parentTop = top - (panel.isPlanned() ? row.plannedTop : row.top);
+    const int height = panel.isPlanned() ? row.plannedHeight : row.height;
+    const int screenTop = scale_.toScreen(top);
+    panel.setGeometry(kPanelIndent, screenTop - scale_.toScreen(parentTop), panelWidth(depth),
+                      scale_.toScreen(top + height) - screenTop);
+}
+
+int DayView::columnYOf(const TaskPanel& panel, int screenY) const {
+    const int top = columnTopOf(panel);
+    return scale_.toColumn(scale_.toScreen(top) + screenY) - top;
+}
+
+void DayView::setScale(TimelineScale scale) {
+    scale_ = scale;
+    for (const QPointer<TaskPanel>& panel : panels_) {
+        if (panel) {
+            placePanel(*panel);
+        }
     }
 }
 
@@ -238,9 +276,8 @@ void DayView::showChange(const ChangeResult& result) {
     // The edited panel and the sub-appointments that moved with it show their new places.
     for (EventDataRow* applied : result.applied) {
         if (TaskPanel* panel = panelOf(applied)) {
-            panel->setGeometry(panel->x(), applied->top, panel->width(), applied->height);
-            panel->twin()->setGeometry(panel->twin()->x(), applied->plannedTop,
-                                       panel->twin()->width(), applied->plannedHeight);
+            placePanel(*panel);
+            placePanel(*panel->twin());
             panel->raise();
             panel->twin()->updateHint();
         }
@@ -277,7 +314,7 @@ void DayView::panelPressed(TaskPanel& panel, int y) {
     const TimelineColumn column =
         panel.isPlanned() ? TimelineColumn::planned : TimelineColumn::actual;
     draggedRow_ = &panel.row();
-    show(dragPress(drag_, panel.row(), column, y), &panel);
+    show(dragPress(drag_, panel.row(), column, columnYOf(panel, y)), &panel);
     drag_.snapToFiveMinutes = snapToFiveMinutes_();
     if (drag_.dragging()) {
         beginDayStep(drag_.moving ? "Move" : "Resize", &panel.row());
@@ -298,7 +335,9 @@ void DayView::panelMoved(TaskPanel& panel, int y, bool leftButtonHeld) {
     if (!panel.isPlanned()) {
         panelHovered(panel);
     }
-    show(dragMove(drag_, panel.row(), column, placement_, y, applyStepFor(panel.row())), &panel);
+    show(dragMove(drag_, panel.row(), column, placement_, columnYOf(panel, y),
+                  applyStepFor(panel.row())),
+         &panel);
 }
 
 void DayView::panelReleased(TaskPanel& panel) {
@@ -338,13 +377,14 @@ void DayView::dropOn(TaskPanel* panel, const QMimeData& data, int y) {
         return;
     }
     const DropTarget target = dropTargetOf(panel);
+    const int columnY = panel != nullptr ? columnYOf(*panel, y) : scale_.toColumn(y);
     const EventType* type = model_.findType(*typeId);
     beginDayStep("Add " + (type != nullptr ? type->name : std::string()), nullptr);
     // The drop builds the day anew, so the panels go first: the target may be one of them.
     clearPanels();
     DropResult result;
     try {
-        result = dropAppointment(model_, placement_, *typeId, target, y, applyToFuture_());
+        result = dropAppointment(model_, placement_, *typeId, target, columnY, applyToFuture_());
     } catch (...) {
         history_.endStep();
         createPanels();
@@ -419,13 +459,28 @@ void DayView::deleteOccurrenceOf(EventDataRow& row) {
 }
 
 void DayView::shiftSelected(ShiftCommand command) {
+    runOnSelected("Shift", [this, command](EventDataRow& row) {
+        return shiftOccurrence(command, row, placement_, applyStepFor(row), shiftStep_);
+    });
+}
+
+void DayView::setSelectedTime(OccurrenceEdge edge, int minuteOfDay) {
+    runOnSelected(edge == OccurrenceEdge::start ? "Change Start of" : "Change End of",
+                  [this, edge, minuteOfDay](EventDataRow& row) {
+                      return setOccurrenceTime(edge, minuteOfDay, row, placement_,
+                                               applyStepFor(row));
+                  });
+}
+
+void DayView::runOnSelected(const std::string& action,
+                            const std::function<DragResult(EventDataRow&)>& edit) {
     EventDataRow* row = model_.selectedPanel;
     if (row == nullptr || placement_.indexOf(*row) < 0) {
         return;
     }
     model_.hoverPanel = row;
-    beginDayStep("Shift", row);
-    const DragResult result = shiftOccurrence(command, *row, placement_, applyStepFor(*row));
+    beginDayStep(action, row);
+    const DragResult result = edit(*row);
     history_.endStep();
     show(result, panelOf(row));
 }

@@ -54,12 +54,16 @@ public:
     void selectPanel(EventDataRow* row);
     TaskPanel* panelOf(const EventDataRow* row) const;
 
+    // The zoom the panels are drawn at; the panels are laid out again at once.
+    void setScale(TimelineScale scale);
+    TimelineScale scale() const { return scale_; }
+
     // Whether an edit applies to the shown day only or to every later day too.
     void setApplyToFuture(std::function<bool()> applyToFuture);
     // Whether a drag's edges snap to five-minute marks, asked at each press.
     void setSnapToFiveMinutes(std::function<bool()> snapToFiveMinutes);
 
-    // Called by the panels, with positions in the panel's own coordinates.
+    // Called by the panels, with positions in the panel's own screen coordinates.
     void panelClicked(TaskPanel& panel);
     void panelDoubleClicked(TaskPanel& panel);
     void panelHovered(TaskPanel& panel);
@@ -72,8 +76,12 @@ public:
     // Between a press on a panel and its release.
     bool dragging() const { return drag_.dragging(); }
 
-    // A shift command on the selected occurrence: the same step as a drag by one pixel.
+    // A shift command on the selected occurrence: the same step as a drag by one pixel, or to
+    // the next mark of the chosen step.
     void shiftSelected(ShiftCommand command);
+    void setShiftStep(ShiftStep step) { shiftStep_ = step; }
+    // A start or end typed for the selected occurrence, applied as a drag of that edge.
+    void setSelectedTime(OccurrenceEdge edge, int minuteOfDay);
     // A new comment of the selected occurrence for the shown day. The typing goes on in one
     // step until the history's step is ended (the editor lost the focus, a command ran).
     void changeSelectedComment(const std::string& comment);
@@ -109,11 +117,20 @@ private:
     // "Move Work".
     void beginDayStep(const std::string& action, const EventDataRow* row);
     void layOut(const PlacedOccurrence& occurrence, TaskPanel& panel, TaskPanel& twin) const;
+    // Puts the panel where its row's position lies at the zoom drawn.
+    void placePanel(TaskPanel& panel) const;
+    // The panel's top, in column pixels from the top of its column.
+    int columnTopOf(const TaskPanel& panel) const;
+    // A y in the panel's screen coordinates as a y in column pixels from the panel's top.
+    int columnYOf(const TaskPanel& panel, int screenY) const;
     ApplyStep applyStepFor(EventDataRow& row);
     // Puts the panels and twins of an edit's rows where the edit left them (on an
     // appointment's first day the plan follows the hovered row) and tells the window.
     void showChange(const ChangeResult& result);
     bool onFreeSpace(QPoint at) const;
+    // An edit of the selected occurrence as one step of the history, "Shift Work".
+    void runOnSelected(const std::string& action,
+                       const std::function<DragResult(EventDataRow&)>& edit);
     void show(const DragResult& result, TaskPanel* panel);
 
     Model& model_;
@@ -123,6 +140,8 @@ private:
     QMenu& panelMenu_;
     DayPlacement placement_;
     DragState drag_;
+    TimelineScale scale_;
+    ShiftStep shiftStep_ = ShiftStep::onePixel;
     EventDataRow* draggedRow_ = nullptr;  // the row whose panel was pressed, until the release
     std::function<bool()> applyToFuture_ = [] { return false; };
     std::function<bool()> snapToFiveMinutes_ = [] { return false; };

@@ -51,7 +51,7 @@ void TaskPanel::setBorderColor(const QColor& color) {
 }
 
 QString TaskPanel::hintText() const {
-    const int minutes = pixelsToTime(height());
+    const int minutes = pixelsToTime(isPlanned_ ? row_.plannedHeight : row_.height);
     const QString hours = QLocale().toString(minutes / 60.0, 'f', 1);
     PanelTimes times{row_.startTime, row_.endTime};
     if (isPlanned_) {

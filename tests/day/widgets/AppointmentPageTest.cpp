@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QTimeEdit>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -113,8 +114,8 @@ TEST_F(AppointmentPageTest, ShowsTheSelectedOccurrenceOnTheColourOfItsType) {
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
     }
     EXPECT_EQ(page.panelEventDataCaption->text(), "Work");
-    EXPECT_EQ(page.labelStartTime->text(), "09:00:00");
-    EXPECT_EQ(page.labelEndTime->text(), "09:30:00");
+    EXPECT_EQ(page.editStartTime->text(), "09:00");
+    EXPECT_EQ(page.editEndTime->text(), "09:30");
     EXPECT_EQ(page.labelDuration->text(), "30 min");
     EXPECT_EQ(memoText(), "Bring the slides\nRoom 4");
     // Away from the centred caption and the arrows: stored 0x0000FF is red.
@@ -129,10 +130,11 @@ TEST_F(AppointmentPageTest, WithoutSelectionTheValuesAreEmptyAndTheEditingContro
     for (QWidget* control : switchedControls(page)) {
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
     }
-    for (const QLabel* value :
-         {page.panelEventDataCaption, page.labelStartTime, page.labelEndTime, page.labelDuration}) {
+    for (const QLabel* value : {page.panelEventDataCaption, page.labelDuration}) {
         EXPECT_EQ(value->text(), "") << value->objectName().toStdString();
     }
+    EXPECT_FALSE(page.editStartTime->isEnabled());
+    EXPECT_FALSE(page.editEndTime->isEnabled());
     EXPECT_EQ(memoText(), "");
     EXPECT_EQ(pixelOf(page.panelEventDataCaption, {3, 3}), page.palette().color(QPalette::Window));
     QSignalSpy shifts(&page, &AppointmentPage::shiftRequested);
@@ -173,28 +175,30 @@ TEST_F(AppointmentPageTest, TheStripsColourLeavesItsArrowsAsTheOtherArrows) {
     EXPECT_EQ(onStrip, elsewhere);
 }
 
-TEST_F(AppointmentPageTest, TimesInTheLocalesLongFormatWithSecondsAndWithoutTimeZone) {
+TEST_F(AppointmentPageTest, TimesToTheMinuteInTheLocalesShortFormWithoutTimeZone) {
     struct Case {
         QLocale locale;
         DateTime time;
         const char* expected;
     };
     const Case cases[] = {
-        {QLocale(QLocale::German, QLocale::Germany), at(8, 58), "08:58:00"},
-        {QLocale(QLocale::German, QLocale::Germany), at(23, 59, 30), "23:59:30"},
-        {QLocale(QLocale::English, QLocale::UnitedStates), at(13, 5, 7), "1:05:07 PM"},
-        {QLocale(QLocale::English, QLocale::UnitedStates), at(9, 0), "9:00:00 AM"},
+        {QLocale(QLocale::German, QLocale::Germany), at(8, 58), "08:58"},
+        {QLocale(QLocale::German, QLocale::Germany), at(23, 59, 30), "23:59"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), at(13, 5, 7), "1:05 PM"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), at(9, 0), "9:00 AM"},
         // An end at midnight falls on the next day: the time of day is what is shown.
-        {QLocale(QLocale::German, QLocale::Germany), kMonday + 1, "00:00:00"},
+        {QLocale(QLocale::German, QLocale::Germany), kMonday + 1, "00:00"},
     };
     for (const Case& time : cases) {
         const DefaultLocale locale(time.locale);
         shown.row->startTime = time.time;
         shown.row->endTime = time.time;
-        show(shown.row);
-        EXPECT_EQ(page.labelStartTime->text(), QString::fromUtf8(time.expected))
+        // The page is made in the locale, as the window makes it at start.
+        AppointmentPage localPage;
+        localPage.refreshAppointmentPage(shown.model, shown.row);
+        EXPECT_EQ(localPage.editStartTime->text(), QString::fromUtf8(time.expected))
             << time.locale.name().toStdString() << " " << time.expected;
-        EXPECT_EQ(page.labelEndTime->text(), QString::fromUtf8(time.expected));
+        EXPECT_EQ(localPage.editEndTime->text(), QString::fromUtf8(time.expected));
     }
 }
 
@@ -303,6 +307,8 @@ TEST_F(AppointmentPageTest, ArrowsSitWhereThePageWasLaidOutAndTheCommentGrowsWit
         {page.upDownEventData, {366, 0, 17, 25}, {466, 0, 17, 25}},
         {page.upDownStart, {120, 32, 17, 25}, {120, 32, 17, 25}},
         {page.upDownEnd, {272, 32, 17, 25}, {272, 32, 17, 25}},
+        {page.editStartTime, {56, 32, 62, 25}, {56, 32, 62, 25}},
+        {page.editEndTime, {208, 32, 62, 25}, {208, 32, 62, 25}},
         {page.memoEventDataComment, {56, 88, 321, 132}, {56, 88, 421, 182}},
     };
     for (const QSize size : {QSize(383, 230), QSize(483, 280)}) {
@@ -314,8 +320,7 @@ TEST_F(AppointmentPageTest, ArrowsSitWhereThePageWasLaidOutAndTheCommentGrowsWit
         }
     }
     for (const auto& [label, left, top] :
-         {std::tuple{page.LabelStart, 0, 32}, std::tuple{page.labelStartTime, 56, 32},
-          std::tuple{page.LabelEnd, 152, 32}, std::tuple{page.labelEndTime, 208, 32},
+         {std::tuple{page.LabelStart, 0, 32}, std::tuple{page.LabelEnd, 152, 32},
           std::tuple{page.LabelEventDataDuration, 0, 64}, std::tuple{page.labelDuration, 48, 64},
           std::tuple{page.LabelEventDataComment, 0, 88}}) {
         EXPECT_EQ(label->pos(), QPoint(left, top)) << label->objectName().toStdString();
@@ -329,17 +334,65 @@ TEST_F(AppointmentPageTest, TabVisitsTheControlsInReadingOrder) {
     page.upDownEventData->upButton()->setFocus();
     const std::vector<QWidget*> order = {
         page.upDownEventData->upButton(), page.upDownEventData->downButton(),
-        page.upDownStart->upButton(),     page.upDownStart->downButton(),
+        page.editStartTime,               page.upDownStart->upButton(),
+        page.upDownStart->downButton(),   page.editEndTime,
         page.upDownEnd->upButton(),       page.upDownEnd->downButton(),
         page.memoEventDataComment,
         page.upDownEventData->upButton(),  // Tab leaves the comment instead of typing a tab
     };
+    // A time field takes the focus in its text, and Tab goes from its hours to its minutes
+    // before it leaves the field.
+    const auto focused = [] {
+        QWidget* widget = QApplication::focusWidget();
+        auto* field = qobject_cast<QTimeEdit*>(widget->parentWidget());
+        return field != nullptr ? static_cast<QWidget*>(field) : widget;
+    };
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
-        ASSERT_EQ(QApplication::focusWidget(), order[i]) << i;
+        ASSERT_EQ(focused(), order[i]) << i;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (qobject_cast<QTimeEdit*>(order[i]) != nullptr) {
+            ASSERT_EQ(focused(), order[i]) << "on its minutes";
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
     }
     EXPECT_EQ(QApplication::focusWidget(), order.back());
     EXPECT_EQ(memoText(), "");
+}
+
+TEST_F(AppointmentPageTest, ATypedTimeIsReportedOnceWhenEnteredAndLeavingUnchangedReportsNone) {
+    const DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
+    AppointmentPage localPage;
+    localPage.refreshAppointmentPage(shown.model, shown.row);
+    localPage.show();
+    localPage.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&localPage));
+    QSignalSpy typed(&localPage, &AppointmentPage::timeTyped);
+    struct Case {
+        QTimeEdit* field;
+        const char* keys;
+        OccurrenceEdge edge;
+        int minute;  // -1: nothing reported
+    };
+    const Case cases[] = {
+        {localPage.editStartTime, "", OccurrenceEdge::start, -1},
+        {localPage.editStartTime, "0815", OccurrenceEdge::start, 8 * 60 + 15},
+        {localPage.editEndTime, "0930", OccurrenceEdge::end, -1},  // the end it has
+        {localPage.editEndTime, "1742", OccurrenceEdge::end, 17 * 60 + 42},
+    };
+    for (const Case& entry : cases) {
+        typed.clear();
+        entry.field->setFocus(Qt::TabFocusReason);  // selects the hours, as Tab does
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(entry.keys));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        localPage.memoEventDataComment->setFocus();  // leaving reports nothing more
+        if (entry.minute < 0) {
+            EXPECT_EQ(typed.size(), 0) << entry.keys;
+            continue;
+        }
+        ASSERT_EQ(typed.size(), 1) << entry.keys;
+        EXPECT_EQ(typed[0][0].value<OccurrenceEdge>(), entry.edge);
+        EXPECT_EQ(typed[0][1].toInt(), entry.minute);
+    }
 }
 
 TEST_F(AppointmentPageTest, ClickingAnArrowLeavesTheCaretInTheComment) {
@@ -354,8 +407,8 @@ TEST_F(AppointmentPageTest, ClickingAnArrowLeavesTheCaretInTheComment) {
 TEST_F(AppointmentPageTest, EveryControlIsNamedForScreenReaders) {
     show(shown.row);
     for (const char* componentName :
-         {"panelEventDataCaption", "upDownEventData", "LabelStart", "labelStartTime", "upDownStart",
-          "LabelEnd", "labelEndTime", "upDownEnd", "LabelEventDataDuration", "labelDuration",
+         {"panelEventDataCaption", "upDownEventData", "LabelStart", "editStartTime", "upDownStart",
+          "LabelEnd", "editEndTime", "upDownEnd", "LabelEventDataDuration", "labelDuration",
           "LabelEventDataComment", "memoEventDataComment"}) {
         EXPECT_NE(page.findChild<QWidget*>(componentName), nullptr) << componentName;
     }
@@ -364,6 +417,8 @@ TEST_F(AppointmentPageTest, EveryControlIsNamedForScreenReaders) {
     // and viewport) need names of their own.
     const std::map<QString, QString> spoken = {
         {"memoEventDataComment", "Comment"},
+        {"editStartTime", "Start Time"},
+        {"editEndTime", "End Time"},
         {"upDownEventData up", "Appointment earlier"},
         {"upDownEventData down", "Appointment later"},
         {"upDownStart up", "Start earlier"},
@@ -385,9 +440,9 @@ TEST_F(AppointmentPageTest, EveryControlIsNamedForScreenReaders) {
             EXPECT_FALSE(part->accessibleName().isEmpty()) << part->metaObject()->className();
         }
     }
-    EXPECT_EQ(page.labelStartTime->accessibleName(), page.labelStartTime->text());
+    EXPECT_EQ(page.LabelStart->buddy(), page.editStartTime);
+    EXPECT_EQ(page.LabelEnd->buddy(), page.editEndTime);
     show(nullptr);
-    EXPECT_EQ(page.labelStartTime->accessibleName(), "labelStartTime");
     EXPECT_EQ(page.panelEventDataCaption->accessibleName(), "panelEventDataCaption");
     EXPECT_EQ(page.upDownStart->downButton()->toolTip(), "Start later");
     EXPECT_EQ(page.LabelEventDataComment->buddy(), page.memoEventDataComment);
