@@ -1,6 +1,7 @@
 #include "history/EditHistory.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
@@ -252,24 +253,16 @@ std::uint32_t positionBefore(std::uint32_t after, const std::vector<std::uint32_
     return before;
 }
 
-template <typename Element, bool owning>
-void writeListChange(RecordWriter& out, const ListChange<Element, owning>& change) {
-    out.u32(static_cast<std::uint32_t>(change.removed.size()));
-    for (const auto& [position, element] : change.removed) {
-        out.u32(static_cast<std::uint32_t>(position));
-    }
-    out.u32(static_cast<std::uint32_t>(change.appended.size()));
-}
-
-// The changed objects a step left in the model, with their positions.
+// The changed objects still in the model before the position `appendedFrom`, with their
+// positions.
 template <typename Element>
 std::vector<std::pair<std::uint32_t, const Element*>> stillPresent(
-    const std::vector<ValueChange<Element>>& changes,
-    const std::function<std::uint32_t(const Element*)>& position) {
+    const std::vector<const Element*>& changed,
+    const std::function<std::uint32_t(const Element*)>& position, std::size_t appendedFrom) {
     std::vector<std::pair<std::uint32_t, const Element*>> kept;
-    for (const ValueChange<Element>& change : changes) {
-        if (const std::uint32_t index = position(change.object); index != kNoObject) {
-            kept.emplace_back(index, &change.after);
+    for (const Element* object : changed) {
+        if (const std::uint32_t index = position(object); index < appendedFrom) {
+            kept.emplace_back(index, object);
         }
     }
     return kept;
@@ -341,6 +334,7 @@ void applyListChange(const RecordedListChange& change, std::vector<std::unique_p
 struct EditHistory::Step {
     std::string label;
     EditPlace place;
+    std::uint64_t serial = 0;  // names the step in the journal's mirror
     std::vector<ValueChange<EventType>> types;
     std::vector<ValueChange<Event>> events;
     std::vector<ValueChange<EventDataRow>> rows;
@@ -397,9 +391,73 @@ struct EditHistory::Step {
     }
 };
 
-std::string EditHistory::Step::record(const Model& model) const {
+namespace {
+
+// How one list went from the model before a change to the model after it, as a record says
+// it: the positions removed from the list before, then the objects appended at its end.
+template <typename Element>
+struct ListTail {
+    std::vector<std::uint32_t> removed;  // ascending
+    std::vector<const Element*> appended;
+};
+
+template <typename Element, bool owning>
+ListTail<Element> tailOf(const ListChange<Element, owning>& change) {
+    ListTail<Element> tail;
+    for (const auto& [position, element] : change.removed) {
+        tail.removed.push_back(static_cast<std::uint32_t>(position));
+    }
+    tail.appended.assign(change.appended.begin(), change.appended.end());
+    return tail;
+}
+
+// Any change of a list said as a tail: from the first position where the list before and the
+// list after differ, the old objects are removed and the new ones appended.
+template <typename Element, typename List>
+ListTail<Element> tailBetween(const std::vector<Element*>& before, const List& after) {
+    std::size_t same = 0;
+    while (same < before.size() && same < after.size() && before[same] == raw(after[same])) {
+        ++same;
+    }
+    ListTail<Element> tail;
+    for (std::size_t i = same; i < before.size(); ++i) {
+        tail.removed.push_back(static_cast<std::uint32_t>(i));
+    }
+    for (std::size_t i = same; i < after.size(); ++i) {
+        tail.appended.push_back(raw(after[i]));
+    }
+    return tail;
+}
+
+template <typename Element>
+void writeTail(RecordWriter& out, const ListTail<Element>& tail) {
+    out.u32(static_cast<std::uint32_t>(tail.removed.size()));
+    for (const std::uint32_t position : tail.removed) {
+        out.u32(position);
+    }
+    out.u32(static_cast<std::uint32_t>(tail.appended.size()));
+}
+
+// A change of the model as one step record: the four lists' tails, then the values of the
+// appended objects and of the changed ones still in the model, every link as a position in
+// the model as the change left it.
+struct ChangeRecord {
+    std::string_view label;
+    EditPlace place;
+    ListTail<EventType> types;
+    ListTail<Event> events;
+    ListTail<EventDataRow> rows;
+    ListTail<Event> roots;
+    std::vector<const EventType*> changedTypes;
+    std::vector<const Event*> changedEvents;
+    std::vector<const EventDataRow*> changedRows;
+
+    std::string write(const Model& model) const;
+};
+
+std::string ChangeRecord::write(const Model& model) const {
     // The objects whose positions the record names: the changed and appended ones and those
-    // their links point at. Objects the step removed are gone from the model: only their
+    // their links point at. Objects the change removed are gone from the model: only their
     // positions before it count.
     std::unordered_set<const Event*> linkedEvents;
     std::unordered_set<const EventDataRow*> linkedRows;
@@ -413,21 +471,19 @@ std::string EditHistory::Step::record(const Model& model) const {
         linkedRows.insert(&row);
         linkedEvents.insert(row.event);
     };
-    for (const ValueChange<Event>& change : events) {
-        wantEvent(change.after);
-        linkedEvents.insert(change.object);
-    }
-    for (const ValueChange<EventDataRow>& change : rows) {
-        wantRow(change.after);
-        linkedRows.insert(change.object);
-    }
-    for (const Event* event : eventList.appended) {
+    for (const Event* event : changedEvents) {
         wantEvent(*event);
     }
-    for (const EventDataRow* row : rowList.appended) {
+    for (const EventDataRow* row : changedRows) {
         wantRow(*row);
     }
-    linkedEvents.insert(rootList.appended.begin(), rootList.appended.end());
+    for (const Event* event : events.appended) {
+        wantEvent(*event);
+    }
+    for (const EventDataRow* row : rows.appended) {
+        wantRow(*row);
+    }
+    linkedEvents.insert(roots.appended.begin(), roots.appended.end());
     linkedEvents.erase(nullptr);
     linkedRows.erase(nullptr);
     std::unordered_map<const EventType*, std::uint32_t> typePositions;  // few: all of them
@@ -444,33 +500,59 @@ std::string EditHistory::Step::record(const Model& model) const {
     out.text(label);
     out.f64(place.date);
     out.i32(place.rowId);
-    writeListChange(out, typeList);
-    writeListChange(out, eventList);
-    writeListChange(out, rowList);
-    writeListChange(out, rootList);
-    for (const Event* root : rootList.appended) {
+    writeTail(out, types);
+    writeTail(out, events);
+    writeTail(out, rows);
+    writeTail(out, roots);
+    for (const Event* root : roots.appended) {
         out.u32(at.event(root));
     }
-    // The changed objects that are still in the model, by position, then the values.
-    const auto keptTypes = stillPresent(types, at.type);
-    const auto keptEvents = stillPresent(events, at.event);
-    const auto keptRows = stillPresent(rows, at.row);
+    // The changed objects that are still in the model, by position, then the values. Those
+    // among the appended ones are written with them.
+    const auto keptTypes = stillPresent(changedTypes, at.type, model.types.size() - types.appended.size());
+    const auto keptEvents = stillPresent(changedEvents, at.event, model.events.size() - events.appended.size());
+    const auto keptRows = stillPresent(changedRows, at.row, model.eventDataPanels.size() - rows.appended.size());
     writePositions(out, keptTypes);
     writePositions(out, keptEvents);
     writePositions(out, keptRows);
-    for (const EventType* type : typeList.appended) {
+    for (const EventType* type : types.appended) {
         writeValue(out, *type, at);
     }
-    for (const Event* event : eventList.appended) {
+    for (const Event* event : events.appended) {
         writeValue(out, *event, at);
     }
-    for (const EventDataRow* row : rowList.appended) {
+    for (const EventDataRow* row : rows.appended) {
         writeValue(out, *row, at);
     }
     writeValues(out, keptTypes, at);
     writeValues(out, keptEvents, at);
     writeValues(out, keptRows, at);
     return out.bytes();
+}
+
+template <typename Element>
+std::vector<const Element*> objectsOf(const std::vector<ValueChange<Element>>& changes) {
+    std::vector<const Element*> objects;
+    objects.reserve(changes.size());
+    for (const ValueChange<Element>& change : changes) {
+        objects.push_back(change.object);
+    }
+    return objects;
+}
+
+}  // namespace
+
+std::string EditHistory::Step::record(const Model& model) const {
+    return ChangeRecord{label,
+                        place,
+                        tailOf(typeList),
+                        tailOf(eventList),
+                        tailOf(rowList),
+                        tailOf(rootList),
+                        objectsOf(types),
+                        objectsOf(events),
+                        objectsOf(rows)}
+        .write(model);
 }
 
 struct EditHistory::OpenStep {
@@ -526,8 +608,10 @@ bool EditHistory::endStep() {
     }
     forgetUndoneMarks();
     bytes_ += step->bytes();
+    step->serial = nextSerial_++;
     steps_.push_back(std::move(step));
     ++done_;
+    journaledAsStep(steps_.back()->serial);
     if (recordListener_) {
         recordListener_(steps_.back()->record(model_));
     }
@@ -598,6 +682,18 @@ std::string EditHistory::redoLabel() const {
     return canRedo() ? steps_[done_]->label : std::string();
 }
 
+struct EditHistory::ListOrders {
+    std::vector<EventType*> types;
+    std::vector<Event*> events;
+    std::vector<EventDataRow*> rows;
+    std::vector<Event*> roots;
+
+    static ListOrders of(const Model& model) {
+        return {order(model.types), order(model.events), order(model.eventDataPanels),
+                model.rootEvents};
+    }
+};
+
 EditPlace EditHistory::undo() {
     endStep();
     if (done_ == 0) {
@@ -608,9 +704,17 @@ EditPlace EditHistory::undo() {
         throw std::logic_error("The step \"" + step.label +
                                "\" cannot be undone: the model was changed outside it.");
     }
+    const bool topOfJournal = journaledDone_ > 0 && journaled_[journaledDone_ - 1] == step.serial;
+    const std::optional<ListOrders> before =
+        topOfJournal || !recordListener_ ? std::nullopt : std::optional(ListOrders::of(model_));
     --done_;
     step.undo(model_);
-    moved(kUndoRecord);
+    if (topOfJournal) {
+        --journaledDone_;
+        moved(std::string(1, kUndoRecord));
+    } else {
+        moved(moveRecord(step, "Undo " + step.label, before));
+    }
     return step.place;
 }
 
@@ -618,15 +722,57 @@ EditPlace EditHistory::redo() {
     if (!canRedo()) {
         return {};
     }
-    Step& step = *steps_[done_++];
+    Step& step = *steps_[done_];
+    const bool nextInJournal =
+        journaledDone_ < journaled_.size() && journaled_[journaledDone_] == step.serial;
+    const std::optional<ListOrders> before =
+        nextInJournal || !recordListener_ ? std::nullopt : std::optional(ListOrders::of(model_));
+    ++done_;
     step.redo(model_);
-    moved(kRedoRecord);
+    if (nextInJournal) {
+        ++journaledDone_;
+        moved(std::string(1, kRedoRecord));
+    } else {
+        moved(moveRecord(step, step.label, before));
+    }
     return step.place;
 }
 
-void EditHistory::moved(char record) {
-    if (recordListener_) {
-        recordListener_(std::string(1, record));
+std::string EditHistory::moveRecord(const Step& step, const std::string& label,
+                                    const std::optional<ListOrders>& before) {
+    // The journal's history does not hold the step where an undo or redo record would find
+    // it (the step was done before the journal began, or the journal's history went another
+    // way): the move goes in as a step of its own, which that history can always do.
+    journaledAsStep(0);
+    if (!before) {
+        return {};
+    }
+    return ChangeRecord{label,
+                        step.place,
+                        tailBetween(before->types, model_.types),
+                        tailBetween(before->events, model_.events),
+                        tailBetween(before->rows, model_.eventDataPanels),
+                        tailBetween(before->roots, model_.rootEvents),
+                        objectsOf(step.types),
+                        objectsOf(step.events),
+                        objectsOf(step.rows)}
+        .write(model_);
+}
+
+void EditHistory::journaledAsStep(std::uint64_t serial) {
+    journaled_.resize(journaledDone_);
+    journaled_.push_back(serial);
+    ++journaledDone_;
+}
+
+void EditHistory::journalStartsAnew() {
+    journaled_.clear();
+    journaledDone_ = 0;
+}
+
+void EditHistory::moved(const std::string& record) {
+    if (recordListener_ && !record.empty()) {
+        recordListener_(record);
     }
     // The views may point at objects the step took out: they are built again.
     model_.dayPanels.clear();
@@ -637,7 +783,41 @@ void EditHistory::moved(char record) {
     changed();
 }
 
+void EditHistory::replaceModel(std::string label, EditPlace place, Model&& replacement) {
+    beginStep(std::move(label), {}, place);
+    const auto replace = [](auto& list, auto& retired, auto& incoming) {
+        retired.insert(retired.end(), std::make_move_iterator(list.begin()),
+                       std::make_move_iterator(list.end()));
+        list = std::move(incoming);
+    };
+    replace(model_.types, model_.removed.types, replacement.types);
+    replace(model_.events, model_.removed.events, replacement.events);
+    replace(model_.eventDataPanels, model_.removed.rows, replacement.eventDataPanels);
+    model_.rootEvents = std::move(replacement.rootEvents);
+    model_.dayPanels.clear();
+    model_.chartPanels.clear();
+    model_.chartPanelDays.clear();
+    model_.selectedPanel = nullptr;
+    model_.hoverPanel = nullptr;
+    endStep();
+}
+
+bool EditHistory::canKeepWhole(const Model& model) const {
+    std::size_t total = 0;
+    for (const auto& type : model.types) {
+        total += sizeof(EventType) + heapBytes(*type);
+    }
+    for (const auto& event : model.events) {
+        total += sizeof(Event) + heapBytes(*event);
+    }
+    for (const auto& row : model.eventDataPanels) {
+        total += sizeof(EventDataRow) + heapBytes(*row);
+    }
+    return total <= limits_.bytes;
+}
+
 void EditHistory::clear() {
+    journalStartsAnew();
     open_.reset();
     steps_.clear();
     done_ = 0;
@@ -649,16 +829,19 @@ void EditHistory::clear() {
 }
 
 void EditHistory::markSaved() {
+    journalStartsAnew();
     saved_ = done_;
     changed();
 }
 
 void EditHistory::markUnsaved() {
+    journalStartsAnew();
     saved_.reset();
     changed();
 }
 
 void EditHistory::markSaveStarted() {
+    journalStartsAnew();
     saving_ = done_;
 }
 

@@ -73,9 +73,17 @@ public:
     EditPlace undo();
     EditPlace redo();
 
+    // Replaces every type, appointment and row of the model by those of `replacement` as one
+    // step, whose undo brings the model's own back (a restore from a backup).
+    void replaceModel(std::string label, EditPlace place, Model&& replacement);
+    // Whether a step that replaces `model` as a whole can keep it within the memory limit.
+    bool canKeepWhole(const Model& model) const;
+
     // Forgets every step, for a model replaced as a whole.
     void clear();
-    // The model as it stands is what the files hold.
+    // The model as it stands is what the files hold; the recovery journal starts again from
+    // them (also at the start of a save, and when the model is no save's), so an undo or redo
+    // of a step before that goes into the journal as a step of its own.
     void markSaved();
     // No position of the steps is what the files hold: the model was replaced as a whole and
     // not saved yet.
@@ -104,12 +112,21 @@ public:
 private:
     struct Step;
     struct OpenStep;
+    // The order of the model's lists, to say later how a change moved them.
+    struct ListOrders;
+    // The journal record of an undo or redo of `step` that the journal's history cannot do as
+    // one: the move as a step, given the lists' orders before it (none: no record wanted).
+    std::string moveRecord(const Step& step, const std::string& label,
+                           const std::optional<ListOrders>& before);
+    // The journal's history gained a step: `serial` of ours, 0 for a move said as a step.
+    void journaledAsStep(std::uint64_t serial);
+    void journalStartsAnew();
     void dropOldest();
     // Forgets the marks of positions beyond the done steps, which are out of reach.
     void forgetUndoneMarks();
     void changed() const;
     // After an undo or a redo: the record told, the model's views emptied, the change told.
-    void moved(char record);
+    void moved(const std::string& record);
 
     Model& model_;
     Limits limits_;
@@ -122,6 +139,12 @@ private:
     std::unique_ptr<OpenStep> open_;
     std::function<void()> listener_;
     std::function<void(const std::string&)> recordListener_;
+    // The steps of the history a replay of the journal builds, by serial (0: a move said as a
+    // step), and how many of them are done: an undo or redo record is written only for the
+    // step that history would take back or do again.
+    std::uint64_t nextSerial_ = 1;
+    std::vector<std::uint64_t> journaled_;
+    std::size_t journaledDone_ = 0;
 };
 
 }  // namespace kalvo

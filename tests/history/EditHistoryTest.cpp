@@ -78,6 +78,20 @@ public:
         return bytes;
     }
 
+    // Starts again from the three files a save wrote into `files`, as a start after a crash
+    // reads them.
+    void reopen(const std::filesystem::path& files) {
+        for (const std::string_view name : {kTypeFileName, kEventFileName, kEventDataFileName}) {
+            std::filesystem::copy_file(files / name, folder.path() / name,
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+        std::string errors;
+        EXPECT_TRUE(database.openDatabase("", [&](const std::string& text) { errors += text; }))
+            << errors;
+        model = database.readModel();
+        show(static_cast<DateTime>(kFirstDay));
+    }
+
     void show(DateTime date) {
         model.selectedDate = date;
         static_cast<void>(buildDay(model, placement));
@@ -283,13 +297,61 @@ INSTANTIATE_TEST_SUITE_P(EditHistory, EachEditKind, ::testing::ValuesIn(kEditKin
 
 // Random edits, undos, redos and changes of the shown day: at every point Save writes the bytes
 // of the state the history says the model is in, and an edit that changed nothing wrote none.
+// One random user action on the shown day as a step, as the window's commands make them:
+// a drop, a drag, a shift, a delete, a comment or a sub-appointment. Whether it was kept.
+bool randomEdit(EditSession& session, std::mt19937& random, int action) {
+    const auto chance = [&](int percent) {
+        return std::uniform_int_distribution<int>(0, 99)(random) < percent;
+    };
+    const auto pick = [&](std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+    };
+    const std::vector<EventDataRow*> rows = session.shownRows();
+    const bool future = chance(30);
+    if (rows.empty() || chance(20)) {
+        const std::int32_t type = chance(50) ? 2 : 3;
+        return session.dayEdit("Add", [&] {
+            static_cast<void>(dropAppointment(session.model, session.placement, type, {},
+                                              static_cast<int>(pick(540)), future));
+        });
+    }
+    EventDataRow& row = *rows[pick(rows.size())];
+    const int kind = static_cast<int>(pick(5));
+    return session.dayEdit("Edit", [&] {
+        switch (kind) {
+            case 0:
+                session.drag(row, static_cast<int>(pick(static_cast<std::size_t>(row.height) + 1)),
+                             {static_cast<int>(pick(21)) - 10, static_cast<int>(pick(21)) - 10},
+                             future);
+                break;
+            case 1:
+                session.model.hoverPanel = &row;
+                static_cast<void>(shiftOccurrence(static_cast<ShiftCommand>(pick(6)), row,
+                                                  session.placement,
+                                                  session.applyTo(row, future)));
+                break;
+            case 2:
+                static_cast<void>(deleteOccurrence(session.model, session.placement, row, future));
+                break;
+            case 3:
+                static_cast<void>(changeComment(session.model, session.placement, row,
+                                                "note " + std::to_string(action)));
+                break;
+            default:
+                if (row.event != nullptr && row.event->type != nullptr &&
+                    row.event->type->name == "Work") {
+                    static_cast<void>(dropAppointment(
+                        session.model, session.placement, 1, {TimelineColumn::actual, &row},
+                        static_cast<int>(pick(static_cast<std::size_t>(row.height))), future));
+                }
+        }
+    });
+}
+
 TEST(EditHistory, RandomEditsUndosAndRedosKeepEverySavedStateExact) {
     constexpr int kActions = 600;
     EditSession session;
     std::mt19937 random(20261209);
-    const auto chance = [&](int percent) {
-        return std::uniform_int_distribution<int>(0, 99)(random) < percent;
-    };
     const auto pick = [&](std::size_t count) {
         return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
     };
@@ -320,52 +382,7 @@ TEST(EditHistory, RandomEditsUndosAndRedosKeepEverySavedStateExact) {
             ASSERT_EQ(test::difference(session.saved(), states[++position]), "");
             continue;
         }
-        const std::vector<EventDataRow*> rows = session.shownRows();
-        const bool future = chance(30);
-        bool changed = false;
-        if (rows.empty() || roll < 50) {
-            const std::int32_t type = chance(50) ? 2 : 3;
-            changed = session.dayEdit("Add", [&] {
-                static_cast<void>(dropAppointment(session.model, session.placement, type, {},
-                                                  static_cast<int>(pick(540)), future));
-            });
-        } else {
-            EventDataRow& row = *rows[pick(rows.size())];
-            const int kind = static_cast<int>(pick(5));
-            changed = session.dayEdit("Edit", [&] {
-                switch (kind) {
-                    case 0:
-                        session.drag(
-                            row, static_cast<int>(pick(static_cast<std::size_t>(row.height) + 1)),
-                            {static_cast<int>(pick(21)) - 10, static_cast<int>(pick(21)) - 10},
-                            future);
-                        break;
-                    case 1:
-                        session.model.hoverPanel = &row;
-                        static_cast<void>(shiftOccurrence(static_cast<ShiftCommand>(pick(6)), row,
-                                                          session.placement,
-                                                          session.applyTo(row, future)));
-                        break;
-                    case 2:
-                        static_cast<void>(
-                            deleteOccurrence(session.model, session.placement, row, future));
-                        break;
-                    case 3:
-                        static_cast<void>(changeComment(session.model, session.placement, row,
-                                                        "note " + std::to_string(action)));
-                        break;
-                    default:
-                        if (row.event != nullptr && row.event->type != nullptr &&
-                            row.event->type->name == "Work") {
-                            static_cast<void>(dropAppointment(
-                                session.model, session.placement, 1, {TimelineColumn::actual, &row},
-                                static_cast<int>(pick(static_cast<std::size_t>(row.height))),
-                                future));
-                        }
-                }
-            });
-        }
-        if (!changed) {
+        if (!randomEdit(session, random, action)) {
             ASSERT_EQ(test::difference(session.saved(), states[position]), "")
                 << "a step that changed nothing";
             continue;
@@ -534,6 +551,55 @@ TEST(RecoveryJournal, TheRecoveredSessionSavesWhatTheCrashedOneWould) {
     EXPECT_EQ(test::difference(recovered.saved(), wouldSave), "");
     EXPECT_EQ(recovered.history.undoLabel(), crashed.history.undoLabel());
     EXPECT_EQ(recovered.history.redoLabel(), crashed.history.redoLabel());
+}
+
+// After a save the journal starts again from the saved files while the history still holds
+// the steps before it: undos and redos of those steps, and everything after them, are
+// recovered exactly.
+TEST(RecoveryJournal, UndosAndRedosAcrossASaveAreRecoveredExactly) {
+    EditSession session;
+    std::mt19937 random(20261210);
+    std::vector<std::string> records;
+    session.history.setRecordListener(
+        [&](const std::string& record) { records.push_back(record); });
+    const test::TemporaryFolder savedFiles;
+    const auto save = [&] {
+        session.database.saveDatabaseTo(session.model, savedFiles.path().string() + "/");
+        session.history.markSaved();
+        records.clear();
+    };
+    const auto recovered = [&] {
+        auto again = std::make_unique<EditSession>();
+        again->reopen(savedFiles.path());
+        for (const std::string& record : records) {
+            again->history.replay(record);
+        }
+        return again;
+    };
+    save();
+    int undosOverASave = 0;
+    for (int action = 0; action < 300; ++action) {
+        SCOPED_TRACE(action);
+        const int roll = std::uniform_int_distribution<int>(0, 99)(random);
+        if (roll < 8) {
+            save();
+        } else if (roll < 40 && session.history.canUndo()) {
+            undosOverASave += session.history.modified() ? 0 : 1;
+            session.undo();
+        } else if (roll < 55 && session.history.canRedo()) {
+            session.redo();
+        } else {
+            static_cast<void>(randomEdit(session, random, action));
+        }
+        // Every day is built after each action, as in the test above: a day build sets the
+        // stored times of the rows it places outside any step, and a recovery builds them
+        // again only where they are still placed.
+        const std::string now = session.saved();
+        if (action % 20 == 19) {
+            ASSERT_EQ(test::difference(recovered()->saved(), now), "");
+        }
+    }
+    EXPECT_GT(undosOverASave, 5);
 }
 
 }  // namespace
