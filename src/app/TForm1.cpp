@@ -171,7 +171,8 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
             .reportError = showApplicationError,
             .openDocument = {},
             .systemTrayAvailable = systemTrayAvailable_,
-            .notificationsAvailable = [this] { return notifications_->available(); }},
+            .notificationsAvailable = [this] { return notifications_->available(); },
+            .restoreCanBeUndone = [this] { return history_.canKeepWhole(model_); }},
         this);
 }
 void TForm1::placeAtFirstStart() {
@@ -345,24 +346,40 @@ void TForm1::backupDatabase(const QString& folder) {
 
 void TForm1::restoreDatabase(const QString& folder) {
     dayView_->clearPanels();
-    bool fromBackup = false;
+    const QDate today = QDate::currentDate();
     try {
         history_.endStep();
         finishRunningSave();
-        fromBackup = database_.restoreDatabase(
+        // Where the data before the restore fit the history's memory, the restore is a step
+        // that Undo Restore takes back; else the edits start again from the restored data.
+        const bool undoable = history_.canKeepWhole(model_);
+        database_.restoreDatabase(
             model_, folder.toStdString(),
-            [this](const std::string& text) { showError(QString::fromStdString(text)); });
+            [this](const std::string& text) { showError(QString::fromStdString(text)); },
+            [this, undoable, today](Model&& restored, bool fromBackup) {
+                // The restore saved the model first: the files hold the data before it.
+                history_.markSaved();
+                restartJournal();
+                if (undoable && fromBackup) {
+                    history_.replaceModel("Restore", {calendarDateOf(today), -1},
+                                          std::move(restored));
+                    return;
+                }
+                history_.clear();
+                model_.freeModel();
+                model_ = std::move(restored);
+                if (fromBackup) {
+                    // The database folder holds it from the next save on, and until then no
+                    // journal applies to the files.
+                    history_.markUnsaved();
+                    journal_.remove();
+                    journaling_ = false;
+                }
+            });
     } catch (...) {
         buildDay();  // the model is as it was, and its day is shown again
         throw;
     }
-    history_.clear();  // the restored database is where the edits start again
-    if (fromBackup) {
-        history_.markUnsaved();  // the database folder holds it from the next save on
-    }
-    journal_.remove();
-    journaling_ = false;
-    const QDate today = QDate::currentDate();
     {
         const QSignalBlocker quiet(calendar);  // the restored day is built below, once
         calendar->setSelectedDate(today);

@@ -415,15 +415,19 @@ void Database::writeBackup(const std::string& folder) {
 }
 
 bool Database::restoreDatabase(Model& model, const std::string& folder,
-                               const ErrorReporter& showError) {
+                               const ErrorReporter& showError, const ModelReplacement& replace) {
     saveDatabase(model);
     const bool fromBackup = openDatabase(folder, showError);
     if (!fromBackup) {
         openDatabase("", showError);
     }
     Model restored = readModel();
-    model.freeModel();
-    model = std::move(restored);
+    if (replace) {
+        replace(std::move(restored), fromBackup);
+    } else {
+        model.freeModel();
+        model = std::move(restored);
+    }
     return fromBackup;
 }
 

@@ -66,11 +66,16 @@ public:
     // backup holds the model as it stands, and that save stands when the backup fails.
     void writeBackup(const std::string& folder);
 
+    // Puts the model read in place of the model; `fromBackup` says whether it is the backup's.
+    using ModelReplacement = std::function<void(Model&& restored, bool fromBackup)>;
+
     // Saves, then reads the database in `folder`, falling back to the database folder when
-    // it cannot be opened, and replaces the model with the one read. The model is replaced
-    // only when the new one is whole. Returns whether it is the backup's, which the database
-    // folder holds only from the next save on.
-    bool restoreDatabase(Model& model, const std::string& folder, const ErrorReporter& showError);
+    // it cannot be opened, and replaces the model with the one read: through `replace` when
+    // one is given (the window keeps the old one for an undo), else by freeing it. The model
+    // is replaced only when the new one is whole. Returns whether it is the backup's, which
+    // the database folder holds only from the next save on.
+    bool restoreDatabase(Model& model, const std::string& folder, const ErrorReporter& showError,
+                         const ModelReplacement& replace = {});
 
     const Table& dataType() const { return dataType_; }
     const Table& setEvent() const { return setEvent_; }

@@ -379,6 +379,31 @@ TEST_F(UndoTest, ACommentTypedOnTheNextDayIsAStepOfItsOwn) {
         << "the undo took back the next day's typing only";
 }
 
+// A restore is one step: its undo brings back the data it replaced, also once the restored data
+// were saved and the program crashed after the undo.
+TEST_F(UndoTest, UndoRestoreBringsBackTheDataBeforeItAfterASaveAndACrash) {
+    window->actionShiftDownEventData->trigger();  // an edit the restore saves first
+    const std::string beforeRestore = wouldSave();
+    const test::TemporaryFolder backup;
+    test::writeDatabase(backup.path(), "<ROW Id=\"0\" Name=\"Restored\"/>", "", "");
+    window->restoreDatabase(QString::fromStdString(backup.path().string()));
+    ASSERT_EQ(window->model().types[0]->name, "Restored");
+    EXPECT_EQ(window->actionUndo->text(), "&Undo Restore");
+    EXPECT_TRUE(window->isWindowModified());
+    save();
+    ASSERT_NE(filesInFolder().find("Restored"), std::string::npos);
+
+    window->actionUndo->trigger();
+    EXPECT_EQ(window->model().types[0]->name, "Work");
+    EXPECT_EQ(window->tree->topLevelItem(0)->child(0)->text(0), "Work");
+    EXPECT_EQ(wouldSave(), beforeRestore);
+    EXPECT_TRUE(window->isWindowModified()) << "the files hold the restored data";
+
+    crashAndRecover();
+    EXPECT_EQ(wouldSave(), beforeRestore);
+    EXPECT_EQ(saved(), beforeRestore);
+}
+
 // The zoom scales the drawing only: a typed time at any zoom, or a shift by any step, writes
 // what the same edit by a drag at the default zoom writes.
 class ZoomedDayTest : public UndoTest {

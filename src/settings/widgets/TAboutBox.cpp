@@ -156,7 +156,8 @@ TAboutBox::TAboutBox(ProgrammSettings& programmSettings, SettingsStore& settings
         throw std::invalid_argument("TAboutBox needs backup, restore and an error report");
     }
     for (std::function<bool()>* asked :
-         {&services_.systemTrayAvailable, &services_.notificationsAvailable}) {
+         {&services_.systemTrayAvailable, &services_.notificationsAvailable,
+          &services_.restoreCanBeUndone}) {
         if (!*asked) {
             *asked = [] { return false; };
         }
@@ -359,10 +360,9 @@ QWidget* TAboutBox::createRestorePage() {
     layout->addLayout(folderRow(QStringLiteral("Folder of the backup to restore"),
                                 editRestoreDirectory, buttonBrowseRestoreDirectory, this,
                                 lastChosenFolder_));
-    const QString restoreNote = QStringLiteral(
-        "The backup replaces the data in memory: the edits made before cannot be undone.");
-    layout->addWidget(label(QStringLiteral("labelRestoreNote"), restoreNote, sheet));
-    buttonRestore->setAccessibleDescription(restoreNote);
+    labelRestoreNote = label(QStringLiteral("labelRestoreNote"), QString(), sheet);
+    labelRestoreNote->setWordWrap(true);
+    layout->addWidget(labelRestoreNote);
     layout->addStretch();
     return sheet;
 }
@@ -561,6 +561,15 @@ void TAboutBox::FormActivate() {
     checkKeepRunningInTray->setEnabled(tray);
     labelNoTray->setVisible(!tray);
     checkKeepRunningInTray->setAccessibleDescription(tray ? QString() : labelNoTray->text());
+    const QString restoreNote =
+        services_.restoreCanBeUndone()
+            ? QStringLiteral("The backup replaces the data in memory; Edit > Undo Restore brings "
+                             "them back.")
+            : QStringLiteral("The backup replaces the data in memory: the edits made before "
+                             "cannot be undone.");
+    labelRestoreNote->setText(restoreNote);
+    labelRestoreNote->setAccessibleName(restoreNote);
+    buttonRestore->setAccessibleDescription(restoreNote);
 }
 
 void TAboutBox::FormClose() {

@@ -36,6 +36,9 @@ struct AboutBoxServices {
     // Options page is shown; by default neither.
     std::function<bool()> systemTrayAvailable{};
     std::function<bool()> notificationsAvailable{};
+    // Whether Undo Restore can bring back the data a restore replaces (they fit the edit
+    // history's memory), asked whenever the Restore page is shown; by default not.
+    std::function<bool()> restoreCanBeUndone{};
 };
 
 // Where the program's files are: the shipped documents (the tutorials are found relative to
@@ -148,6 +151,7 @@ private:
     QPushButton* buttonBackup = nullptr;
     QPushButton* buttonCancelBackup = nullptr;
     QLineEdit* editRestoreDirectory = nullptr;
+    QLabel* labelRestoreNote = nullptr;
     QPushButton* buttonBrowseRestoreDirectory = nullptr;
     QPushButton* buttonRestore = nullptr;
     QPushButton* buttonCancelRestore = nullptr;
