@@ -73,6 +73,7 @@ void MonthDaysWithAppointments(benchmark::State& state) {
 }
 BENCHMARK(MonthDaysWithAppointments)->Unit(benchmark::kMillisecond);
 
+// At the described 24 pixels an hour and at the largest zoom, 240.
 void BuildDayWithWidgets(benchmark::State& state) {
     Model& model = tenYears();
     QWidget actual;
@@ -80,6 +81,10 @@ void BuildDayWithWidgets(benchmark::State& state) {
     QMenu menu;
     EditHistory history(model);
     DayView view(model, history, actual, planned, menu);
+    const TimelineScale scale(static_cast<int>(state.range(0)));
+    actual.resize(kColumnWidth, scale.columnHeight());
+    planned.resize(kColumnWidth, scale.columnHeight());
+    view.setScale(scale);
     model.selectedDate = kLastYearDay;
     for (auto _ : state) {
         model.selectedPanel = nullptr;
@@ -88,7 +93,7 @@ void BuildDayWithWidgets(benchmark::State& state) {
     }
     state.counters["occurrences"] = static_cast<double>(view.placement().occurrences().size());
 }
-BENCHMARK(BuildDayWithWidgets)->Unit(benchmark::kMillisecond);
+BENCHMARK(BuildDayWithWidgets)->Arg(24)->Arg(240)->Unit(benchmark::kMillisecond);
 
 // One admitted pixel of a body drag, stored at once with "Apply to Future" on: the first step
 // splits the series, every later one only moves the day's piece and the days after it. With
@@ -168,6 +173,40 @@ void UndoRedoOfAnApplyToFutureDrag(benchmark::State& state) {
     history.undo();  // the shared model as the other benchmarks find it
 }
 BENCHMARK(UndoRedoOfAnApplyToFutureDrag)->Unit(benchmark::kMicrosecond);
+
+// The same undo and redo after a save: the journal, started again from the saved files, holds
+// neither, so each is written as a step of its own.
+void UndoRedoOfADragMadeBeforeTheSave(benchmark::State& state) {
+    Model& model = tenYears();
+    EditHistory history(model);
+    DayPlacement placement;
+    EventDataRow& row = firstAppointmentOf(model, placement, kFirstDay + 30);
+    history.beginStep("Move", dayEditScope(model, placement), {model.selectedDate, row.id});
+    DragState drag;
+    const int grip = row.height / 2;
+    const ApplyStep apply = [&] { static_cast<void>(applyChanges(model, placement, row, true)); };
+    dragPress(drag, row, TimelineColumn::actual, grip);
+    for (int pixel = 1; pixel <= 5; ++pixel) {
+        dragMove(drag, row, TimelineColumn::actual, placement, grip - pixel, apply);
+    }
+    dragRelease(drag, row, TimelineColumn::actual, placement, apply);
+    if (!history.endStep()) {
+        state.SkipWithError("the drag changed nothing");
+        return;
+    }
+    history.markSaved();
+    std::size_t recordBytes = 0;
+    history.setRecordListener([&](const std::string& record) { recordBytes += record.size(); });
+    for (auto _ : state) {
+        history.undo();
+        history.redo();
+    }
+    state.counters["record KB"] = benchmark::Counter(static_cast<double>(recordBytes) / 1024.0,
+                                                     benchmark::Counter::kAvgIterations);
+    history.setRecordListener({});
+    history.undo();
+}
+BENCHMARK(UndoRedoOfADragMadeBeforeTheSave)->Unit(benchmark::kMicrosecond);
 
 // What a press and a release add to a drag for the history: the scope of the day, the values
 // and list orders taken at the press, and the comparison at the release (here of a step that
