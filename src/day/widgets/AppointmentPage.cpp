@@ -1,5 +1,6 @@
 #include "day/widgets/AppointmentPage.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -67,6 +68,31 @@ QString durationText(int minutes) {
     return minutes % 60 == 0 ? hours : hours + QStringLiteral(" %1 min").arg(minutes % 60);
 }
 
+// A click into a time field selects the hours or the minutes it lands on, as Tab selects the
+// hours, so that digits typed then replace them; otherwise they would go in beside the digits
+// already there and be refused.
+class SectionOnClick final : public QObject {
+public:
+    explicit SectionOnClick(QTimeEdit& field) : QObject(&field), field_(field) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            QMetaObject::invokeMethod(
+                &field_,
+                [field = &field_, text = static_cast<QLineEdit*>(watched)] {
+                    if (!text->hasSelectedText()) {
+                        field->setSelectedSection(field->currentSection());
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QTimeEdit& field_;
+};
+
 // A field for a time of day to the minute, in the locale's short form without seconds; the
 // page's own arrows step it, so it shows none.
 QTimeEdit* timeField(const QString& componentName, const QString& caption, QWidget* parent) {
@@ -78,6 +104,7 @@ QTimeEdit* timeField(const QString& componentName, const QString& caption, QWidg
     field->setKeyboardTracking(false);
     if (auto* text = field->findChild<QLineEdit*>()) {
         text->setAccessibleName(caption);
+        text->installEventFilter(new SectionOnClick(*field));
     }
     return field;
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -393,6 +394,17 @@ TEST_F(AppointmentPageTest, ATypedTimeIsReportedOnceWhenEnteredAndLeavingUnchang
         EXPECT_EQ(typed[0][0].value<OccurrenceEdge>(), entry.edge);
         EXPECT_EQ(typed[0][1].toInt(), entry.minute);
     }
+
+    // A click on the minutes selects them, so that digits typed then replace them.
+    typed.clear();
+    auto* text = localPage.editEndTime->findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
+    QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(text->width() - 8, text->height() / 2));
+    QCoreApplication::processEvents();  // the selection follows the click
+    QTest::keyClicks(QApplication::focusWidget(), "05");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(typed.size(), 1);
+    EXPECT_EQ(typed[0][1].toInt(), 17 * 60 + 5);
 }
 
 TEST_F(AppointmentPageTest, ClickingAnArrowLeavesTheCaretInTheComment) {
