@@ -23,7 +23,7 @@ struct StepChoice {
 constexpr StepChoice kStepChoices[] = {
     {ShiftStep::onePixel, 0, "actionShiftStepPixel", "One &Pixel (2 or 3 Minutes)"},
     {ShiftStep::fiveMinutes, 5, "actionShiftStepFiveMinutes", "&5 Minutes"},
-    {ShiftStep::fifteenMinutes, 15, "actionShiftStepFifteenMinutes", "1&5 Minutes"},
+    {ShiftStep::fifteenMinutes, 15, "actionShiftStepFifteenMinutes", "&15 Minutes"},
 };
 
 }  // namespace
