@@ -476,15 +476,15 @@ TEST_F(DragStepTest, ShiftStepsAndTypedTimesGoAsFarAsADragOfThatEdge) {
         Box after;
     };
     const auto shift = [](ShiftCommand command, ShiftStep step) {
-        return [command, step](EventDataRow& row, const DayPlacement& placement,
+        return [command, step](EventDataRow& row, const DayPlacement& shown,
                                const ApplyStep& apply) {
-            return shiftOccurrence(command, row, placement, apply, step);
+            return shiftOccurrence(command, row, shown, apply, step);
         };
     };
     const auto typed = [](OccurrenceEdge edge, int hour, int minute) {
-        return [edge, hour, minute](EventDataRow& row, const DayPlacement& placement,
+        return [edge, hour, minute](EventDataRow& row, const DayPlacement& shown,
                                     const ApplyStep& apply) {
-            return setOccurrenceTime(edge, hour * 60 + minute, row, placement, apply);
+            return setOccurrenceTime(edge, hour * 60 + minute, row, shown, apply);
         };
     };
     using enum ShiftCommand;
