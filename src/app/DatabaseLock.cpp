@@ -1,8 +1,12 @@
 #include "app/DatabaseLock.h"
 
+#include "db/DatabaseFolder.h"
+
 namespace kalvo {
 
-DatabaseLock::DatabaseLock(const QString& folder) : file_(folder + QStringLiteral(".kalvo-lock")) {
+DatabaseLock::DatabaseLock(const QString& folder)
+    : file_(folder + QString::fromUtf8(kLockFileName.data(),
+                                       static_cast<qsizetype>(kLockFileName.size()))) {
     // The lock is held as long as the window is open, so its age says nothing; only a holder
     // that no longer runs makes it stale.
     file_.setStaleLockTime(0);

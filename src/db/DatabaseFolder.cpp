@@ -1,6 +1,11 @@
 #include "db/DatabaseFolder.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
+#include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string_view>
@@ -54,6 +59,25 @@ void createFromStarter(const std::string& starterFolder, const std::string& fold
         throw std::runtime_error(failure);
     }
     starter.saveDatabaseTo(starter.readModel(), folder);
+}
+
+bool heldByRunningProgram(const std::string& folder) {
+    std::ifstream lock(folder + std::string(kLockFileName));
+    long long processId = 0;
+    std::string program;
+    std::string host;
+    if (!(lock >> processId) || processId <= 0) {
+        return false;
+    }
+    lock.ignore();
+    std::getline(lock, program);
+    std::getline(lock, host);
+    char ownHost[256] = {};
+    if (!host.empty() && gethostname(ownHost, sizeof ownHost - 1) == 0 && host != ownHost) {
+        return true;  // another host's program: it cannot be asked, so it holds the folder
+    }
+    // Signal 0 only asks whether the process exists; one of another user exists too.
+    return kill(static_cast<pid_t>(processId), 0) == 0 || errno == EPERM;
 }
 
 }  // namespace kalvo

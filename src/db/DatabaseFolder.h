@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kalvo {
 
@@ -24,6 +25,15 @@ DatabaseLocation locateDatabase(const std::optional<std::string>& requested,
 
 // The three table files are in `folder`.
 bool holdsDatabase(const std::string& folder);
+
+// The file by which a running Kalvo Planner holds its database folder: its process id, its
+// name and its host, a line each.
+inline constexpr std::string_view kLockFileName = ".kalvo-lock";
+
+// Whether a Kalvo Planner running on this host holds the database in `folder` (ending in a
+// separator): a lock whose process still runs. A lock left by a program that ended holds
+// nothing.
+bool heldByRunningProgram(const std::string& folder);
 
 // Creates `folder` and writes the starter database of `starterFolder` into it, the three files
 // as one set. Fails with the platform's or the reader's message.

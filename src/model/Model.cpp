@@ -66,6 +66,15 @@ std::vector<std::string> typePath(const EventType& type) {
     return path;
 }
 
+EventType* typeAtPath(const Model& model, const std::vector<std::string>& path) {
+    for (const auto& type : model.types) {
+        if (typePath(*type) == path) {
+            return type.get();
+        }
+    }
+    return nullptr;
+}
+
 std::string commentHeadline(const std::string& comment) {
     const std::string_view line =
         std::string_view(comment).substr(0, comment.find_first_of("\r\n"));

@@ -159,6 +159,9 @@ struct Model {
 // the parents a ring: no path is longer than 64 names.
 std::vector<std::string> typePath(const EventType& type);
 
+// The first type whose path is `path`, or none.
+EventType* typeAtPath(const Model& model, const std::vector<std::string>& path);
+
 // The first line of a comment without its line break and the blanks around it: the name an
 // occurrence shows after its type's ("Meeting · Call with Anna").
 std::string commentHeadline(const std::string& comment);

@@ -1,5 +1,6 @@
 #include "kalvo-db/Commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <exception>
@@ -16,6 +17,9 @@
 #include "day/DayPlacement.h"
 #include "day/Occurrences.h"
 #include "db/Database.h"
+#include "calendars/CalendarFile.h"
+#include "calendars/ImportAppointments.h"
+#include "db/DatabaseFolder.h"
 #include "export/CalendarExport.h"
 #include "export/SpreadsheetExport.h"
 #include "history/EditHistory.h"
@@ -47,6 +51,12 @@ constexpr std::string_view kUsage =
     "                            time; with --csv the table alone as CSV\n"
     "  ics FOLDER FROM TO [OUT]  write the occurrences of the dates as iCalendar events into\n"
     "                            OUT, or to standard output\n"
+    "  import-ics FOLDER FILE [--type PATH] [--make-types] [--from FROM --to TO]\n"
+    "                            add the events of the iCalendar FILE to the database as\n"
+    "                            appointments, all or none: the type their categories name\n"
+    "                            (Work,Meeting), else PATH (Work/Meeting); --make-types makes\n"
+    "                            the types named and missing; events that recur other than\n"
+    "                            daily become appointments on the dates FROM to TO\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong\n"
     "command line.\n";
@@ -415,6 +425,107 @@ int exportIcalendar(const std::string& folder, const std::string& from, const st
     }
 }
 
+int importIcalendar(const std::string& folder, const std::string& file,
+                    std::span<const std::string> options, std::ostream& out, std::ostream& err) {
+    ImportOptions import;
+    std::optional<std::string> typeOption;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const std::string& option = options[i];
+        const bool takesValue = option == "--type" || option == "--from" || option == "--to";
+        if (takesValue && i + 1 == options.size()) {
+            return usageError(err, option + " needs a value");
+        }
+        if (option == "--type") {
+            typeOption = options[++i];
+        } else if (option == "--from") {
+            from = options[++i];
+        } else if (option == "--to") {
+            to = options[++i];
+        } else if (option == "--make-types") {
+            import.makeTypes = true;
+        } else {
+            return usageError(err, "import-ics takes --type, --make-types, --from and --to, not '" +
+                                       option + "'");
+        }
+    }
+    if (from.has_value() != to.has_value()) {
+        return usageError(err, "--from and --to go together");
+    }
+    if (from) {
+        const std::optional<DateTime> first = dateArgument(*from, err);
+        const std::optional<DateTime> last = first ? dateArgument(*to, err) : std::nullopt;
+        if (!last) {
+            return kExitUsage;
+        }
+        if (*last < *first) {
+            reportError(err, "The range ends on " + *to + ", before it begins on " + *from + ".");
+            return kExitUsage;
+        }
+        import.firstDay = dayNumber(*first);
+        import.lastDay = dayNumber(*last);
+    }
+    try {
+        const std::string base = folder + "/";
+        if (heldByRunningProgram(base)) {
+            reportError(err, "Kalvo Planner has the database in \"" + folder +
+                                 "\" open: import there with File > Import, or close it first.");
+            return kExitFailure;
+        }
+        if (journalExists(base)) {
+            reportError(err, "The database in \"" + folder +
+                                 "\" has unsaved changes in its recovery journal: start Kalvo "
+                                 "Planner on it first.");
+            return kExitFailure;
+        }
+        const FileContent text(file);
+        Database database(base);
+        std::string message;
+        if (!database.openDatabase("", [&](const std::string& what) { message = what; })) {
+            reportError(err, message);
+            return kExitFailure;
+        }
+        Model model = database.readModel();
+        if (typeOption) {
+            std::vector<std::string> path;
+            for (std::size_t at = 0; at <= typeOption->size();) {
+                const std::size_t slash = std::min(typeOption->find('/', at), typeOption->size());
+                path.push_back(typeOption->substr(at, slash - at));
+                at = slash + 1;
+            }
+            const EventType* type = typeAtPath(model, path);
+            if (type == nullptr) {
+                reportError(err, "The database has no type " + *typeOption + ".");
+                return kExitFailure;
+            }
+            import.fallbackTypeId = type->id;
+        }
+        const CalendarFile calendar(text.bytes(), localTimeZoneId());
+        const ImportPlan plan = planImport(model, calendar, import);
+        if (!plan.refusal.empty()) {
+            reportError(err, file + ": " + plan.refusal);
+            return kExitFailure;
+        }
+        if (!plan.appointments.empty() || !plan.typesToMake.empty()) {
+            applyImport(model, plan);
+            database.saveDatabase(model);
+        }
+        out << "Added " << plan.additions() << ".";
+        if (const std::string notes = plan.notes(); !notes.empty()) {
+            out << " " << notes;
+        }
+        out << '\n';
+        return finished(out, err);
+    } catch (const IcalendarError& error) {
+        reportError(err, file + ": " + error.what());
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
 namespace {
 
 using Arguments = std::span<const std::string>;
@@ -464,6 +575,11 @@ constexpr Command kCommands[] = {
          return exportIcalendar(a[0], a[1], a[2], a.size() > 3 ? a[3] : std::string(), out, err);
      },
      1},
+    {"import-ics", 2,
+     [](Arguments a, std::ostream& out, std::ostream& err) {
+         return importIcalendar(a[0], a[1], a.subspan(2), out, err);
+     },
+     6},
 };
 
 }  // namespace

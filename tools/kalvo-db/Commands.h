@@ -66,6 +66,12 @@ int exportIcalendar(const std::string& folder, const std::string& from, const st
                     const std::string& outPath, std::ostream& out, std::ostream& err);
 
 // The command line without the program name: the command and its arguments.
+// Adds the events of the iCalendar `file` to the database of `folder` as appointments, all or
+// none, and writes the database as one set, as a save does. `options`: --type PATH,
+// --make-types, --from DATE --to DATE.
+int importIcalendar(const std::string& folder, const std::string& file,
+                    std::span<const std::string> options, std::ostream& out, std::ostream& err);
+
 int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace kalvo
