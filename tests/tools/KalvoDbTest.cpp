@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "db/Database.h"
+#include "db/DatabaseFolder.h"
 #include "db/TableFileSet.h"
 #include "history/EditHistory.h"
 #include "history/RecoveryJournal.h"
@@ -551,6 +553,107 @@ TEST(KalvoDbRanges, ARangeEndingBeforeItBeginsIsRefused) {
     }
     EXPECT_EQ(run({"plan", path, "2026-12-07", "2026-12-07"}).exitCode, kExitSuccess)
         << "a range of one day";
+}
+
+// The listing of `day` without the ids (the first two columns) and without deleted
+// occurrences, which an export leaves out.
+std::string dayWithoutIds(const std::filesystem::path& folder, const std::string& day) {
+    std::istringstream listing(run({"day", folder.string(), day}).out);
+    std::string kept;
+    for (std::string line; std::getline(listing, line);) {
+        if (!line.ends_with("\tdeleted")) {
+            kept += line.substr(line.find('\t', line.find('\t') + 1) + 1) + "\n";
+        }
+    }
+    return kept;
+}
+
+// Our export of a range, imported into a database with the same types and no appointments,
+// shows every date of the range as the database it came from; a second import adds nothing.
+TEST(KalvoDbImport, OurExportComesBackWholeAndOnlyOnce) {
+    TemporaryFolder source;
+    TemporaryFolder target;
+    TemporaryFolder scratch;
+    writeWeekDatabase(source.path());
+    writeDatabase(target.path(), "", "", "");
+    std::filesystem::copy_file(source.file("Type.xml"), target.file("Type.xml"),
+                               std::filesystem::copy_options::overwrite_existing);
+    const std::string file = scratch.file("week.ics");
+    ASSERT_EQ(run({"ics", source.path().string(), "2026-12-05", "2026-12-13", file}).exitCode,
+              kExitSuccess);
+
+    const Output imported = run({"import-ics", target.path().string(), file});
+    ASSERT_EQ(imported.exitCode, kExitSuccess) << imported.err;
+    EXPECT_EQ(imported.out, "Added 12 appointments (5 sub-appointments).\n");
+    for (int dayOfMonth = 5; dayOfMonth <= 13; ++dayOfMonth) {
+        const std::string day = "2026-12-" + std::string(dayOfMonth < 10 ? "0" : "") +
+                                std::to_string(dayOfMonth);
+        EXPECT_EQ(dayWithoutIds(target.path(), day), dayWithoutIds(source.path(), day)) << day;
+    }
+    const std::string files = fileText(target.file("EventData.xml"));
+    const Output again = run({"import-ics", target.path().string(), file});
+    EXPECT_EQ(again.out,
+              "Added 0 appointments. 12 events are in the database already and left out.\n");
+    EXPECT_EQ(fileText(target.file("EventData.xml")), files);
+}
+
+// A refused import leaves the database as it was and says why.
+TEST(KalvoDbImport, ARefusedImportChangesNothingAndSaysWhy) {
+    TemporaryFolder folder;
+    TemporaryFolder scratch;
+    writeWeekDatabase(folder.path());
+    const std::string good = scratch.file("good.ics");
+    writeFileText(good,
+                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:x\r\n"
+                  "DTSTART:20261210T090000\r\nDTEND:20261210T100000\r\nEND:VEVENT\r\n"
+                  "END:VCALENDAR\r\n");
+    const std::string broken = scratch.file("broken.ics");
+    writeFileText(broken,
+                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:x\r\n"
+                  "DTSTART:20261210T250000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::function<void()> prepare;
+        int exitCode;
+        std::string error;  // the start of it
+    };
+    const std::string path = folder.path().string();
+    const Case cases[] = {
+        {"a fault in the file", {"import-ics", path, broken}, [] {}, kExitFailure,
+         broken + ": Line 5: DTSTART has no valid date or time"},
+        {"an event without a type", {"import-ics", path, good}, [] {}, kExitFailure,
+         good + ": Line 3: the event \"\" names no type"},
+        {"a type the database lacks", {"import-ics", path, good, "--type", "Work/Gym"}, [] {},
+         kExitFailure, "The database has no type Work/Gym."},
+        {"a range without its end", {"import-ics", path, good, "--from", "2026-12-01"}, [] {},
+         kExitUsage, "kalvo-db: --from and --to go together"},
+        {"the folder open in the program", {"import-ics", path, good, "--type", "Work"},
+         [&] {
+             writeFileText(folder.file(std::string(kLockFileName)),
+                           std::to_string(getpid()) + "\nkalvo-planner\n\n");
+         },
+         kExitFailure, "Kalvo Planner has the database in"},
+        {"unsaved changes in a journal", {"import-ics", path, good, "--type", "Work"},
+         [&] {
+             std::filesystem::remove(folder.file(std::string(kLockFileName)));
+             writeFileText(folder.file(std::string(kJournalName)), "journal");
+         },
+         kExitFailure, "The database in"},
+    };
+    const std::string before = fileText(folder.file("EventData.xml"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.prepare();
+        const Output result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.err.rfind(c.error, 0), 0U) << result.err;
+        EXPECT_EQ(fileText(folder.file("EventData.xml")), before);
+    }
+    std::filesystem::remove(folder.file(std::string(kJournalName)));
+    const Output imported = run({"import-ics", path, good, "--type", "Work"});
+    EXPECT_EQ(imported.exitCode, kExitSuccess) << imported.err;
+    EXPECT_EQ(imported.out, "Added 1 appointment.\n");
 }
 
 }  // namespace
