@@ -133,6 +133,7 @@ public:
     QAction* EditEventType1 = nullptr;
     QAction* ExportAppointments1 = nullptr;
     QAction* ExportTimeSplit1 = nullptr;
+    QAction* ImportAppointments1 = nullptr;
 
     QMenu* popupMenu = nullptr;
     QMenu* popupMenuTree = nullptr;
@@ -301,6 +302,8 @@ private:
     // for, into a file asked for.
     struct ExportFormat;
     void exportAppointments();
+    // File > Import > Appointments from iCalendar: a file's events as appointments, one step.
+    void importAppointments();
     void exportTimeSplit();
     void exportToFile(const ExportFormat& format);
 
@@ -341,7 +344,7 @@ private:
     std::unique_ptr<HelpBrowser> helpBrowser_;
     WindowPlacementStore placementStore_;
     bool shownOnce_ = false;
-    QString exportFolder_;  // where the last export went
+    QString exportFolder_;  // where the last export or import went
     // The date the calendar's selection has just changed to, until the events of that change
     // are handled: a click that chose a new date reports the change first, then the click.
     QDate dateJustChosen_;

@@ -249,6 +249,8 @@ void TForm1::createActions() {
                                       &TForm1::exportAppointments);
     ExportTimeSplit1 =
         menuCommand("ExportTimeSplit1", "&Time Split as CSV...", {}, &TForm1::exportTimeSplit);
+    ImportAppointments1 = menuCommand("ImportAppointments1", "&Appointments from iCalendar...", {},
+                                      &TForm1::importAppointments);
     About1 = new QAction(QStringLiteral("A&bout"), this);
     About1->setObjectName(QStringLiteral("About1"));
     connect(About1, &QAction::triggered, actionAbout, &QAction::trigger);
@@ -266,6 +268,9 @@ void TForm1::createMenus() {
     file->addActions({actionSave, Print1, PrinterSetup1});
     file->addSeparator();
     file->addActions({actionBackupDatabase, actionRestoreFromBackup});
+    QMenu* imports = file->addMenu(QStringLiteral("&Import"));
+    imports->setObjectName(QStringLiteral("Import1"));
+    imports->addAction(ImportAppointments1);
     QMenu* exports = file->addMenu(QStringLiteral("&Export"));
     exports->setObjectName(QStringLiteral("Export1"));
     exports->addActions({ExportAppointments1, ExportTimeSplit1});
@@ -300,7 +305,7 @@ void TForm1::createMenus() {
     help->addSeparator();
     help->addAction(About1);
 
-    for (QMenu* submenu : {file, exports, edit, view, tools, help}) {
+    for (QMenu* submenu : {file, imports, exports, edit, view, tools, help}) {
         submenu->setToolTipsVisible(true);
         submenu->setAccessibleName(submenu->title().remove(QLatin1Char('&')));
     }

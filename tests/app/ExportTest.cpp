@@ -5,11 +5,18 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "ModalAnswer.h"
 #include "QuietWindow.h"
 #include "app/ExportRangeDialog.h"
+#include "app/ImportDialog.h"
+#include "types/widgets/TypeTreeWidget.h"
 #include "app/MainWindowParts.h"
 #include "app/TForm1.h"
 #include "settings/FakeSettingsStore.h"
@@ -122,6 +129,79 @@ TEST_F(ExportTest, TimeSplitFromTheChartMenuGoesIntoACsvFile) {
               "Work,12.00,12.50,#008000\r\n"
               "Lunch,4.00,4.17,#008000\r\n"
               "Not Specified,80.00,83.33,#808080\r\n");
+}
+
+// An iCalendar file with a Gym session the database has no type for and a meeting at Work,
+// imported through the dialog: refused until the missing type is made, then added as one
+// step that Undo takes back whole.
+TEST_F(ExportTest, AnImportSaysWhatItAddsAndIsOneStep) {
+    const std::string day = today.toString("yyyyMMdd").toStdString();
+    test::writeFileText(folder.file("other.ics"),
+                        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:gym\r\n"
+                        "SUMMARY:Gym\r\nCATEGORIES:Sport\r\nDTSTART:" + day + "T180000\r\n"
+                        "DTEND:" + day + "T190000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\n"
+                        "UID:talk\r\nCATEGORIES:Work\r\nDTSTART:" + day + "T070000\r\n"
+                        "DTEND:" + day + "T080000\r\nDESCRIPTION:Talk to Ann\r\nEND:VEVENT\r\n"
+                        "END:VCALENDAR\r\n");
+    const std::size_t types = window->model().types.size();
+    const std::size_t rows = window->model().eventDataPanels.size();
+    QString refusal;
+    QString summary;
+    test::whenOpen<QFileDialog>([this, &refusal, &summary](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), "importFileDialog");
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString(folder.file("other.ics")));
+        static_cast<QDialog&>(dialog).accept();
+        test::whenOpen<ImportDialog>([&](ImportDialog& import) {
+            refusal = import.labelSummary->text();
+            EXPECT_FALSE(import.buttonImport->isEnabled());
+            import.checkMakeTypes->click();
+            summary = import.labelSummary->text();
+            EXPECT_TRUE(import.buttonImport->isEnabled());
+            import.buttonImport->click();
+        });
+    });
+    window->ImportAppointments1->trigger();
+
+    EXPECT_EQ(refusal.toStdString(),
+              "Line 3: the event \"Gym\" names the type Sport, which the database lacks: choose a "
+              "type for such events, or let the import make the types they name.");
+    EXPECT_EQ(summary.toStdString(), "2 appointments and 1 new type will be added.");
+    EXPECT_EQ(window->model().types.size(), types + 1);
+    EXPECT_EQ(window->model().eventDataPanels.size(), rows + 2);
+    std::vector<std::string> shownNow;
+    for (const EventDataRow* row : window->model().dayPanels) {
+        shownNow.push_back(row->event->type->name + " " + row->comment);
+    }
+    EXPECT_EQ(shownNow, (std::vector<std::string>{"Work Plan, then do", "Lunch ", "Sport ",
+                                                  "Work Talk to Ann"}));
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "Imported 2 appointments and 1 new type from other.ics.");
+    EXPECT_EQ(window->actionUndo->text(), "&Undo Import Appointments");
+
+    window->actionUndo->trigger();
+    EXPECT_EQ(window->model().types.size(), types);
+    EXPECT_EQ(window->model().eventDataPanels.size(), rows);
+    EXPECT_EQ(window->tree->topLevelItem(0)->childCount(), static_cast<int>(types));
+}
+
+TEST_F(ExportTest, AFileWithAFaultIsRefusedNamingItsLine) {
+    test::writeFileText(folder.file("broken.ics"),
+                        "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:2026121\r\nEND:VEVENT\r\n"
+                        "END:VCALENDAR\r\n");
+    test::whenOpen<QFileDialog>([this](QFileDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QString::fromStdString(folder.file("broken.ics")));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    test::ModalMessage warning;
+    test::answerNextMessageBox(warning, QMessageBox::Ok);
+    const std::size_t rows = window->model().eventDataPanels.size();
+    window->ImportAppointments1->trigger();
+    ASSERT_TRUE(warning.shown);
+    EXPECT_NE(warning.text.indexOf("Line 3: DTSTART has no valid date or time"), -1)
+        << warning.text.toStdString();
+    EXPECT_EQ(window->model().eventDataPanels.size(), rows);
 }
 
 }  // namespace
