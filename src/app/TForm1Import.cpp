@@ -75,10 +75,11 @@ void TForm1::importAppointments() {
         showApplicationError(errorMessage(error));
         return;
     }
-    const auto [chartFrom, chartTo] = chartRange();
+    // Other recurrences are offered from the shown date for three months, for a start.
+    const QDate shown = qDateOf(model_.selectedDate);
     ImportDialog dialog(
         QDir::toNativeSeparators(fileName), typeChoicesOf(model_), recursOtherThanDaily(*events),
-        qDateOf(chartFrom), qDateOf(chartTo),
+        shown, shown.addMonths(3).addDays(-1),
         [this, &events](const ImportOptions& options) {
             return planImport(model_, *events, options);
         },
