@@ -406,6 +406,45 @@ CalendarFile::CalendarFile(std::string_view text, const std::string& localZoneId
         }
         events_.push_back(std::move(event));
     }
+    for (std::size_t index = 0; index < events_.size(); ++index) {
+        const CalendarEvent& event = events_[index];
+        longestSpan_ = std::max(longestSpan_, event.end.day - event.start.day);
+        if (event.recurs) {
+            recurring_.push_back(index);
+        } else if (!event.recurrenceId) {
+            singlesByDay_.emplace_back(event.start.day, index);
+        }
+    }
+    std::sort(singlesByDay_.begin(), singlesByDay_.end());
+}
+
+std::vector<CalendarOccurrence> CalendarFile::occurrencesOn(std::int64_t day) const {
+    std::vector<CalendarOccurrence> found;
+    // An end at the midnight that begins the day, or an all-day event's exclusive end, does not
+    // reach into it.
+    const auto reaches = [day](const LocalTime& start, const LocalTime& end) {
+        return start.day == day || end.day > day || (end.day == day && end.minute > 0);
+    };
+    const auto first = std::lower_bound(singlesByDay_.begin(), singlesByDay_.end(),
+                                        std::pair{day - longestSpan_, std::size_t{0}});
+    for (auto at = first; at != singlesByDay_.end() && at->first <= day; ++at) {
+        const CalendarEvent& event = events_[at->second];
+        if (reaches(event.start, event.end)) {
+            found.push_back({at->second, event.start, event.end});
+        }
+    }
+    for (const std::size_t index : recurring_) {
+        for (const CalendarOccurrence& occurrence :
+             occurrences(index, day - longestSpan_, day)) {
+            if (reaches(occurrence.start, occurrence.end)) {
+                found.push_back(occurrence);
+            }
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const CalendarOccurrence& a, const CalendarOccurrence& b) {
+        return a.start.day != b.start.day ? a.start.day < b.start.day : a.start.minute < b.start.minute;
+    });
+    return found;
 }
 
 CalendarFile::~CalendarFile() = default;

@@ -83,10 +83,21 @@ public:
     std::vector<CalendarOccurrence> occurrences(std::size_t event, std::int64_t first,
                                                 std::int64_t last) const;
 
+    // What the day `day` shows of the whole file, in start order: every occurrence that lies
+    // in it at least partly, all-day ones included (their start's minute is 0 and they end at
+    // the start of the day after their last). Events that do not recur are found through an
+    // index by day, made once.
+    std::vector<CalendarOccurrence> occurrencesOn(std::int64_t day) const;
+
 private:
     struct Parsed;
     std::unique_ptr<Parsed> parsed_;
     std::vector<CalendarEvent> events_;
+    // The events that do not recur, by the day they start on; the recurring ones; and the
+    // longest span of any event in days, to find those begun before a day that reach into it.
+    std::vector<std::pair<std::int64_t, std::size_t>> singlesByDay_;
+    std::vector<std::size_t> recurring_;
+    std::int64_t longestSpan_ = 0;
 };
 
 }  // namespace kalvo

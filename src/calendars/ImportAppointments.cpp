@@ -139,8 +139,11 @@ std::string ImportPlan::notes() const {
     std::string text;
     const auto note = [&text](int number, const char* one, const char* many, const char* rest) {
         if (number > 0) {
-            text += (text.empty() ? "" : " ") + count(static_cast<std::size_t>(number), one, many) +
-                    rest;
+            if (!text.empty()) {
+                text += ' ';
+            }
+            text += count(static_cast<std::size_t>(number), one, many);
+            text += rest;
         }
     };
     note(alreadyThere, "event is", "events are", " in the database already and left out.");

@@ -106,6 +106,30 @@ TEST(CalendarFile, RecurrencesAreExpandedInTheirZoneAndShownInTheLocalOne) {
     }
 }
 
+TEST(CalendarFile, ADayShowsWhatLiesInItOfEveryEventInStartOrder) {
+    const CalendarFile file(kWeekly + "", "Europe/Berlin");
+    struct Case {
+        std::int64_t day;
+        std::vector<std::string> shown;  // uid and start minute
+    };
+    const Case cases[] = {
+        {day(2026, 10, 28), {"floating 420", "weekly 540", "newyork 840"}},
+        {day(2026, 10, 21), {}},  // taken out
+        {day(2026, 10, 30), {"allday 0"}},
+        {day(2026, 10, 31), {}},
+        {day(2026, 11, 4), {"weekly 840"}},  // moved to the afternoon
+        {day(2026, 11, 18), {}},             // after the fifth
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> shown;
+        for (const CalendarOccurrence& occurrence : file.occurrencesOn(c.day)) {
+            shown.push_back(file.events()[occurrence.event].uid + " " +
+                            std::to_string(occurrence.start.minute));
+        }
+        EXPECT_EQ(shown, c.shown) << civilFromDays(c.day).day;
+    }
+}
+
 TEST(CalendarFile, ADailyRecurrenceIsKeptAsTheDaysItCovers) {
     struct Case {
         const char* rule;
