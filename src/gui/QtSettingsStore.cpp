@@ -87,8 +87,24 @@ std::optional<std::int32_t> QtSettingsStore::readInteger(std::string_view name) 
 }
 
 bool QtSettingsStore::writeInteger(std::string_view name, std::int32_t value) {
+    return writeValue(name, QVariant::fromValue<qint32>(value));
+}
+
+std::optional<std::string> QtSettingsStore::readText(std::string_view name) {
+    const QVariant stored = openSettings().value(toQString(name));
+    if (stored.typeId() != QMetaType::QString) {
+        return std::nullopt;
+    }
+    return stored.toString().toStdString();
+}
+
+bool QtSettingsStore::writeText(std::string_view name, std::string_view value) {
+    return writeValue(name, QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+}
+
+bool QtSettingsStore::writeValue(std::string_view name, const QVariant& value) {
     QSettings& settings = openSettings();
-    settings.setValue(toQString(name), QVariant::fromValue<qint32>(value));
+    settings.setValue(toQString(name), value);
     // Without sync a failed write would only surface, unnoticed, when the object is destroyed.
     settings.sync();
     return settings.status() == QSettings::NoError;

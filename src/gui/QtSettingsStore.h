@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QVariant>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -27,9 +29,12 @@ public:
     bool valueExists(std::string_view name) override;
     std::optional<std::int32_t> readInteger(std::string_view name) override;
     bool writeInteger(std::string_view name, std::int32_t value) override;
+    std::optional<std::string> readText(std::string_view name) override;
+    bool writeText(std::string_view name, std::string_view value) override;
 
 private:
     QSettings& openSettings();
+    bool writeValue(std::string_view name, const QVariant& value);
 
     std::unique_ptr<QSettings> settings_;
 };

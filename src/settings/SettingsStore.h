@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace kalvo {
@@ -39,6 +40,10 @@ public:
 
     // False when the value could not be stored.
     virtual bool writeInteger(std::string_view name, std::int32_t value) = 0;
+
+    // Text in UTF-8; empty when the value is missing or not held as text.
+    virtual std::optional<std::string> readText(std::string_view name) = 0;
+    virtual bool writeText(std::string_view name, std::string_view value) = 0;
 
 protected:
     SettingsStore() = default;

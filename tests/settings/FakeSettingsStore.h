@@ -18,7 +18,7 @@ namespace kalvo::test {
 // records what it was asked to do.
 class FakeSettingsStore final : public SettingsStore {
 public:
-    // A text stands for a value held in a type other than a 32-bit integer.
+    // A text is a value held as text; to readInteger it is one held in another type.
     using Value = std::variant<std::int32_t, std::string>;
     using Key = std::map<std::string, Value, std::less<>>;
 
@@ -94,6 +94,30 @@ public:
         }
         current()[std::string(name)] = value;
         writes.push_back(std::string(name) + "=" + std::to_string(value));
+        return true;
+    }
+
+    std::optional<std::string> readText(std::string_view name) override {
+        if (hits(Fault::readThrows, name)) {
+            throw SettingsStoreError("cannot read value");
+        }
+        const auto found = current().find(name);
+        if (hits(Fault::readFails, name) || found == current().end() ||
+            !std::holds_alternative<std::string>(found->second)) {
+            return std::nullopt;
+        }
+        return std::get<std::string>(found->second);
+    }
+
+    bool writeText(std::string_view name, std::string_view value) override {
+        if (hits(Fault::writeThrows, name)) {
+            throw SettingsStoreError("cannot write value");
+        }
+        if (hits(Fault::writeFails, name)) {
+            return false;
+        }
+        current()[std::string(name)] = std::string(value);
+        writes.push_back(std::string(name) + "=" + std::string(value));
         return true;
     }
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/SettingsStore.h"
+
+namespace kalvo {
+
+// The other calendars whose events the day shows beside its own appointments, read-only.
+struct Subscription {
+    std::string name;    // as the user calls it here
+    std::string source;  // an iCalendar file's path
+    std::int32_t color = 0;  // stored as the types' colours are: 0x00BBGGRR
+    bool shown = true;
+};
+
+// The colours new subscriptions take in turn, stored as the types' colours are.
+std::int32_t subscriptionColor(std::size_t index);
+
+// The subscriptions kept in the settings store under "Software\Kalvo Planner\Calendars":
+// Count, then Name1, Source1, Color1, Shown1 and so on. A store that cannot be read gives none;
+// entries without a source are left out.
+std::vector<Subscription> loadSubscriptions(SettingsStore& store);
+// False when the store could not keep them.
+bool saveSubscriptions(SettingsStore& store, const std::vector<Subscription>& subscriptions);
+
+}  // namespace kalvo
