@@ -37,6 +37,7 @@
 #include "day/Timeline.h"
 #include "day/widgets/AppointmentPage.h"
 #include "day/widgets/DayView.h"
+#include "day/widgets/OtherCalendarsLane.h"
 #include "day/widgets/TimelineArea.h"
 #include "day/widgets/TaskPanel.h"
 #include "gui/DesktopNotifications.h"
@@ -104,6 +105,10 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     }
     dayView_ =
         std::make_unique<DayView>(model_, history_, *panelMain, *panelDifference, *popupMenu);
+    otherCalendars_ = std::make_unique<OtherCalendarsLane>(*panelMain);
+    connect(otherCalendars_.get(), &OtherCalendarsLane::addAsAppointmentRequested, this,
+            &TForm1::addAsAppointment);
+    subscriptions_ = loadSubscriptions(settingsStore_);
     connect(dayView_.get(), &DayView::editEventRequested, actionEditEvent, &QAction::trigger);
     connect(dayView_.get(), &DayView::chartChanged, this, &TForm1::updateChart);
     connect(dayView_.get(), &DayView::appointmentPageChanged, this,
@@ -442,6 +447,7 @@ void TForm1::buildDay() {
     if (dayView_->buildDay()) {
         refreshAppointmentPage();
     }
+    showOtherCalendars();
     revealSelected();
     showDateHeading();
     startup::phaseDone("day build");

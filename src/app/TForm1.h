@@ -2,11 +2,15 @@
 
 #include <QDate>
 #include <QList>
+#include <QStringList>
 #include <QMainWindow>
 #include <QTime>
+#include <filesystem>
 #include <functional>
 #include <future>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,8 @@
 #include "model/Model.h"
 #include "reminders/Reminders.h"
 #include "settings/ProgrammSettings.h"
+#include "calendars/CalendarFile.h"
+#include "calendars/Subscriptions.h"
 
 class QAction;
 class QCalendarWidget;
@@ -48,6 +54,8 @@ class TypeTreeController;
 class TypeTreeWidget;
 class DayView;
 class TimelineArea;
+class OtherCalendarsLane;
+struct LaneEvent;
 class HelpBrowser;
 class TAboutBox;
 class SettingsStore;
@@ -119,6 +127,7 @@ public:
     QAction* actionToday = nullptr;
     QAction* actionUndo = nullptr;
     QAction* actionSnapToFiveMinutes = nullptr;
+    QAction* actionCalendars = nullptr;
     QAction* actionZoomIn = nullptr;
     QAction* actionZoomOut = nullptr;
     QAction* actionResetZoom = nullptr;
@@ -147,6 +156,7 @@ public:
     QWidget* panelDifference = nullptr;
     QLabel* labelShownDate = nullptr;
     QLabel* labelToday = nullptr;
+    QLabel* labelAllDay = nullptr;  // the shown date's all-day events of other calendars
     QCheckBox* checkBoxApplyToFuture = nullptr;
     QPushButton* buttonTutorial = nullptr;
     QWidget* panelRight = nullptr;
@@ -304,6 +314,18 @@ private:
     void exportAppointments();
     // File > Import > Appointments from iCalendar: a file's events as appointments, one step.
     void importAppointments();
+    // Tools > Other Calendars, the events of the shown day in the lane beside the
+    // appointments, and one of them added as an appointment of a type asked for, one step.
+    // A subscribed file as last read: kept while the file is unchanged, and kept too when a
+    // new version cannot be read, so that the day still shows the last good copy.
+    struct LoadedCalendar {
+        std::optional<CalendarFile> file;
+        std::filesystem::file_time_type modified{};
+    };
+    void manageCalendars();
+    void showOtherCalendars();
+    const CalendarFile* calendarFileOf(const Subscription& subscription, QStringList& failures);
+    void addAsAppointment(const LaneEvent& event);
     void exportTimeSplit();
     void exportToFile(const ExportFormat& format);
 
@@ -322,6 +344,9 @@ private:
     bool planStale_ = true;  // the chart's rows changed while the Plan page was not shown
     std::vector<std::string> recordsDuringSave_;
     std::unique_ptr<DayView> dayView_;
+    std::vector<Subscription> subscriptions_;
+    std::map<std::string, LoadedCalendar> loadedCalendars_;  // by the file's path
+    std::unique_ptr<OtherCalendarsLane> otherCalendars_;
     QList<QAction*> shiftStepActions_;  // View > Shift Step, one of them checked
     std::unique_ptr<TypeTreeController> typeTree_;
     std::unique_ptr<SoundPlayer> wavPlayer_;

@@ -7,6 +7,7 @@
 
 #include "app/TForm1.h"
 #include "day/widgets/DayView.h"
+#include "day/widgets/OtherCalendarsLane.h"
 #include "day/widgets/TaskPanel.h"
 #include "day/widgets/TimelineArea.h"
 
@@ -100,6 +101,8 @@ void TForm1::showDayViewOptions() {
     }
     dayView_->setScale(timelineArea_->scale());
     connect(timelineArea_, &TimelineArea::scaleChanged, dayView_.get(), &DayView::setScale);
+    connect(timelineArea_, &TimelineArea::scaleChanged, otherCalendars_.get(),
+            &OtherCalendarsLane::setScale);
     timelineArea_->setChosenScale(TimelineScale(programmSettings_.getPixelsPerHour()));
     connect(timelineArea_, &TimelineArea::chosenScaleChanged, this, [this](TimelineScale chosen) {
         programmSettings_.setPixelsPerHour(chosen.pixelsPerHour());

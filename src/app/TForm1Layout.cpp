@@ -63,8 +63,11 @@ void TForm1::createLayout() {
     labelToday->setBackgroundRole(QPalette::Highlight);
     labelToday->setForegroundRole(QPalette::HighlightedText);
     labelToday->setContentsMargins(6, 0, 6, 0);
+    labelAllDay = captionLabel(QStringLiteral("labelAllDay"), QString(), heading);
+    labelAllDay->hide();
     headingRow->addWidget(labelShownDate);
     headingRow->addWidget(labelToday);
+    headingRow->addWidget(labelAllDay, 1);
     headingRow->addStretch();
     layout->addAnchored(heading, {0, 57, 483, 20}, AnchorLeft | AnchorTop);
 

@@ -1,0 +1,151 @@
+#include "app/CalendarsDialog.h"
+
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/AccessibleNames.h"
+#include "gui/StoredColor.h"
+
+namespace kalvo {
+
+CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, QString folder,
+                                 QWidget* parent)
+    : QDialog(parent), subscriptions_(std::move(subscriptions)), folder_(std::move(folder)) {
+    setObjectName(QStringLiteral("CalendarsDialog"));
+    setWindowTitle(QStringLiteral("Calendars"));
+    auto* note = new QLabel(QStringLiteral("The day shows the events of the ticked calendars at the "
+                                           "left edge of the Actual column, read-only."),
+                            this);
+    note->setWordWrap(true);
+    listCalendars = named(new QListWidget(this), QStringLiteral("listCalendars"),
+                          QStringLiteral("Calendars"));
+    nameScrollAreaParts(listCalendars);
+    const auto button = [this](const QString& name, const QString& caption) {
+        auto* made = new QPushButton(caption, this);
+        made->setObjectName(name);
+        made->setAccessibleName(QString(caption).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
+        return made;
+    };
+    buttonAddFile = button(QStringLiteral("buttonAddFile"), QStringLiteral("&Add File..."));
+    buttonRename = button(QStringLiteral("buttonRename"), QStringLiteral("Re&name..."));
+    buttonColor = button(QStringLiteral("buttonColor"), QStringLiteral("C&olour..."));
+    buttonRemove = button(QStringLiteral("buttonRemove"), QStringLiteral("&Remove"));
+    connect(buttonAddFile, &QPushButton::clicked, this, &CalendarsDialog::addFile);
+    connect(buttonRename, &QPushButton::clicked, this, &CalendarsDialog::renameCurrent);
+    connect(buttonColor, &QPushButton::clicked, this, &CalendarsDialog::recolorCurrent);
+    connect(buttonRemove, &QPushButton::clicked, this, &CalendarsDialog::removeCurrent);
+    connect(listCalendars, &QListWidget::currentRowChanged, this, &CalendarsDialog::enableButtons);
+    connect(listCalendars, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        subscriptions_.at(static_cast<std::size_t>(listCalendars->row(item))).shown =
+            item->checkState() == Qt::Checked;
+    });
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
+    auto* side = new QVBoxLayout;
+    for (QPushButton* control : {buttonAddFile, buttonRename, buttonColor, buttonRemove}) {
+        side->addWidget(control);
+    }
+    side->addStretch();
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(listCalendars, 1);
+    middle->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(note);
+    layout->addLayout(middle);
+    layout->addWidget(buttons);
+    resize(460, 280);
+    showList(0);
+}
+
+void CalendarsDialog::showList(int current) {
+    const QSignalBlocker quiet(listCalendars);
+    listCalendars->clear();
+    for (const Subscription& subscription : subscriptions_) {
+        QPixmap swatch(12, 12);
+        swatch.fill(colorFromStored(subscription.color));
+        auto* item = new QListWidgetItem(QIcon(swatch), QString::fromStdString(subscription.name),
+                                         listCalendars);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(subscription.shown ? Qt::Checked : Qt::Unchecked);
+        item->setToolTip(QString::fromStdString(subscription.source));
+    }
+    listCalendars->setCurrentRow(std::min(current, listCalendars->count() - 1));
+    enableButtons();
+}
+
+void CalendarsDialog::enableButtons() {
+    const bool chosen = listCalendars->currentRow() >= 0;
+    for (QPushButton* control : {buttonRename, buttonColor, buttonRemove}) {
+        control->setEnabled(chosen);
+    }
+}
+
+void CalendarsDialog::addFile() {
+    QFileDialog files(this, QStringLiteral("Add a Calendar File"), folder_);
+    files.setObjectName(QStringLiteral("calendarFileDialog"));
+    files.setFileMode(QFileDialog::ExistingFile);
+    files.setNameFilters(
+        {QStringLiteral("iCalendar files (*.ics *.ical *.ifb)"), QStringLiteral("All files (*)")});
+    if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QFileInfo file(files.selectedFiles().constFirst());
+    folder_ = file.absolutePath();
+    subscriptions_.push_back({file.completeBaseName().toStdString(),
+                              file.absoluteFilePath().toStdString(),
+                              subscriptionColor(subscriptions_.size()), true});
+    showList(static_cast<int>(subscriptions_.size()) - 1);
+}
+
+void CalendarsDialog::renameCurrent() {
+    const int row = listCalendars->currentRow();
+    if (row < 0) {
+        return;
+    }
+    Subscription& subscription = subscriptions_.at(static_cast<std::size_t>(row));
+    bool given = false;
+    const QString name = QInputDialog::getText(this, QStringLiteral("Rename Calendar"),
+                                               QStringLiteral("&Name in Kalvo Planner:"),
+                                               QLineEdit::Normal,
+                                               QString::fromStdString(subscription.name), &given)
+                             .trimmed();
+    if (given && !name.isEmpty()) {
+        subscription.name = name.toStdString();
+        showList(row);
+    }
+}
+
+void CalendarsDialog::recolorCurrent() {
+    const int row = listCalendars->currentRow();
+    if (row < 0) {
+        return;
+    }
+    Subscription& subscription = subscriptions_.at(static_cast<std::size_t>(row));
+    const QColor color = QColorDialog::getColor(colorFromStored(subscription.color), this,
+                                                QStringLiteral("Calendar Colour"));
+    if (color.isValid()) {
+        subscription.color = storedFromRgb(color);
+        showList(row);
+    }
+}
+
+void CalendarsDialog::removeCurrent() {
+    const int row = listCalendars->currentRow();
+    if (row < 0) {
+        return;
+    }
+    subscriptions_.erase(subscriptions_.begin() + row);
+    showList(row);
+}
+
+}  // namespace kalvo

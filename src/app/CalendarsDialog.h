@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+#include "calendars/Subscriptions.h"
+
+class QListWidget;
+class QPushButton;
+
+namespace kalvo {
+
+// Tools > Calendars: the other calendars the day shows beside its appointments. A calendar is
+// an iCalendar file; each is ticked to be shown, and can be renamed and recoloured for this
+// program or removed. The file itself is never changed.
+class CalendarsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    CalendarsDialog(std::vector<Subscription> subscriptions, QString folder, QWidget* parent);
+
+    const std::vector<Subscription>& subscriptions() const { return subscriptions_; }
+    // Where the last file was chosen.
+    const QString& folder() const { return folder_; }
+
+    QListWidget* listCalendars = nullptr;
+    QPushButton* buttonAddFile = nullptr;
+    QPushButton* buttonRename = nullptr;
+    QPushButton* buttonColor = nullptr;
+    QPushButton* buttonRemove = nullptr;
+
+private:
+    void showList(int current);
+    void addFile();
+    void renameCurrent();
+    void recolorCurrent();
+    void removeCurrent();
+    void enableButtons();
+
+    std::vector<Subscription> subscriptions_;
+    QString folder_;
+};
+
+}  // namespace kalvo

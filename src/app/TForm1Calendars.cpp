@@ -1,0 +1,145 @@
+// The main window's other calendars: iCalendar files the user subscribed to, read again when
+// they change, whose events of the shown day stand at the left edge of the Actual column and
+// whose all-day events are named beside the date; an event can be added as an appointment.
+#include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QLabel>
+#include <QStatusBar>
+#include <algorithm>
+#include <filesystem>
+
+#include "app/ApplicationErrors.h"
+#include "app/CalendarsDialog.h"
+#include "app/TForm1.h"
+#include "base/AtomicFile.h"
+#include "calendars/ImportAppointments.h"
+#include "day/widgets/OtherCalendarsLane.h"
+#include "day/widgets/TimelineArea.h"
+#include "export/CalendarExport.h"
+#include "gui/StoredColor.h"
+
+namespace kalvo {
+
+const CalendarFile* TForm1::calendarFileOf(const Subscription& subscription, QStringList& failures) {
+    LoadedCalendar& loaded = loadedCalendars_[subscription.source];
+    const auto failed = [&](const QString& why) {
+        failures << QStringLiteral("The calendar \"%1\" cannot be read: %2")
+                        .arg(QString::fromStdString(subscription.name), why);
+    };
+    std::error_code error;
+    const auto modified = std::filesystem::last_write_time(subscription.source, error);
+    if (error) {
+        failed(QString::fromLocal8Bit(error.message().c_str()));
+    } else if (!loaded.file || modified != loaded.modified) {
+        try {
+            const FileContent text(subscription.source);
+            // Read whole before the last good copy goes.
+            CalendarFile read(text.bytes(), localTimeZoneId());
+            loaded.file = std::move(read);
+            loaded.modified = modified;
+        } catch (const std::exception& reading) {
+            failed(errorMessage(reading));
+        }
+    }
+    return loaded.file ? &*loaded.file : nullptr;
+}
+
+void TForm1::showOtherCalendars() {
+    const auto day = static_cast<std::int64_t>(model_.selectedDate);
+    std::vector<LaneEvent> timed;
+    QStringList allDay;
+    QStringList failures;
+    for (const Subscription& subscription : subscriptions_) {
+        if (!subscription.shown) {
+            continue;
+        }
+        const CalendarFile* file = calendarFileOf(subscription, failures);
+        if (file == nullptr) {
+            continue;
+        }
+        for (const CalendarOccurrence& occurrence : file->occurrencesOn(day)) {
+            const CalendarEvent& event = file->events()[occurrence.event];
+            const QString summary = event.summary.empty()
+                                        ? QStringLiteral("(no title)")
+                                        : QString::fromStdString(event.summary);
+            if (event.allDay) {
+                allDay << summary;
+                continue;
+            }
+            timed.push_back({summary, QString::fromStdString(event.location),
+                             QString::fromStdString(event.description),
+                             QString::fromStdString(subscription.name),
+                             colorFromStored(subscription.color), day,
+                             occurrence.start.day < day ? 0 : occurrence.start.minute,
+                             occurrence.end.day > day ? 24 * 60 : occurrence.end.minute});
+        }
+    }
+    std::stable_sort(timed.begin(), timed.end(),
+                     [](const LaneEvent& a, const LaneEvent& b) { return a.start < b.start; });
+    otherCalendars_->showEvents(std::move(timed), timelineArea_->scale());
+    labelAllDay->setText(allDay.isEmpty() ? QString()
+                                          : QStringLiteral("All day: ") + allDay.join(QStringLiteral("; ")));
+    labelAllDay->setAccessibleName(labelAllDay->text());
+    labelAllDay->setVisible(!allDay.isEmpty());
+    if (!failures.isEmpty()) {
+        statusBar()->showMessage(failures.join(QLatin1Char(' ')));
+    }
+}
+
+void TForm1::manageCalendars() {
+    CalendarsDialog dialog(subscriptions_, exportFolder_, this);
+    dialog.exec();
+    exportFolder_ = dialog.folder();
+    subscriptions_ = dialog.subscriptions();
+    if (!saveSubscriptions(settingsStore_, subscriptions_)) {
+        statusBar()->showMessage(QStringLiteral("The calendars could not be kept in the settings."));
+    }
+    std::erase_if(loadedCalendars_, [this](const auto& loaded) {
+        return std::none_of(subscriptions_.begin(), subscriptions_.end(),
+                            [&](const Subscription& subscription) {
+                                return subscription.source == loaded.first;
+                            });
+    });
+    showOtherCalendars();
+}
+
+void TForm1::addAsAppointment(const LaneEvent& event) {
+    QStringList paths;
+    std::vector<std::vector<std::string>> typePaths;
+    for (const auto& type : model_.types) {
+        typePaths.push_back(typePath(*type));
+        QStringList names;
+        for (const std::string& name : typePaths.back()) {
+            names << QString::fromStdString(name);
+        }
+        paths << names.join(QLatin1Char('/'));
+    }
+    if (paths.isEmpty()) {
+        return;
+    }
+    bool chosen = false;
+    const QString path = QInputDialog::getItem(
+        this, QStringLiteral("Add as Appointment"),
+        QStringLiteral("\"%1\" becomes an appointment of the &type:").arg(event.summary), paths, 0,
+        false, &chosen);
+    if (!chosen) {
+        return;
+    }
+    ImportedAppointment appointment;
+    appointment.typePath = typePaths.at(static_cast<std::size_t>(paths.indexOf(path)));
+    appointment.firstDay = event.day;
+    appointment.lastDay = event.day;
+    appointment.start = appointment.plannedStart = event.start;
+    appointment.end = appointment.plannedEnd = event.end;
+    // The summary names the appointment on its panel.
+    appointment.comment = event.summary.toStdString();
+    ImportPlan plan;
+    plan.appointments.push_back(std::move(appointment));
+    history_.record("Add " + plan.appointments.front().typePath.back(), {},
+                    {model_.selectedDate, -1}, [this, &plan] { applyImport(model_, plan); });
+    buildDay();
+    markDaysWithAppointments();
+}
+
+}  // namespace kalvo
