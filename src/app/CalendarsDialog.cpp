@@ -8,11 +8,14 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "gui/AccessibleNames.h"
+#include "gui/CalendarDownloads.h"
 #include "gui/StoredColor.h"
 
 namespace kalvo {
@@ -36,10 +39,12 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, QStrin
         return made;
     };
     buttonAddFile = button(QStringLiteral("buttonAddFile"), QStringLiteral("&Add File..."));
+    buttonAddAddress = button(QStringLiteral("buttonAddAddress"), QStringLiteral("Add A&ddress..."));
     buttonRename = button(QStringLiteral("buttonRename"), QStringLiteral("Re&name..."));
     buttonColor = button(QStringLiteral("buttonColor"), QStringLiteral("C&olour..."));
     buttonRemove = button(QStringLiteral("buttonRemove"), QStringLiteral("&Remove"));
     connect(buttonAddFile, &QPushButton::clicked, this, &CalendarsDialog::addFile);
+    connect(buttonAddAddress, &QPushButton::clicked, this, &CalendarsDialog::addAddress);
     connect(buttonRename, &QPushButton::clicked, this, &CalendarsDialog::renameCurrent);
     connect(buttonColor, &QPushButton::clicked, this, &CalendarsDialog::recolorCurrent);
     connect(buttonRemove, &QPushButton::clicked, this, &CalendarsDialog::removeCurrent);
@@ -52,7 +57,8 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, QStrin
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     auto* side = new QVBoxLayout;
-    for (QPushButton* control : {buttonAddFile, buttonRename, buttonColor, buttonRemove}) {
+    for (QPushButton* control :
+         {buttonAddFile, buttonAddAddress, buttonRename, buttonColor, buttonRemove}) {
         side->addWidget(control);
     }
     side->addStretch();
@@ -101,9 +107,35 @@ void CalendarsDialog::addFile() {
     }
     const QFileInfo file(files.selectedFiles().constFirst());
     folder_ = file.absolutePath();
-    subscriptions_.push_back({file.completeBaseName().toStdString(),
-                              file.absoluteFilePath().toStdString(),
-                              subscriptionColor(subscriptions_.size()), true});
+    add(file.completeBaseName().toStdString(), file.absoluteFilePath().toStdString());
+}
+
+void CalendarsDialog::addAddress() {
+    bool given = false;
+    const QString address =
+        QInputDialog::getText(this, QStringLiteral("Add a Calendar on the Web"),
+                              QStringLiteral("&Address of the calendar (https://, webcal://):"),
+                              QLineEdit::Normal, QString(), &given)
+            .trimmed();
+    if (!given || address.isEmpty()) {
+        return;
+    }
+    const QUrl url(address);
+    if (!url.isValid() || url.host().isEmpty() ||
+        !CalendarDownloads::isAddress(address.toStdString())) {
+        QMessageBox::warning(this, QStringLiteral("Kalvo Planner"),
+                             QStringLiteral("\"%1\" is no address of a calendar on the web: it "
+                                            "begins with https://, http:// or webcal://.")
+                                 .arg(address));
+        return;
+    }
+    const QString file = QFileInfo(url.path()).completeBaseName();
+    add((file.isEmpty() ? url.host() : file).toStdString(), address.toStdString());
+}
+
+void CalendarsDialog::add(std::string name, std::string source) {
+    subscriptions_.push_back(
+        {std::move(name), std::move(source), subscriptionColor(subscriptions_.size()), true});
     showList(static_cast<int>(subscriptions_.size()) - 1);
 }
 

@@ -10,8 +10,8 @@ class QPushButton;
 
 namespace kalvo {
 
-// Tools > Calendars: the other calendars the day shows beside its appointments. A calendar is
-// an iCalendar file; each is ticked to be shown, and can be renamed and recoloured for this
+// Tools > Other Calendars: the calendars the day shows beside its appointments. A calendar is
+// an iCalendar file on the disk or on the web (http, https, webcal); each is ticked to be shown, and can be renamed and recoloured for this
 // program or removed. The file itself is never changed.
 class CalendarsDialog : public QDialog {
     Q_OBJECT
@@ -25,6 +25,7 @@ public:
 
     QListWidget* listCalendars = nullptr;
     QPushButton* buttonAddFile = nullptr;
+    QPushButton* buttonAddAddress = nullptr;
     QPushButton* buttonRename = nullptr;
     QPushButton* buttonColor = nullptr;
     QPushButton* buttonRemove = nullptr;
@@ -32,6 +33,8 @@ public:
 private:
     void showList(int current);
     void addFile();
+    void addAddress();
+    void add(std::string name, std::string source);
     void renameCurrent();
     void recolorCurrent();
     void removeCurrent();

@@ -109,6 +109,7 @@ TForm1::TForm1(ProgrammSettings& programmSettings, SettingsStore& settingsStore,
     connect(otherCalendars_.get(), &OtherCalendarsLane::addAsAppointmentRequested, this,
             &TForm1::addAsAppointment);
     subscriptions_ = loadSubscriptions(settingsStore_);
+    startCalendarDownloads();
     connect(dayView_.get(), &DayView::editEventRequested, actionEditEvent, &QAction::trigger);
     connect(dayView_.get(), &DayView::chartChanged, this, &TForm1::updateChart);
     connect(dayView_.get(), &DayView::appointmentPageChanged, this,
@@ -208,6 +209,8 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() {
     actionChartExecute();
+    // The web calendars come once the window is on the screen; the cache shows them till then.
+    QMetaObject::invokeMethod(this, &TForm1::fetchCalendars, Qt::QueuedConnection);
     // Queued, so that the tip comes only once the window is on the screen.
     QMetaObject::invokeMethod(this, &TForm1::showTipAtStartup, Qt::QueuedConnection);
 }

@@ -55,6 +55,7 @@ class TypeTreeWidget;
 class DayView;
 class TimelineArea;
 class OtherCalendarsLane;
+class CalendarDownloads;
 struct LaneEvent;
 class HelpBrowser;
 class TAboutBox;
@@ -324,6 +325,9 @@ private:
     };
     void manageCalendars();
     void showOtherCalendars();
+    // Fetches the shown calendars that are web addresses, into the cache the day reads.
+    void fetchCalendars();
+    void startCalendarDownloads();
     const CalendarFile* calendarFileOf(const Subscription& subscription, QStringList& failures);
     void addAsAppointment(const LaneEvent& event);
     void exportTimeSplit();
@@ -347,6 +351,8 @@ private:
     std::vector<Subscription> subscriptions_;
     std::map<std::string, LoadedCalendar> loadedCalendars_;  // by the file's path
     std::unique_ptr<OtherCalendarsLane> otherCalendars_;
+    CalendarDownloads* downloads_ = nullptr;
+    QTimer* calendarRefresh_ = nullptr;  // fetches the web calendars again every 15 minutes
     QList<QAction*> shiftStepActions_;  // View > Shift Step, one of them checked
     std::unique_ptr<TypeTreeController> typeTree_;
     std::unique_ptr<SoundPlayer> wavPlayer_;

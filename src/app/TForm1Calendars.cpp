@@ -1,10 +1,14 @@
-// The main window's other calendars: iCalendar files the user subscribed to, read again when
-// they change, whose events of the shown day stand at the left edge of the Actual column and
+// The main window's other calendars: iCalendar files the user subscribed to, on the disk or on
+// the web (fetched into the cache after the first paint, every 15 minutes and on F5), read again
+// when they change, whose events of the shown day stand at the left edge of the Actual column and
 // whose all-day events are named beside the date; an event can be added as an appointment.
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QStatusBar>
 #include <algorithm>
 #include <filesystem>
@@ -17,9 +21,74 @@
 #include "day/widgets/OtherCalendarsLane.h"
 #include "day/widgets/TimelineArea.h"
 #include "export/CalendarExport.h"
+#include "gui/CalendarDownloads.h"
 #include "gui/StoredColor.h"
 
 namespace kalvo {
+
+namespace {
+
+constexpr int kRefreshMinutes = 15;
+
+// Whether the user trusts a certificate that failed the usual checks, for its host alone.
+bool trustCertificate(QWidget* parent, const QString& host, const QString& issuer,
+                      const QString& fingerprint, const QString& fault) {
+    QMessageBox question(
+        QMessageBox::Warning, QStringLiteral("Kalvo Planner"),
+        QStringLiteral("The certificate of %1 could not be verified: %2\n\nIssued by: %3\n"
+                       "SHA-256 fingerprint: %4\n\nTrust this certificate for %1 from now on?")
+            .arg(host, fault, issuer.isEmpty() ? QStringLiteral("(unknown)") : issuer, fingerprint),
+        QMessageBox::Yes | QMessageBox::No, parent);
+    question.setDefaultButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes;
+}
+
+}  // namespace
+
+void TForm1::startCalendarDownloads() {
+    downloads_ = new CalendarDownloads(
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/calendars"),
+        [this](const QString& host, const QString& issuer, const QString& fingerprint,
+               const QString& fault) { return trustCertificate(this, host, issuer, fingerprint, fault); },
+        this);
+    std::map<QString, QString> pinned;
+    for (const auto& [host, fingerprint] : loadPinnedCertificates(settingsStore_)) {
+        pinned[QString::fromStdString(host)] = QString::fromStdString(fingerprint);
+    }
+    downloads_->setPinned(std::move(pinned));
+    connect(downloads_, &CalendarDownloads::pinnedChanged, this, [this] {
+        std::map<std::string, std::string> trusted;
+        for (const auto& [host, fingerprint] : downloads_->pinned()) {
+            trusted[host.toStdString()] = fingerprint.toStdString();
+        }
+        savePinnedCertificates(settingsStore_, trusted);
+    });
+    connect(downloads_, &CalendarDownloads::fetched, this, &TForm1::showOtherCalendars);
+    connect(downloads_, &CalendarDownloads::failed, this,
+            [this](const QString& source, const QString& reason) {
+                QString name = source;
+                for (const Subscription& subscription : subscriptions_) {
+                    if (subscription.source == source.toStdString()) {
+                        name = QString::fromStdString(subscription.name);
+                    }
+                }
+                statusBar()->showMessage(
+                    QStringLiteral("The calendar \"%1\" cannot be fetched: %2").arg(name, reason));
+            });
+    connect(actionRefresh, &QAction::triggered, this, &TForm1::fetchCalendars);
+    calendarRefresh_ = new QTimer(this);
+    calendarRefresh_->setInterval(kRefreshMinutes * 60 * 1000);
+    connect(calendarRefresh_, &QTimer::timeout, this, &TForm1::fetchCalendars);
+    calendarRefresh_->start();
+}
+
+void TForm1::fetchCalendars() {
+    for (const Subscription& subscription : subscriptions_) {
+        if (subscription.shown && CalendarDownloads::isAddress(subscription.source)) {
+            downloads_->fetch(subscription.source);
+        }
+    }
+}
 
 const CalendarFile* TForm1::calendarFileOf(const Subscription& subscription, QStringList& failures) {
     LoadedCalendar& loaded = loadedCalendars_[subscription.source];
@@ -27,13 +96,21 @@ const CalendarFile* TForm1::calendarFileOf(const Subscription& subscription, QSt
         failures << QStringLiteral("The calendar \"%1\" cannot be read: %2")
                         .arg(QString::fromStdString(subscription.name), why);
     };
+    // A calendar on the web is read from its last good copy in the cache: none before the
+    // first fetch.
+    const bool onTheWeb = CalendarDownloads::isAddress(subscription.source);
+    const std::string path =
+        onTheWeb ? downloads_->cachePathOf(subscription.source) : subscription.source;
+    if (onTheWeb && !fileExists(path)) {
+        return nullptr;
+    }
     std::error_code error;
-    const auto modified = std::filesystem::last_write_time(subscription.source, error);
+    const auto modified = std::filesystem::last_write_time(path, error);
     if (error) {
         failed(QString::fromLocal8Bit(error.message().c_str()));
     } else if (!loaded.file || modified != loaded.modified) {
         try {
-            const FileContent text(subscription.source);
+            const FileContent text(path);
             // Read whole before the last good copy goes.
             CalendarFile read(text.bytes(), localTimeZoneId());
             loaded.file = std::move(read);
@@ -102,6 +179,7 @@ void TForm1::manageCalendars() {
                             });
     });
     showOtherCalendars();
+    fetchCalendars();
 }
 
 void TForm1::addAsAppointment(const LaneEvent& event) {

@@ -1,5 +1,6 @@
 #include "calendars/Subscriptions.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 
@@ -72,6 +73,40 @@ bool saveSubscriptions(SettingsStore& store, const std::vector<Subscription>& su
                    store.writeInteger("Shown" + number, subscription.shown ? 1 : 0);
         }
         return kept;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::map<std::string, std::string> loadPinnedCertificates(SettingsStore& store) {
+    std::map<std::string, std::string> certificates;
+    try {
+        const OpenKey key(store);
+        const std::string text = key.open() ? store.readText("PinnedCertificates").value_or("") : "";
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const std::size_t end = std::min(text.find('\n', at), text.size());
+            const std::string line = text.substr(at, end - at);
+            if (const std::size_t equals = line.rfind('='); equals != std::string::npos) {
+                certificates[line.substr(0, equals)] = line.substr(equals + 1);
+            }
+            at = end + 1;
+        }
+    } catch (const std::exception&) {
+        // Nothing trusted beyond the usual checks.
+    }
+    return certificates;
+}
+
+bool savePinnedCertificates(SettingsStore& store,
+                            const std::map<std::string, std::string>& certificates) {
+    std::string text;
+    for (const auto& [host, fingerprint] : certificates) {
+        text += host + "=" + fingerprint + "\n";
+    }
+    try {
+        const OpenKey key(store);
+        return key.open() && store.writeText("PinnedCertificates", text);
     } catch (const std::exception&) {
         return false;
     }

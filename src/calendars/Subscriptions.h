@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,11 @@ std::int32_t subscriptionColor(std::size_t index);
 std::vector<Subscription> loadSubscriptions(SettingsStore& store);
 // False when the store could not keep them.
 bool saveSubscriptions(SettingsStore& store, const std::vector<Subscription>& subscriptions);
+
+// The certificates the user chose to trust for calendars on the web: "host:port" to the SHA-256
+// fingerprint, kept in the same key as one text, a line each.
+std::map<std::string, std::string> loadPinnedCertificates(SettingsStore& store);
+bool savePinnedCertificates(SettingsStore& store,
+                            const std::map<std::string, std::string>& certificates);
 
 }  // namespace kalvo

@@ -1,0 +1,115 @@
+#include "gui/CalendarDownloads.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslError>
+#include <QUrl>
+
+#include "base/AtomicFile.h"
+#include "calendars/CalendarFile.h"
+
+namespace kalvo {
+namespace {
+
+QUrl urlOf(const std::string& source) {
+    QUrl url(QString::fromStdString(source));
+    if (url.scheme().compare(QStringLiteral("webcal"), Qt::CaseInsensitive) == 0) {
+        url.setScheme(QStringLiteral("https"));
+    }
+    return url;
+}
+
+QString hostOf(const QUrl& url) {
+    return QStringLiteral("%1:%2").arg(url.host()).arg(url.port(url.scheme() == QStringLiteral("http") ? 80 : 443));
+}
+
+}  // namespace
+
+CalendarDownloads::CalendarDownloads(QString cacheFolder, CertificateQuestion ask, QObject* parent)
+    : QObject(parent), cacheFolder_(std::move(cacheFolder)), ask_(std::move(ask)) {
+    network_.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    network_.setTransferTimeout(30000);
+}
+
+bool CalendarDownloads::isAddress(const std::string& source) {
+    const QString scheme = QUrl(QString::fromStdString(source)).scheme().toLower();
+    return scheme == QStringLiteral("http") || scheme == QStringLiteral("https") ||
+           scheme == QStringLiteral("webcal");
+}
+
+std::string CalendarDownloads::cachePathOf(const std::string& source) const {
+    const QByteArray name =
+        QCryptographicHash::hash(QByteArray::fromStdString(source), QCryptographicHash::Sha256)
+            .toHex()
+            .left(32);
+    return QFile::encodeName(QDir(cacheFolder_).filePath(QString::fromLatin1(name) +
+                                                         QStringLiteral(".ics")))
+        .toStdString();
+}
+
+void CalendarDownloads::fetch(const std::string& source) {
+    if (!running_.insert(source).second) {
+        return;
+    }
+    QNetworkRequest request(urlOf(source));
+    request.setRawHeader("Accept", "text/calendar, */*;q=0.5");
+    QNetworkReply* reply = network_.get(request);
+    connect(reply, &QNetworkReply::sslErrors, this,
+            [this, reply](const QList<QSslError>& errors) {
+                const QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
+                const QString host = hostOf(reply->url());
+                const QString fingerprint = QString::fromLatin1(
+                    certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper());
+                const auto pinned = pinned_.find(host);
+                const bool trusted =
+                    (pinned != pinned_.end() && pinned->second == fingerprint) ||
+                    (ask_ && !certificate.isNull() &&
+                     ask_(host,
+                          certificate.issuerDisplayName().isEmpty()
+                              ? certificate.issuerInfo(QSslCertificate::CommonName).join(QStringLiteral(", "))
+                              : certificate.issuerDisplayName(),
+                          fingerprint, errors.isEmpty() ? QString() : errors.first().errorString()));
+                if (!trusted) {
+                    return;  // the reply fails with the TLS fault
+                }
+                if (pinned == pinned_.end() || pinned->second != fingerprint) {
+                    pinned_[host] = fingerprint;
+                    emit pinnedChanged();
+                }
+                reply->ignoreSslErrors(errors);
+            });
+    connect(reply, &QNetworkReply::finished, this,
+            [this, reply, source] { finish(*reply, source); });
+}
+
+void CalendarDownloads::finish(QNetworkReply& reply, const std::string& source) {
+    reply.deleteLater();
+    running_.erase(source);
+    const QString name = QString::fromStdString(source);
+    if (reply.error() != QNetworkReply::NoError) {
+        emit failed(name, reply.errorString());
+        return;
+    }
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 200) {
+        emit failed(name, QStringLiteral("The server answered %1.").arg(status));
+        return;
+    }
+    const QByteArray bytes = reply.readAll();
+    try {
+        // Checked whole before it replaces the last good copy.
+        const CalendarFile check(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), "");
+        createFolder(QFile::encodeName(cacheFolder_).toStdString());
+        writeFileAtomically(cachePathOf(source), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const std::exception& error) {
+        emit failed(name, QString::fromUtf8(error.what()));
+        return;
+    }
+    emit fetched(name);
+}
+
+}  // namespace kalvo
