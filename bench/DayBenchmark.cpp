@@ -145,11 +145,9 @@ void DragStepWithYearChart(benchmark::State& state) {
 }
 BENCHMARK(DragStepWithYearChart)->Unit(benchmark::kMillisecond);
 
-// Undo and redo of one drag with "Apply to Future" on an early day, which rewrote the later
-// rows of the series over almost ten years: each iteration is one undo and one redo.
-void UndoRedoOfAnApplyToFutureDrag(benchmark::State& state) {
-    Model& model = tenYears();
-    EditHistory history(model);
+// One drag with "Apply to Future" on an early day, which rewrote the later rows of the series
+// over almost ten years, kept as a step of `history`; false when it changed nothing.
+bool recordFutureDrag(Model& model, EditHistory& history) {
     DayPlacement placement;
     EventDataRow& row = firstAppointmentOf(model, placement, kFirstDay + 30);
     history.beginStep("Move", dayEditScope(model, placement), {model.selectedDate, row.id});
@@ -161,7 +159,14 @@ void UndoRedoOfAnApplyToFutureDrag(benchmark::State& state) {
         dragMove(drag, row, TimelineColumn::actual, placement, grip - pixel, apply);
     }
     dragRelease(drag, row, TimelineColumn::actual, placement, apply);
-    if (!history.endStep()) {
+    return history.endStep();
+}
+
+// Undo and redo of that drag: each iteration is one undo and one redo.
+void UndoRedoOfAnApplyToFutureDrag(benchmark::State& state) {
+    Model& model = tenYears();
+    EditHistory history(model);
+    if (!recordFutureDrag(model, history)) {
         state.SkipWithError("the drag changed nothing");
         return;
     }
@@ -179,18 +184,7 @@ BENCHMARK(UndoRedoOfAnApplyToFutureDrag)->Unit(benchmark::kMicrosecond);
 void UndoRedoOfADragMadeBeforeTheSave(benchmark::State& state) {
     Model& model = tenYears();
     EditHistory history(model);
-    DayPlacement placement;
-    EventDataRow& row = firstAppointmentOf(model, placement, kFirstDay + 30);
-    history.beginStep("Move", dayEditScope(model, placement), {model.selectedDate, row.id});
-    DragState drag;
-    const int grip = row.height / 2;
-    const ApplyStep apply = [&] { static_cast<void>(applyChanges(model, placement, row, true)); };
-    dragPress(drag, row, TimelineColumn::actual, grip);
-    for (int pixel = 1; pixel <= 5; ++pixel) {
-        dragMove(drag, row, TimelineColumn::actual, placement, grip - pixel, apply);
-    }
-    dragRelease(drag, row, TimelineColumn::actual, placement, apply);
-    if (!history.endStep()) {
+    if (!recordFutureDrag(model, history)) {
         state.SkipWithError("the drag changed nothing");
         return;
     }

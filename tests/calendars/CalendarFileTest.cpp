@@ -6,17 +6,13 @@
 #include <vector>
 
 #include "base/Calendar.h"
+#include "calendars/IcalendarText.h"
 
 namespace kalvo {
 namespace {
 
-std::int64_t day(int year, int month, int dayOfMonth) {
-    return daysFromCivil({year, month, dayOfMonth});
-}
-
-std::string calendar(const std::string& body) {
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n" + body + "END:VCALENDAR\r\n";
-}
+using test::calendar;
+using test::day;
 
 // A fault anywhere refuses the whole file and names its line.
 TEST(CalendarFile, AFaultRefusesTheFileNamingItsLine) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Calendar.h"
+#include "calendars/IcalendarText.h"
 #include "day/DateFunctions.h"
 #include "db/Database.h"
 #include "export/SpreadsheetExport.h"
@@ -14,13 +15,8 @@
 namespace kalvo {
 namespace {
 
-std::int64_t day(int year, int month, int dayOfMonth) {
-    return daysFromCivil({year, month, dayOfMonth});
-}
-
-std::string calendar(const std::string& body) {
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n" + body + "END:VCALENDAR\r\n";
-}
+using test::calendar;
+using test::day;
 
 std::string event(const std::string& uid, const std::string& start, const std::string& end,
                   const std::string& more = {}) {
