@@ -16,14 +16,14 @@ namespace kalvo {
 struct ImportOptions {
     // The type of the events whose categories name no type of the database (none: such events
     // refuse the import, unless the import makes the types they name).
-    std::optional<std::int32_t> fallbackTypeId;
+    std::optional<std::int32_t> fallbackTypeId{};
     // Make the types an event's categories name and the database lacks, as a path from the
     // top level ("Work,Meeting": Meeting under Work).
     bool makeTypes = false;
     // The days over which an event that recurs other than daily becomes single appointments;
     // none: such events refuse the import.
-    std::optional<std::int64_t> firstDay;
-    std::optional<std::int64_t> lastDay;
+    std::optional<std::int64_t> firstDay{};
+    std::optional<std::int64_t> lastDay{};
 };
 
 // A day of an imported daily series that differs from the series: taken out (EXDATE), or with
