@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -20,8 +21,8 @@
 
 namespace kalvo {
 
-CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, QString folder,
-                                 QWidget* parent)
+CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int refreshMinutes,
+                                 QString folder, QWidget* parent)
     : QDialog(parent), subscriptions_(std::move(subscriptions)), folder_(std::move(folder)) {
     setObjectName(QStringLiteral("CalendarsDialog"));
     setWindowTitle(QStringLiteral("Calendars"));
@@ -54,6 +55,19 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, QStrin
             item->checkState() == Qt::Checked;
     });
 
+    spinRefreshMinutes = named(new QSpinBox(this), QStringLiteral("spinRefreshMinutes"),
+                               QStringLiteral("Fetch the calendars on the web every"));
+    spinRefreshMinutes->setRange(1, 24 * 60);
+    spinRefreshMinutes->setSuffix(QStringLiteral(" minutes"));
+    spinRefreshMinutes->setValue(refreshMinutes);
+    auto* refreshLabel =
+        new QLabel(QStringLiteral("&Fetch the calendars on the web every"), this);
+    refreshLabel->setBuddy(spinRefreshMinutes);
+    auto* refresh = new QHBoxLayout;
+    refresh->addWidget(refreshLabel);
+    refresh->addWidget(spinRefreshMinutes);
+    refresh->addStretch();
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     auto* side = new QVBoxLayout;
@@ -68,9 +82,14 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, QStrin
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(note);
     layout->addLayout(middle);
+    layout->addLayout(refresh);
     layout->addWidget(buttons);
     resize(460, 280);
     showList(0);
+}
+
+int CalendarsDialog::refreshMinutes() const {
+    return spinRefreshMinutes->value();
 }
 
 void CalendarsDialog::showList(int current) {

@@ -6,6 +6,7 @@
 #include "calendars/Subscriptions.h"
 
 class QListWidget;
+class QSpinBox;
 class QPushButton;
 
 namespace kalvo {
@@ -17,9 +18,11 @@ class CalendarsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    CalendarsDialog(std::vector<Subscription> subscriptions, QString folder, QWidget* parent);
+    CalendarsDialog(std::vector<Subscription> subscriptions, int refreshMinutes, QString folder,
+                    QWidget* parent);
 
     const std::vector<Subscription>& subscriptions() const { return subscriptions_; }
+    int refreshMinutes() const;
     // Where the last file was chosen.
     const QString& folder() const { return folder_; }
 
@@ -29,6 +32,7 @@ public:
     QPushButton* buttonRename = nullptr;
     QPushButton* buttonColor = nullptr;
     QPushButton* buttonRemove = nullptr;
+    QSpinBox* spinRefreshMinutes = nullptr;
 
 private:
     void showList(int current);

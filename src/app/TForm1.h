@@ -352,7 +352,7 @@ private:
     std::map<std::string, LoadedCalendar> loadedCalendars_;  // by the file's path
     std::unique_ptr<OtherCalendarsLane> otherCalendars_;
     CalendarDownloads* downloads_ = nullptr;
-    QTimer* calendarRefresh_ = nullptr;  // fetches the web calendars again every 15 minutes
+    QTimer* calendarRefresh_ = nullptr;  // fetches the web calendars again, as often as set
     QList<QAction*> shiftStepActions_;  // View > Shift Step, one of them checked
     std::unique_ptr<TypeTreeController> typeTree_;
     std::unique_ptr<SoundPlayer> wavPlayer_;

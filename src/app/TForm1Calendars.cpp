@@ -1,5 +1,5 @@
 // The main window's other calendars: iCalendar files the user subscribed to, on the disk or on
-// the web (fetched into the cache after the first paint, every 15 minutes and on F5), read again
+// the web (fetched into the cache after the first paint, every few minutes and on F5), read again
 // when they change, whose events of the shown day stand at the left edge of the Actual column and
 // whose all-day events are named beside the date; an event can be added as an appointment.
 #include <QDir>
@@ -27,8 +27,6 @@
 namespace kalvo {
 
 namespace {
-
-constexpr int kRefreshMinutes = 15;
 
 // Whether the user trusts a certificate that failed the usual checks, for its host alone.
 bool trustCertificate(QWidget* parent, const QString& host, const QString& issuer,
@@ -77,7 +75,7 @@ void TForm1::startCalendarDownloads() {
             });
     connect(actionRefresh, &QAction::triggered, this, &TForm1::fetchCalendars);
     calendarRefresh_ = new QTimer(this);
-    calendarRefresh_->setInterval(kRefreshMinutes * 60 * 1000);
+    calendarRefresh_->setInterval(loadRefreshMinutes(settingsStore_) * 60 * 1000);
     connect(calendarRefresh_, &QTimer::timeout, this, &TForm1::fetchCalendars);
     calendarRefresh_->start();
 }
@@ -165,11 +163,14 @@ void TForm1::showOtherCalendars() {
 }
 
 void TForm1::manageCalendars() {
-    CalendarsDialog dialog(subscriptions_, exportFolder_, this);
+    CalendarsDialog dialog(subscriptions_, calendarRefresh_->interval() / (60 * 1000),
+                           exportFolder_, this);
     dialog.exec();
     exportFolder_ = dialog.folder();
     subscriptions_ = dialog.subscriptions();
-    if (!saveSubscriptions(settingsStore_, subscriptions_)) {
+    calendarRefresh_->setInterval(dialog.refreshMinutes() * 60 * 1000);
+    if (!saveSubscriptions(settingsStore_, subscriptions_) ||
+        !saveRefreshMinutes(settingsStore_, dialog.refreshMinutes())) {
         statusBar()->showMessage(QStringLiteral("The calendars could not be kept in the settings."));
     }
     std::erase_if(loadedCalendars_, [this](const auto& loaded) {

@@ -78,6 +78,27 @@ bool saveSubscriptions(SettingsStore& store, const std::vector<Subscription>& su
     }
 }
 
+int loadRefreshMinutes(SettingsStore& store) {
+    try {
+        const OpenKey key(store);
+        const int minutes =
+            key.open() ? store.readInteger("RefreshMinutes").value_or(kDefaultRefreshMinutes)
+                       : kDefaultRefreshMinutes;
+        return std::clamp(minutes, 1, 24 * 60);
+    } catch (const std::exception&) {
+        return kDefaultRefreshMinutes;
+    }
+}
+
+bool saveRefreshMinutes(SettingsStore& store, int minutes) {
+    try {
+        const OpenKey key(store);
+        return key.open() && store.writeInteger("RefreshMinutes", minutes);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 std::map<std::string, std::string> loadPinnedCertificates(SettingsStore& store) {
     std::map<std::string, std::string> certificates;
     try {

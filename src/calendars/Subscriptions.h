@@ -27,6 +27,12 @@ std::vector<Subscription> loadSubscriptions(SettingsStore& store);
 // False when the store could not keep them.
 bool saveSubscriptions(SettingsStore& store, const std::vector<Subscription>& subscriptions);
 
+// How often the calendars on the web are fetched again, in minutes (1 to 1440, 15 unless the
+// user chose otherwise), kept in the same key as RefreshMinutes.
+inline constexpr int kDefaultRefreshMinutes = 15;
+int loadRefreshMinutes(SettingsStore& store);
+bool saveRefreshMinutes(SettingsStore& store, int minutes);
+
 // The certificates the user chose to trust for calendars on the web: "host:port" to the SHA-256
 // fingerprint, kept in the same key as one text, a line each.
 std::map<std::string, std::string> loadPinnedCertificates(SettingsStore& store);

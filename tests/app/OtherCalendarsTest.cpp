@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTest>
@@ -142,6 +143,8 @@ TEST_F(OtherCalendarsTest, TheCalendarsAreAddedAndUntickedInTheirDialogAndKept) 
         ASSERT_EQ(dialog.listCalendars->count(), 2);
         EXPECT_EQ(dialog.listCalendars->item(1)->text(), "second");
         dialog.listCalendars->item(0)->setCheckState(Qt::Unchecked);
+        EXPECT_EQ(dialog.spinRefreshMinutes->value(), 15);
+        dialog.spinRefreshMinutes->setValue(60);
         dialog.accept();
     });
     window->actionCalendars->trigger();
@@ -153,6 +156,7 @@ TEST_F(OtherCalendarsTest, TheCalendarsAreAddedAndUntickedInTheirDialogAndKept) 
     EXPECT_FALSE(kept[0].shown);
     EXPECT_EQ(kept[1].source, second);
     EXPECT_NE(kept[1].color, kept[0].color);
+    EXPECT_EQ(loadRefreshMinutes(store), 60);
 }
 
 }  // namespace
