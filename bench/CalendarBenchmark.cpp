@@ -44,8 +44,8 @@ const std::string& calendarText() {
             const std::string date = dateText(first);
             ics += "BEGIN:VEVENT\r\nUID:series-" + std::to_string(i) +
                    "\r\nSUMMARY:Series\r\nDTSTART;TZID=Europe/Berlin:" + date +
-                   "T070000\r\nDTEND;TZID=Europe/Berlin:" + date + "T073000\r\nRRULE:FREQ=" +
-                   (i % 2 == 0 ? "WEEKLY" : "DAILY") +
+                   "T070000\r\nDTEND;TZID=Europe/Berlin:" + date +
+                   "T073000\r\nRRULE:FREQ=" + (i % 2 == 0 ? "WEEKLY" : "DAILY") +
                    "\r\nEXDATE;TZID=Europe/Berlin:" + dateText(first + 14) +
                    "T070000\r\nEND:VEVENT\r\n";
         }

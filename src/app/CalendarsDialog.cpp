@@ -26,21 +26,24 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
     : QDialog(parent), subscriptions_(std::move(subscriptions)), folder_(std::move(folder)) {
     setObjectName(QStringLiteral("CalendarsDialog"));
     setWindowTitle(QStringLiteral("Calendars"));
-    auto* note = new QLabel(QStringLiteral("The day shows the events of the ticked calendars at the "
-                                           "left edge of the Actual column, read-only."),
-                            this);
+    auto* note =
+        new QLabel(QStringLiteral("The day shows the events of the ticked calendars at the "
+                                  "left edge of the Actual column, read-only."),
+                   this);
     note->setWordWrap(true);
-    listCalendars = named(new QListWidget(this), QStringLiteral("listCalendars"),
-                          QStringLiteral("Calendars"));
+    listCalendars =
+        named(new QListWidget(this), QStringLiteral("listCalendars"), QStringLiteral("Calendars"));
     nameScrollAreaParts(listCalendars);
     const auto button = [this](const QString& name, const QString& caption) {
         auto* made = new QPushButton(caption, this);
         made->setObjectName(name);
-        made->setAccessibleName(QString(caption).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
+        made->setAccessibleName(
+            QString(caption).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
         return made;
     };
     buttonAddFile = button(QStringLiteral("buttonAddFile"), QStringLiteral("&Add File..."));
-    buttonAddAddress = button(QStringLiteral("buttonAddAddress"), QStringLiteral("Add A&ddress..."));
+    buttonAddAddress =
+        button(QStringLiteral("buttonAddAddress"), QStringLiteral("Add A&ddress..."));
     buttonRename = button(QStringLiteral("buttonRename"), QStringLiteral("Re&name..."));
     buttonColor = button(QStringLiteral("buttonColor"), QStringLiteral("C&olour..."));
     buttonRemove = button(QStringLiteral("buttonRemove"), QStringLiteral("&Remove"));
@@ -60,8 +63,7 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
     spinRefreshMinutes->setRange(1, 24 * 60);
     spinRefreshMinutes->setSuffix(QStringLiteral(" minutes"));
     spinRefreshMinutes->setValue(refreshMinutes);
-    auto* refreshLabel =
-        new QLabel(QStringLiteral("&Fetch the calendars on the web every"), this);
+    auto* refreshLabel = new QLabel(QStringLiteral("&Fetch the calendars on the web every"), this);
     refreshLabel->setBuddy(spinRefreshMinutes);
     auto* refresh = new QHBoxLayout;
     refresh->addWidget(refreshLabel);
@@ -165,11 +167,11 @@ void CalendarsDialog::renameCurrent() {
     }
     Subscription& subscription = subscriptions_.at(static_cast<std::size_t>(row));
     bool given = false;
-    const QString name = QInputDialog::getText(this, QStringLiteral("Rename Calendar"),
-                                               QStringLiteral("&Name in Kalvo Planner:"),
-                                               QLineEdit::Normal,
-                                               QString::fromStdString(subscription.name), &given)
-                             .trimmed();
+    const QString name =
+        QInputDialog::getText(this, QStringLiteral("Rename Calendar"),
+                              QStringLiteral("&Name in Kalvo Planner:"), QLineEdit::Normal,
+                              QString::fromStdString(subscription.name), &given)
+            .trimmed();
     if (given && !name.isEmpty()) {
         subscription.name = name.toStdString();
         showList(row);

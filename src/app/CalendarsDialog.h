@@ -12,8 +12,8 @@ class QPushButton;
 namespace kalvo {
 
 // Tools > Other Calendars: the calendars the day shows beside its appointments. A calendar is
-// an iCalendar file on the disk or on the web (http, https, webcal); each is ticked to be shown, and can be renamed and recoloured for this
-// program or removed. The file itself is never changed.
+// an iCalendar file on the disk or on the web (http, https, webcal); each is ticked to be shown,
+// and can be renamed and recoloured for this program or removed. The file itself is never changed.
 class CalendarsDialog : public QDialog {
     Q_OBJECT
 

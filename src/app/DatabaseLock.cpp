@@ -5,8 +5,8 @@
 namespace kalvo {
 
 DatabaseLock::DatabaseLock(const QString& folder)
-    : file_(folder + QString::fromUtf8(kLockFileName.data(),
-                                       static_cast<qsizetype>(kLockFileName.size()))) {
+    : file_(folder +
+            QString::fromUtf8(kLockFileName.data(), static_cast<qsizetype>(kLockFileName.size()))) {
     // The lock is held as long as the window is open, so its age says nothing; only a holder
     // that no longer runs makes it stale.
     file_.setStaleLockTime(0);

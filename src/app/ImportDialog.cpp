@@ -22,8 +22,8 @@ ImportDialog::ImportDialog(const QString& fileName, const TypeChoices& types, bo
     setObjectName(QStringLiteral("ImportDialog"));
     setWindowTitle(QStringLiteral("Import Appointments from iCalendar"));
 
-    auto* labelFile = named(new QLabel(QFileInfo(fileName).fileName(), this),
-                            QStringLiteral("labelFile"));
+    auto* labelFile =
+        named(new QLabel(QFileInfo(fileName).fileName(), this), QStringLiteral("labelFile"));
     labelFile->setToolTip(fileName);
     labelSummary = named(new QLabel(this), QStringLiteral("labelSummary"));
     labelSummary->setWordWrap(true);
@@ -36,9 +36,10 @@ ImportDialog::ImportDialog(const QString& fileName, const TypeChoices& types, bo
     for (const auto& [id, path] : types) {
         comboType->addItem(path, id);
     }
-    checkMakeTypes =
-        named(new QCheckBox(QStringLiteral("&Make the types the events name that are missing"), this),
-              QStringLiteral("checkMakeTypes"), QStringLiteral("Make the types the events name that are missing"));
+    checkMakeTypes = named(
+        new QCheckBox(QStringLiteral("&Make the types the events name that are missing"), this),
+        QStringLiteral("checkMakeTypes"),
+        QStringLiteral("Make the types the events name that are missing"));
 
     const auto picker = [this](const QString& name, const QString& label, QDate date) {
         auto* edit = named(new QDateEdit(date, this), name, label);
@@ -47,8 +48,10 @@ ImportDialog::ImportDialog(const QString& fileName, const TypeChoices& types, bo
         connect(edit, &QDateEdit::dateChanged, this, &ImportDialog::planAgain);
         return edit;
     };
-    pickerFrom = picker(QStringLiteral("pickerFrom"), QStringLiteral("Recurring events from"), from);
-    pickerTo = picker(QStringLiteral("pickerTo"), QStringLiteral("Recurring events to"), std::max(from, to));
+    pickerFrom =
+        picker(QStringLiteral("pickerFrom"), QStringLiteral("Recurring events from"), from);
+    pickerTo = picker(QStringLiteral("pickerTo"), QStringLiteral("Recurring events to"),
+                      std::max(from, to));
     pickerTo->setMinimumDate(from);
     connect(pickerFrom, &QDateEdit::dateChanged, pickerTo, &QDateEdit::setMinimumDate);
 

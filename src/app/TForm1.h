@@ -2,8 +2,8 @@
 
 #include <QDate>
 #include <QList>
-#include <QStringList>
 #include <QMainWindow>
+#include <QStringList>
 #include <QTime>
 #include <filesystem>
 #include <functional>
@@ -16,6 +16,8 @@
 
 #include "alarms/AlarmCheck.h"
 #include "alarms/SoundPlayer.h"
+#include "calendars/CalendarFile.h"
+#include "calendars/Subscriptions.h"
 #include "day/ApplyChanges.h"
 #include "db/Database.h"
 #include "gui/WindowPlacementStore.h"
@@ -24,8 +26,6 @@
 #include "model/Model.h"
 #include "reminders/Reminders.h"
 #include "settings/ProgrammSettings.h"
-#include "calendars/CalendarFile.h"
-#include "calendars/Subscriptions.h"
 
 class QAction;
 class QCalendarWidget;
@@ -353,7 +353,7 @@ private:
     std::unique_ptr<OtherCalendarsLane> otherCalendars_;
     CalendarDownloads* downloads_ = nullptr;
     QTimer* calendarRefresh_ = nullptr;  // fetches the web calendars again, as often as set
-    QList<QAction*> shiftStepActions_;  // View > Shift Step, one of them checked
+    QList<QAction*> shiftStepActions_;   // View > Shift Step, one of them checked
     std::unique_ptr<TypeTreeController> typeTree_;
     std::unique_ptr<SoundPlayer> wavPlayer_;
     class Alarms;

@@ -8,8 +8,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 
@@ -45,9 +45,12 @@ bool trustCertificate(QWidget* parent, const QString& host, const QString& issue
 
 void TForm1::startCalendarDownloads() {
     downloads_ = new CalendarDownloads(
-        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/calendars"),
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+            QStringLiteral("/calendars"),
         [this](const QString& host, const QString& issuer, const QString& fingerprint,
-               const QString& fault) { return trustCertificate(this, host, issuer, fingerprint, fault); },
+               const QString& fault) {
+            return trustCertificate(this, host, issuer, fingerprint, fault);
+        },
         this);
     std::map<QString, QString> pinned;
     for (const auto& [host, fingerprint] : loadPinnedCertificates(settingsStore_)) {
@@ -88,7 +91,8 @@ void TForm1::fetchCalendars() {
     }
 }
 
-const CalendarFile* TForm1::calendarFileOf(const Subscription& subscription, QStringList& failures) {
+const CalendarFile* TForm1::calendarFileOf(const Subscription& subscription,
+                                           QStringList& failures) {
     LoadedCalendar& loaded = loadedCalendars_[subscription.source];
     const auto failed = [&](const QString& why) {
         failures << QStringLiteral("The calendar \"%1\" cannot be read: %2")
@@ -135,9 +139,8 @@ void TForm1::showOtherCalendars() {
         }
         for (const CalendarOccurrence& occurrence : file->occurrencesOn(day)) {
             const CalendarEvent& event = file->events()[occurrence.event];
-            const QString summary = event.summary.empty()
-                                        ? QStringLiteral("(no title)")
-                                        : QString::fromStdString(event.summary);
+            const QString summary = event.summary.empty() ? QStringLiteral("(no title)")
+                                                          : QString::fromStdString(event.summary);
             if (event.allDay) {
                 allDay << summary;
                 continue;
@@ -153,8 +156,9 @@ void TForm1::showOtherCalendars() {
     std::stable_sort(timed.begin(), timed.end(),
                      [](const LaneEvent& a, const LaneEvent& b) { return a.start < b.start; });
     otherCalendars_->showEvents(std::move(timed), timelineArea_->scale());
-    labelAllDay->setText(allDay.isEmpty() ? QString()
-                                          : QStringLiteral("All day: ") + allDay.join(QStringLiteral("; ")));
+    labelAllDay->setText(allDay.isEmpty()
+                             ? QString()
+                             : QStringLiteral("All day: ") + allDay.join(QStringLiteral("; ")));
     labelAllDay->setAccessibleName(labelAllDay->text());
     labelAllDay->setVisible(!allDay.isEmpty());
     if (!failures.isEmpty()) {
@@ -171,13 +175,13 @@ void TForm1::manageCalendars() {
     calendarRefresh_->setInterval(dialog.refreshMinutes() * 60 * 1000);
     if (!saveSubscriptions(settingsStore_, subscriptions_) ||
         !saveRefreshMinutes(settingsStore_, dialog.refreshMinutes())) {
-        statusBar()->showMessage(QStringLiteral("The calendars could not be kept in the settings."));
+        statusBar()->showMessage(
+            QStringLiteral("The calendars could not be kept in the settings."));
     }
     std::erase_if(loadedCalendars_, [this](const auto& loaded) {
-        return std::none_of(subscriptions_.begin(), subscriptions_.end(),
-                            [&](const Subscription& subscription) {
-                                return subscription.source == loaded.first;
-                            });
+        return std::none_of(
+            subscriptions_.begin(), subscriptions_.end(),
+            [&](const Subscription& subscription) { return subscription.source == loaded.first; });
     });
     showOtherCalendars();
     fetchCalendars();

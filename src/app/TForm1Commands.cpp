@@ -249,8 +249,8 @@ void TForm1::createActions() {
                                       &TForm1::exportAppointments);
     ExportTimeSplit1 =
         menuCommand("ExportTimeSplit1", "&Time Split as CSV...", {}, &TForm1::exportTimeSplit);
-    actionCalendars = menuCommand("actionCalendars", "Other C&alendars...", {},
-                                  &TForm1::manageCalendars);
+    actionCalendars =
+        menuCommand("actionCalendars", "Other C&alendars...", {}, &TForm1::manageCalendars);
     ImportAppointments1 = menuCommand("ImportAppointments1", "&Appointments from iCalendar...", {},
                                       &TForm1::importAppointments);
     About1 = new QAction(QStringLiteral("A&bout"), this);

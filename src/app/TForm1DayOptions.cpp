@@ -50,10 +50,10 @@ void TForm1::createDayViewActions() {
         addAction(action);
         return action;
     };
-    actionZoomIn = zoomCommand("actionZoomIn", "Zoom &In", QKeySequence::ZoomIn,
-                               &TimelineArea::zoomIn);
-    actionZoomOut = zoomCommand("actionZoomOut", "Zoom &Out", QKeySequence::ZoomOut,
-                                &TimelineArea::zoomOut);
+    actionZoomIn =
+        zoomCommand("actionZoomIn", "Zoom &In", QKeySequence::ZoomIn, &TimelineArea::zoomIn);
+    actionZoomOut =
+        zoomCommand("actionZoomOut", "Zoom &Out", QKeySequence::ZoomOut, &TimelineArea::zoomOut);
     actionResetZoom = zoomCommand("actionResetZoom", "&Reset Zoom", {}, &TimelineArea::resetZoom);
     actionResetZoom->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
 

@@ -93,9 +93,9 @@ void TForm1::importAppointments() {
     buildDay();
     rebuildTypeTree(-1);
     markDaysWithAppointments();
-    statusBar()->showMessage(QStringLiteral("Imported %1 from %2.")
-                                 .arg(QString::fromStdString(plan.additions()),
-                                      QFileInfo(fileName).fileName()));
+    statusBar()->showMessage(
+        QStringLiteral("Imported %1 from %2.")
+            .arg(QString::fromStdString(plan.additions()), QFileInfo(fileName).fileName()));
 }
 
 }  // namespace kalvo

@@ -98,7 +98,8 @@ std::vector<std::string> commaSeparated(const std::string& value) {
     std::size_t at = 0;
     while (at <= value.size()) {
         const std::size_t comma = value.find(',', at);
-        parts.push_back(value.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+        parts.push_back(
+            value.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
         if (comma == std::string::npos) {
             break;
         }
@@ -119,7 +120,8 @@ std::optional<std::string> faultOf(const ContentLine& line) {
     if (!parts.hasColon || parts.name.empty()) {
         return "\"" + line.text + "\" is not a property (NAME:value)";
     }
-    if (isTimeProperty(parts.name) && upper(parts.parameters).find("VALUE=PERIOD") == std::string::npos) {
+    if (isTimeProperty(parts.name) &&
+        upper(parts.parameters).find("VALUE=PERIOD") == std::string::npos) {
         for (const std::string& value : commaSeparated(parts.value)) {
             if (!validDateOrDateTime(value)) {
                 return parts.name + " has no valid date or time: \"" + value + "\"";
@@ -171,26 +173,28 @@ std::vector<EventLines> checkedEvents(const std::vector<ContentLine>& lines) {
             const std::string component = upper(parts.value);
             if (parts.name == "BEGIN") {
                 if (open.empty() && component != "VCALENDAR") {
-                    throw IcalendarError(line.line, "The file does not begin with BEGIN:VCALENDAR.");
+                    throw IcalendarError(line.line,
+                                         "The file does not begin with BEGIN:VCALENDAR.");
                 }
                 open.emplace_back(component, line.line);
                 if (component == "VEVENT") {
                     events.push_back({line.line, {}});
                 }
             } else if (open.empty() || open.back().first != component) {
-                throw IcalendarError(line.line,
-                                     "END:" + component + " closes " +
-                                         (open.empty() ? std::string("nothing")
-                                                       : "the " + open.back().first + " begun on line " +
-                                                             std::to_string(open.back().second)) +
-                                         ".");
+                throw IcalendarError(
+                    line.line, "END:" + component + " closes " +
+                                   (open.empty() ? std::string("nothing")
+                                                 : "the " + open.back().first + " begun on line " +
+                                                       std::to_string(open.back().second)) +
+                                   ".");
             } else {
                 open.pop_back();
             }
             continue;
         }
         if (open.empty()) {
-            throw IcalendarError(line.line, "The line stands outside BEGIN:VCALENDAR and END:VCALENDAR.");
+            throw IcalendarError(line.line,
+                                 "The line stands outside BEGIN:VCALENDAR and END:VCALENDAR.");
         }
         if (open.back().first == "VEVENT") {
             if (const std::optional<std::string> fault = faultOf(line)) {
@@ -301,9 +305,8 @@ CalendarFile::CalendarFile(std::string_view text, const std::string& localZoneId
     if (!parsed_->root) {
         throw IcalendarError(1, "The file is not iCalendar.");
     }
-    parsed_->local = localZoneId.empty()
-                         ? nullptr
-                         : icaltimezone_get_builtin_timezone(localZoneId.c_str());
+    parsed_->local =
+        localZoneId.empty() ? nullptr : icaltimezone_get_builtin_timezone(localZoneId.c_str());
     // Every VEVENT in file order, in one calendar or in several one after the other.
     std::vector<icalcomponent*>& calendars = parsed_->calendars;
     if (icalcomponent_isa(parsed_->root.get()) == ICAL_VCALENDAR_COMPONENT) {
@@ -317,7 +320,8 @@ CalendarFile::CalendarFile(std::string_view text, const std::string& localZoneId
         }
     }
     for (icalcomponent* calendar : calendars) {
-        for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+        for (icalcomponent* event =
+                 icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
              event != nullptr;
              event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
             parsed_->events.push_back(event);
@@ -344,7 +348,8 @@ CalendarFile::CalendarFile(std::string_view text, const std::string& localZoneId
                  icalcomponent_get_first_property(component, ICAL_CATEGORIES_PROPERTY);
              property != nullptr;
              property = icalcomponent_get_next_property(component, ICAL_CATEGORIES_PROPERTY)) {
-            for (const std::string& name : commaSeparated(textOf(icalproperty_get_categories(property)))) {
+            for (const std::string& name :
+                 commaSeparated(textOf(icalproperty_get_categories(property)))) {
                 event.categories.push_back(name);
             }
         }
@@ -370,11 +375,13 @@ CalendarFile::CalendarFile(std::string_view text, const std::string& localZoneId
             event.recurrenceId = parsed_->toLocal(
                 parsed_->inItsZone(recurrenceId, icalproperty_get_recurrenceid(recurrenceId)));
         }
-        for (icalproperty* excluded = icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY);
+        for (icalproperty* excluded =
+                 icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY);
              excluded != nullptr;
              excluded = icalcomponent_get_next_property(component, ICAL_EXDATE_PROPERTY)) {
             event.excludedDays.push_back(
-                parsed_->toLocal(parsed_->inItsZone(excluded, icalproperty_get_exdate(excluded))).day);
+                parsed_->toLocal(parsed_->inItsZone(excluded, icalproperty_get_exdate(excluded)))
+                    .day);
         }
         const int rules = icalcomponent_count_properties(component, ICAL_RRULE_PROPERTY);
         const int dates = icalcomponent_count_properties(component, ICAL_RDATE_PROPERTY);
@@ -384,10 +391,10 @@ CalendarFile::CalendarFile(std::string_view text, const std::string& localZoneId
                 icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY));
             const bool weekdays = onlyWeekdays(rule);
             const bool everyDay = unset(rule.by_day);
-            if (rule.freq == ICAL_DAILY_RECURRENCE && rule.interval <= 1 && (weekdays || everyDay) &&
-                unset(rule.by_second) && unset(rule.by_minute) && unset(rule.by_hour) &&
-                unset(rule.by_month_day) && unset(rule.by_year_day) && unset(rule.by_week_no) &&
-                unset(rule.by_month) && unset(rule.by_set_pos)) {
+            if (rule.freq == ICAL_DAILY_RECURRENCE && rule.interval <= 1 &&
+                (weekdays || everyDay) && unset(rule.by_second) && unset(rule.by_minute) &&
+                unset(rule.by_hour) && unset(rule.by_month_day) && unset(rule.by_year_day) &&
+                unset(rule.by_week_no) && unset(rule.by_month) && unset(rule.by_set_pos)) {
                 DailyRule daily{std::nullopt, weekdays};
                 if (!icaltime_is_null_time(rule.until)) {
                     daily.lastDay = parsed_->toLocal(rule.until).day;
@@ -434,16 +441,17 @@ std::vector<CalendarOccurrence> CalendarFile::occurrencesOn(std::int64_t day) co
         }
     }
     for (const std::size_t index : recurring_) {
-        for (const CalendarOccurrence& occurrence :
-             occurrences(index, day - longestSpan_, day)) {
+        for (const CalendarOccurrence& occurrence : occurrences(index, day - longestSpan_, day)) {
             if (reaches(occurrence.start, occurrence.end)) {
                 found.push_back(occurrence);
             }
         }
     }
-    std::sort(found.begin(), found.end(), [](const CalendarOccurrence& a, const CalendarOccurrence& b) {
-        return a.start.day != b.start.day ? a.start.day < b.start.day : a.start.minute < b.start.minute;
-    });
+    std::sort(found.begin(), found.end(),
+              [](const CalendarOccurrence& a, const CalendarOccurrence& b) {
+                  return a.start.day != b.start.day ? a.start.day < b.start.day
+                                                    : a.start.minute < b.start.minute;
+              });
     return found;
 }
 
@@ -455,8 +463,8 @@ std::vector<CalendarOccurrence> CalendarFile::occurrences(std::size_t index, std
                                                           std::int64_t last) const {
     const CalendarEvent& event = events_.at(index);
     icalcomponent* component = parsed_->events.at(index);
-    const int length = static_cast<int>((event.end.day - event.start.day) * 1440 + event.end.minute -
-                                        event.start.minute);
+    const int length = static_cast<int>((event.end.day - event.start.day) * 1440 +
+                                        event.end.minute - event.start.minute);
     std::vector<CalendarOccurrence> found;
     const auto add = [&](std::size_t from, LocalTime start, int minutes) {
         if (start.day < first || start.day > last) {
@@ -534,9 +542,11 @@ std::vector<CalendarOccurrence> CalendarFile::occurrences(std::size_t index, std
             static_cast<int>((moved.end.day - moved.start.day) * 1440 + moved.end.minute -
                              moved.start.minute));
     }
-    std::sort(found.begin(), found.end(), [](const CalendarOccurrence& a, const CalendarOccurrence& b) {
-        return a.start.day != b.start.day ? a.start.day < b.start.day : a.start.minute < b.start.minute;
-    });
+    std::sort(found.begin(), found.end(),
+              [](const CalendarOccurrence& a, const CalendarOccurrence& b) {
+                  return a.start.day != b.start.day ? a.start.day < b.start.day
+                                                    : a.start.minute < b.start.minute;
+              });
     return found;
 }
 

@@ -45,12 +45,12 @@ struct CalendarEvent {
     std::string location;
     std::string relatedTo;  // the UID of the event it belongs to
     bool allDay = false;
-    LocalTime start;  // the first occurrence
-    LocalTime end;    // may fall on a later day
+    LocalTime start;                        // the first occurrence
+    LocalTime end;                          // may fall on a later day
     std::optional<LocalTime> plannedStart;  // X-KALVO-PLANNED-START and -END of our export
     std::optional<LocalTime> plannedEnd;
-    bool recurs = false;                // it has an RRULE or an RDATE
-    std::optional<DailyRule> daily;     // its recurrence, when the planner can keep it as one
+    bool recurs = false;                     // it has an RRULE or an RDATE
+    std::optional<DailyRule> daily;          // its recurrence, when the planner can keep it as one
     std::vector<std::int64_t> excludedDays;  // its EXDATE days
     // An override of one occurrence of the recurring event with the same UID: the start that
     // occurrence had.

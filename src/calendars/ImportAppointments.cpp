@@ -83,7 +83,8 @@ std::string refusalAt(const CalendarEvent& event, const std::string& problem) {
 void parentsFirst(std::vector<ImportedAppointment>& appointments) {
     std::vector<int> depth(appointments.size(), 0);
     for (std::size_t i = 0; i < appointments.size(); ++i) {
-        for (int parent = appointments[i].parent; parent >= 0 && depth[i] <= static_cast<int>(appointments.size());
+        for (int parent = appointments[i].parent;
+             parent >= 0 && depth[i] <= static_cast<int>(appointments.size());
              parent = appointments[static_cast<std::size_t>(parent)].parent) {
             ++depth[i];
         }
@@ -125,7 +126,8 @@ std::string ImportPlan::additions() const {
             parts = count(series, "daily series", "daily series");
         }
         if (inside > 0) {
-            parts += (parts.empty() ? "" : ", ") + count(inside, "sub-appointment", "sub-appointments");
+            parts +=
+                (parts.empty() ? "" : ", ") + count(inside, "sub-appointment", "sub-appointments");
         }
         text += " (" + parts + ")";
     }
@@ -147,7 +149,8 @@ std::string ImportPlan::notes() const {
         }
     };
     note(alreadyThere, "event is", "events are", " in the database already and left out.");
-    note(allDay, "all-day event is", "all-day events are", " left out: the day has no hours for it.");
+    note(allDay, "all-day event is", "all-day events are",
+         " left out: the day has no hours for it.");
     note(cutAtMidnight, "event runs", "events run", " past midnight and ends at 24:00.");
     return text;
 }
@@ -156,7 +159,8 @@ ImportPlan planImport(const Model& model, const CalendarFile& file, const Import
     ImportPlan plan;
     const std::vector<CalendarEvent>& events = file.events();
     std::set<std::vector<std::string>> making;
-    const auto typeFor = [&](const CalendarEvent& event) -> std::optional<std::vector<std::string>> {
+    const auto typeFor =
+        [&](const CalendarEvent& event) -> std::optional<std::vector<std::string>> {
         std::vector<std::string> path;
         for (const std::string& name : event.categories) {
             if (const std::string kept = trimmed(name); !kept.empty()) {
@@ -168,7 +172,8 @@ ImportPlan planImport(const Model& model, const CalendarFile& file, const Import
         }
         if (!path.empty() && options.makeTypes) {
             for (std::size_t length = 1; length <= path.size(); ++length) {
-                std::vector<std::string> prefix(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(length));
+                std::vector<std::string> prefix(path.begin(),
+                                                path.begin() + static_cast<std::ptrdiff_t>(length));
                 if (typeAtPath(model, prefix) == nullptr && making.insert(prefix).second) {
                     plan.typesToMake.push_back(prefix);
                 }
@@ -181,9 +186,10 @@ ImportPlan planImport(const Model& model, const CalendarFile& file, const Import
             }
         }
         plan.refusal = refusalAt(
-            event, (path.empty() ? std::string("names no type")
-                                 : "names the type " + joined(path, "/") + ", which the database lacks") +
-                       ": choose a type for such events, or let the import make the types they name.");
+            event,
+            (path.empty() ? std::string("names no type")
+                          : "names the type " + joined(path, "/") + ", which the database lacks") +
+                ": choose a type for such events, or let the import make the types they name.");
         return std::nullopt;
     };
 
@@ -218,7 +224,8 @@ ImportPlan planImport(const Model& model, const CalendarFile& file, const Import
         appointment.typePath = *path;
         appointment.start = event.start.minute;
         appointment.end = endMinute(event.start, event.end, cut);
-        appointment.plannedStart = event.plannedStart ? event.plannedStart->minute : appointment.start;
+        appointment.plannedStart =
+            event.plannedStart ? event.plannedStart->minute : appointment.start;
         bool plannedCut = false;
         appointment.plannedEnd = event.plannedStart && event.plannedEnd
                                      ? endMinute(*event.plannedStart, *event.plannedEnd, plannedCut)
@@ -243,7 +250,9 @@ ImportPlan planImport(const Model& model, const CalendarFile& file, const Import
                     }
                 }
                 std::sort(appointment.exceptions.begin(), appointment.exceptions.end(),
-                          [](const SeriesException& a, const SeriesException& b) { return a.day < b.day; });
+                          [](const SeriesException& a, const SeriesException& b) {
+                              return a.day < b.day;
+                          });
             } else {
                 appointment.lastDay = appointment.firstDay;
             }
@@ -258,8 +267,9 @@ ImportPlan planImport(const Model& model, const CalendarFile& file, const Import
         }
         // Another recurrence: each occurrence in the chosen days becomes an appointment.
         if (!options.firstDay || !options.lastDay) {
-            plan.refusal = refusalAt(event, "recurs other than daily: choose the days over which its "
-                                            "occurrences become appointments.");
+            plan.refusal = refusalAt(event,
+                                     "recurs other than daily: choose the days over which its "
+                                     "occurrences become appointments.");
             return plan;
         }
         for (const CalendarOccurrence& occurrence :
@@ -356,7 +366,8 @@ void applyImport(Model& model, const ImportPlan& plan) {
             }
             if (exception.day > cursor) {
                 addRow(cursor, exception.day - 1, appointment.start, appointment.end,
-                       appointment.plannedStart, appointment.plannedEnd, appointment.comment, false);
+                       appointment.plannedStart, appointment.plannedEnd, appointment.comment,
+                       false);
             }
             if (exception.deleted) {
                 addRow(exception.day, exception.day, appointment.start, appointment.end,

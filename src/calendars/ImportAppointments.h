@@ -47,16 +47,16 @@ struct ImportedAppointment {
     int end = 0;
     int plannedStart = 0;
     int plannedEnd = 0;
-    std::string comment;  // with the line breaks the program stores (CR LF)
-    int parent = -1;      // the appointment of the plan it lies in, -1 for none
+    std::string comment;                      // with the line breaks the program stores (CR LF)
+    int parent = -1;                          // the appointment of the plan it lies in, -1 for none
     std::vector<SeriesException> exceptions;  // in day order
 };
 
 struct ImportPlan {
-    std::vector<ImportedAppointment> appointments;  // every parent before its sub-appointments
+    std::vector<ImportedAppointment> appointments;      // every parent before its sub-appointments
     std::vector<std::vector<std::string>> typesToMake;  // paths, every parent before its children
-    int alreadyThere = 0;  // events the database holds already (same type, day and times)
-    int allDay = 0;        // all-day events, left out: the timeline has no place for them
+    int alreadyThere = 0;   // events the database holds already (same type, day and times)
+    int allDay = 0;         // all-day events, left out: the timeline has no place for them
     int cutAtMidnight = 0;  // events that run past midnight, ended at 24:00
     // Not empty: the import is refused, naming the line of the event that refuses it.
     std::string refusal;

@@ -103,7 +103,8 @@ std::map<std::string, std::string> loadPinnedCertificates(SettingsStore& store) 
     std::map<std::string, std::string> certificates;
     try {
         const OpenKey key(store);
-        const std::string text = key.open() ? store.readText("PinnedCertificates").value_or("") : "";
+        const std::string text =
+            key.open() ? store.readText("PinnedCertificates").value_or("") : "";
         std::size_t at = 0;
         while (at < text.size()) {
             const std::size_t end = std::min(text.find('\n', at), text.size());

@@ -11,8 +11,8 @@ namespace kalvo {
 
 // The other calendars whose events the day shows beside its own appointments, read-only.
 struct Subscription {
-    std::string name;    // as the user calls it here
-    std::string source;  // an iCalendar file's path
+    std::string name;        // as the user calls it here
+    std::string source;      // an iCalendar file's path
     std::int32_t color = 0;  // stored as the types' colours are: 0x00BBGGRR
     bool shown = true;
 };

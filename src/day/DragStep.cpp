@@ -300,9 +300,9 @@ DragResult setOccurrenceTime(OccurrenceEdge edge, int minuteOfDay, EventDataRow&
     if (pixels == 0) {
         return {};
     }
-    const ShiftCommand command = atEnd ? (pixels < 0 ? ShiftCommand::endEarlier : ShiftCommand::endLater)
-                                       : (pixels < 0 ? ShiftCommand::startEarlier
-                                                     : ShiftCommand::startLater);
+    const ShiftCommand command =
+        atEnd ? (pixels < 0 ? ShiftCommand::endEarlier : ShiftCommand::endLater)
+              : (pixels < 0 ? ShiftCommand::startEarlier : ShiftCommand::startLater);
     return dragEdgeBy(command, pixels, row, placement, apply);
 }
 

@@ -24,7 +24,9 @@ QUrl urlOf(const std::string& source) {
 }
 
 QString hostOf(const QUrl& url) {
-    return QStringLiteral("%1:%2").arg(url.host()).arg(url.port(url.scheme() == QStringLiteral("http") ? 80 : 443));
+    return QStringLiteral("%1:%2")
+        .arg(url.host())
+        .arg(url.port(url.scheme() == QStringLiteral("http") ? 80 : 443));
 }
 
 }  // namespace
@@ -46,8 +48,8 @@ std::string CalendarDownloads::cachePathOf(const std::string& source) const {
         QCryptographicHash::hash(QByteArray::fromStdString(source), QCryptographicHash::Sha256)
             .toHex()
             .left(32);
-    return QFile::encodeName(QDir(cacheFolder_).filePath(QString::fromLatin1(name) +
-                                                         QStringLiteral(".ics")))
+    return QFile::encodeName(
+               QDir(cacheFolder_).filePath(QString::fromLatin1(name) + QStringLiteral(".ics")))
         .toStdString();
 }
 
@@ -58,30 +60,30 @@ void CalendarDownloads::fetch(const std::string& source) {
     QNetworkRequest request(urlOf(source));
     request.setRawHeader("Accept", "text/calendar, */*;q=0.5");
     QNetworkReply* reply = network_.get(request);
-    connect(reply, &QNetworkReply::sslErrors, this,
-            [this, reply](const QList<QSslError>& errors) {
-                const QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
-                const QString host = hostOf(reply->url());
-                const QString fingerprint = QString::fromLatin1(
-                    certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper());
-                const auto pinned = pinned_.find(host);
-                const bool trusted =
-                    (pinned != pinned_.end() && pinned->second == fingerprint) ||
-                    (ask_ && !certificate.isNull() &&
-                     ask_(host,
-                          certificate.issuerDisplayName().isEmpty()
-                              ? certificate.issuerInfo(QSslCertificate::CommonName).join(QStringLiteral(", "))
-                              : certificate.issuerDisplayName(),
-                          fingerprint, errors.isEmpty() ? QString() : errors.first().errorString()));
-                if (!trusted) {
-                    return;  // the reply fails with the TLS fault
-                }
-                if (pinned == pinned_.end() || pinned->second != fingerprint) {
-                    pinned_[host] = fingerprint;
-                    emit pinnedChanged();
-                }
-                reply->ignoreSslErrors(errors);
-            });
+    connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError>& errors) {
+        const QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
+        const QString host = hostOf(reply->url());
+        const QString fingerprint = QString::fromLatin1(
+            certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper());
+        const auto pinned = pinned_.find(host);
+        const bool trusted =
+            (pinned != pinned_.end() && pinned->second == fingerprint) ||
+            (ask_ && !certificate.isNull() &&
+             ask_(host,
+                  certificate.issuerDisplayName().isEmpty()
+                      ? certificate.issuerInfo(QSslCertificate::CommonName)
+                            .join(QStringLiteral(", "))
+                      : certificate.issuerDisplayName(),
+                  fingerprint, errors.isEmpty() ? QString() : errors.first().errorString()));
+        if (!trusted) {
+            return;  // the reply fails with the TLS fault
+        }
+        if (pinned == pinned_.end() || pinned->second != fingerprint) {
+            pinned_[host] = fingerprint;
+            emit pinnedChanged();
+        }
+        reply->ignoreSslErrors(errors);
+    });
     connect(reply, &QNetworkReply::finished, this,
             [this, reply, source] { finish(*reply, source); });
 }
@@ -102,9 +104,12 @@ void CalendarDownloads::finish(QNetworkReply& reply, const std::string& source) 
     const QByteArray bytes = reply.readAll();
     try {
         // Checked whole before it replaces the last good copy.
-        const CalendarFile check(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), "");
+        const CalendarFile check(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), "");
         createFolder(QFile::encodeName(cacheFolder_).toStdString());
-        writeFileAtomically(cachePathOf(source), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        writeFileAtomically(
+            cachePathOf(source),
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     } catch (const std::exception& error) {
         emit failed(name, QString::fromUtf8(error.what()));
         return;

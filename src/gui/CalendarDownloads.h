@@ -23,9 +23,9 @@ class CalendarDownloads : public QObject {
     Q_OBJECT
 
 public:
-    using CertificateQuestion = std::function<bool(const QString& host, const QString& issuer,
-                                                   const QString& fingerprint,
-                                                   const QString& fault)>;
+    using CertificateQuestion =
+        std::function<bool(const QString& host, const QString& issuer, const QString& fingerprint,
+                           const QString& fault)>;
 
     CalendarDownloads(QString cacheFolder, CertificateQuestion ask, QObject* parent = nullptr);
 

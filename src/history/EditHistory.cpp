@@ -509,9 +509,12 @@ std::string ChangeRecord::write(const Model& model) const {
     }
     // The changed objects that are still in the model, by position, then the values. Those
     // among the appended ones are written with them.
-    const auto keptTypes = stillPresent(changedTypes, at.type, model.types.size() - types.appended.size());
-    const auto keptEvents = stillPresent(changedEvents, at.event, model.events.size() - events.appended.size());
-    const auto keptRows = stillPresent(changedRows, at.row, model.eventDataPanels.size() - rows.appended.size());
+    const auto keptTypes =
+        stillPresent(changedTypes, at.type, model.types.size() - types.appended.size());
+    const auto keptEvents =
+        stillPresent(changedEvents, at.event, model.events.size() - events.appended.size());
+    const auto keptRows =
+        stillPresent(changedRows, at.row, model.eventDataPanels.size() - rows.appended.size());
     writePositions(out, keptTypes);
     writePositions(out, keptEvents);
     writePositions(out, keptRows);

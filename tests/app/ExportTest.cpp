@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QCheckBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -16,11 +16,11 @@
 #include "QuietWindow.h"
 #include "app/ExportRangeDialog.h"
 #include "app/ImportDialog.h"
-#include "types/widgets/TypeTreeWidget.h"
 #include "app/MainWindowParts.h"
 #include "app/TForm1.h"
 #include "settings/FakeSettingsStore.h"
 #include "support/DatabaseFiles.h"
+#include "types/widgets/TypeTreeWidget.h"
 
 namespace kalvo {
 namespace {
@@ -138,11 +138,19 @@ TEST_F(ExportTest, AnImportSaysWhatItAddsAndIsOneStep) {
     const std::string day = today.toString("yyyyMMdd").toStdString();
     test::writeFileText(folder.file("other.ics"),
                         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:gym\r\n"
-                        "SUMMARY:Gym\r\nCATEGORIES:Sport\r\nDTSTART:" + day + "T180000\r\n"
-                        "DTEND:" + day + "T190000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\n"
-                        "UID:talk\r\nCATEGORIES:Work\r\nDTSTART:" + day + "T070000\r\n"
-                        "DTEND:" + day + "T080000\r\nDESCRIPTION:Talk to Ann\r\nEND:VEVENT\r\n"
-                        "END:VCALENDAR\r\n");
+                        "SUMMARY:Gym\r\nCATEGORIES:Sport\r\nDTSTART:" +
+                            day +
+                            "T180000\r\n"
+                            "DTEND:" +
+                            day +
+                            "T190000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\n"
+                            "UID:talk\r\nCATEGORIES:Work\r\nDTSTART:" +
+                            day +
+                            "T070000\r\n"
+                            "DTEND:" +
+                            day +
+                            "T080000\r\nDESCRIPTION:Talk to Ann\r\nEND:VEVENT\r\n"
+                            "END:VCALENDAR\r\n");
     const std::size_t types = window->model().types.size();
     const std::size_t rows = window->model().eventDataPanels.size();
     QString refusal;

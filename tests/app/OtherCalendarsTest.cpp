@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QLabel>
 #include <QStatusBar>
 #include <QTest>
 #include <algorithm>
@@ -46,11 +46,18 @@ protected:
     static std::string calendarText(const QDate& day) {
         const std::string date = day.toString("yyyyMMdd").toStdString();
         return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:review\r\n"
-               "SUMMARY:Design review\r\nLOCATION:Room 4\r\nDTSTART:" + date + "T090000\r\n"
-               "DTEND:" + date + "T103000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:standup\r\n"
-               "SUMMARY:Stand-up\r\nDTSTART:" + date + "T091500\r\nDTEND:" + date +
+               "SUMMARY:Design review\r\nLOCATION:Room 4\r\nDTSTART:" +
+               date +
+               "T090000\r\n"
+               "DTEND:" +
+               date +
+               "T103000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:standup\r\n"
+               "SUMMARY:Stand-up\r\nDTSTART:" +
+               date + "T091500\r\nDTEND:" + date +
                "T093000\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:birthday\r\n"
-               "SUMMARY:Ann's birthday\r\nDTSTART;VALUE=DATE:" + date + "\r\nEND:VEVENT\r\n"
+               "SUMMARY:Ann's birthday\r\nDTSTART;VALUE=DATE:" +
+               date +
+               "\r\nEND:VEVENT\r\n"
                "END:VCALENDAR\r\n";
     }
 
@@ -92,7 +99,8 @@ TEST_F(OtherCalendarsTest, TheDayShowsTheEventsBesideItsAppointmentsNamedAndSide
     ASSERT_EQ(marks().size(), 1U);
     EXPECT_FALSE(window->labelAllDay->isVisible());
     window->actionZoomIn->trigger();
-    EXPECT_EQ(marks().at(0)->geometry(), QRect(1, 277, 17, 8)) << "09:15-09:30 at 30 pixels an hour";
+    EXPECT_EQ(marks().at(0)->geometry(), QRect(1, 277, 17, 8))
+        << "09:15-09:30 at 30 pixels an hour";
 }
 
 TEST_F(OtherCalendarsTest, AnEventBecomesAnAppointmentOfTheTypeAskedForAsOneStep) {
@@ -117,10 +125,11 @@ TEST_F(OtherCalendarsTest, AnEventBecomesAnAppointmentOfTheTypeAskedForAsOneStep
 }
 
 TEST_F(OtherCalendarsTest, AFileThatCannotBeReadKeepsItsLastGoodCopyAndSaysWhy) {
-    writeCalendar("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:2026\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    writeCalendar(
+        "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:2026\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     // A later time, so that the file counts as changed however coarse the clock of the disk.
-    std::filesystem::last_write_time(calendarFile(), std::filesystem::last_write_time(calendarFile()) +
-                                                         std::chrono::seconds(2));
+    std::filesystem::last_write_time(
+        calendarFile(), std::filesystem::last_write_time(calendarFile()) + std::chrono::seconds(2));
     window->actionNextDay->trigger();
     window->actionPreviousDay->trigger();
     EXPECT_EQ(marks().size(), 2U);

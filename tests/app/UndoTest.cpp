@@ -7,13 +7,13 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimeEdit>
-#include <QWheelEvent>
-#include <QScrollArea>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <filesystem>
 #include <functional>
 
@@ -408,9 +408,7 @@ TEST_F(UndoTest, UndoRestoreBringsBackTheDataBeforeItAfterASaveAndACrash) {
 // what the same edit by a drag at the default zoom writes.
 class ZoomedDayTest : public UndoTest {
 protected:
-    TaskPanel* workPanel() {
-        return window->dayView().panelOf(window->model().selectedPanel);
-    }
+    TaskPanel* workPanel() { return window->dayView().panelOf(window->model().selectedPanel); }
 
     // Reset Zoom, then Zoom In `steps` times: 24, 30, 36, 48, 60, 72, 96, 120, 144, 180, 240.
     void zoomTo(int steps) {
@@ -439,7 +437,8 @@ TEST_F(ZoomedDayTest, ATypedStartWritesWhatADragOfTheStartWritesAtTheDefaultZoom
     ASSERT_EQ(window->dayView().scale().pixelsPerHour(), 48);
     EXPECT_EQ(workPanel()->height(), 48) << "an hour, 48 pixels high";
     EXPECT_EQ(saved(), before) << "zooming stores nothing";
-    EXPECT_EQ(store.key("Software\\Kalvo Planner\\Day View")["PixelsPerHour"], test::FakeSettingsStore::Value(std::int32_t{48}));
+    EXPECT_EQ(store.key("Software\\Kalvo Planner\\Day View")["PixelsPerHour"],
+              test::FakeSettingsStore::Value(std::int32_t{48}));
 
     window->pageControl->setCurrentWidget(window->sheetEvent);
     QTimeEdit* startField = window->appointmentPage->editStartTime;

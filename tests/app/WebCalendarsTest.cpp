@@ -47,10 +47,10 @@ QStringList selfSignedCertificate(const std::filesystem::path& folder, const std
     const QString certificate = QString::fromStdString((folder / (name + ".pem")).string());
     const QString key = QString::fromStdString((folder / (name + ".key")).string());
     QProcess openssl;
-    openssl.start(QStringLiteral(KALVO_OPENSSL),
-                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                   "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key,
-                   "-out", certificate});
+    openssl.start(
+        QStringLiteral(KALVO_OPENSSL),
+        {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+         "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", certificate});
     EXPECT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0)
         << openssl.readAllStandardError().toStdString();
     return {certificate, key};
@@ -65,18 +65,18 @@ protected:
         const std::string day = QDate::currentDate().toString("yyyyMMdd").toStdString();
         test::writeFileText(served.file("team.ics"),
                             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:review\r\n"
-                            "SUMMARY:Design review\r\nDTSTART:" + day + "T090000\r\nDTEND:" + day +
-                            "T103000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+                            "SUMMARY:Design review\r\nDTSTART:" +
+                                day + "T090000\r\nDTEND:" + day +
+                                "T103000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     }
     void TearDown() override { qunsetenv("XDG_CACHE_HOME"); }
 
     void subscribe(const QString& scheme, int port) {
-        saveSubscriptions(store, {{"Team",
-                                   QStringLiteral("%1://127.0.0.1:%2/team.ics")
-                                       .arg(scheme)
-                                       .arg(port)
-                                       .toStdString(),
-                                   subscriptionColor(0), true}});
+        saveSubscriptions(
+            store,
+            {{"Team",
+              QStringLiteral("%1://127.0.0.1:%2/team.ics").arg(scheme).arg(port).toStdString(),
+              subscriptionColor(0), true}});
     }
 
     std::size_t shownEvents() const {

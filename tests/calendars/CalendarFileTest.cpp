@@ -25,17 +25,31 @@ TEST(CalendarFile, AFaultRefusesTheFileNamingItsLine) {
         int line;
     };
     const Case cases[] = {
-        {"a date that is none", calendar(good + "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261345T090000\r\nEND:VEVENT\r\n"), 11},
-        {"a recurrence that is none", calendar(good + "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261210T090000\r\nRRULE:FREQ=SOMETIMES\r\nEND:VEVENT\r\n"), 12},
-        {"a line that is no property", calendar("BEGIN:VEVENT\r\nUID:b\r\nFOO BAR\r\nDTSTART:20261210T090000\r\nEND:VEVENT\r\n"), 6},
-        {"an event without a start", calendar(good + "BEGIN:VEVENT\r\nUID:b\r\nSUMMARY:x\r\nEND:VEVENT\r\n"), 9},
-        {"an end before the start", calendar("BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261210T090000\r\nDTEND:20261210T080000\r\nEND:VEVENT\r\n"), 7},
+        {"a date that is none",
+         calendar(good + "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261345T090000\r\nEND:VEVENT\r\n"), 11},
+        {"a recurrence that is none",
+         calendar(good + "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261210T090000\r\nRRULE:FREQ="
+                         "SOMETIMES\r\nEND:VEVENT\r\n"),
+         12},
+        {"a line that is no property",
+         calendar("BEGIN:VEVENT\r\nUID:b\r\nFOO BAR\r\nDTSTART:20261210T090000\r\nEND:VEVENT\r\n"),
+         6},
+        {"an event without a start",
+         calendar(good + "BEGIN:VEVENT\r\nUID:b\r\nSUMMARY:x\r\nEND:VEVENT\r\n"), 9},
+        {"an end before the start",
+         calendar("BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261210T090000\r\nDTEND:"
+                  "20261210T080000\r\nEND:VEVENT\r\n"),
+         7},
         // END:VCALENDAR on line 7 closes the event begun on line 4, which the message names.
-        {"an event never closed", calendar("BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261210T090000\r\n"), 7},
-        {"a component closed by another", calendar("BEGIN:VEVENT\r\nDTSTART:20261210T090000\r\nEND:VTODO\r\n"), 6},
+        {"an event never closed", calendar("BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261210T090000\r\n"),
+         7},
+        {"a component closed by another",
+         calendar("BEGIN:VEVENT\r\nDTSTART:20261210T090000\r\nEND:VTODO\r\n"), 6},
         {"no calendar", "BEGIN:VEVENT\r\nEND:VEVENT\r\n", 1},
         {"a folded bad date, named by the line it starts on",
-         calendar(good + "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;\r\n TZID=Europe/Berlin:2026\r\n 1310T090000\r\nEND:VEVENT\r\n"), 11},
+         calendar(good + "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;\r\n TZID=Europe/Berlin:2026\r\n "
+                         "1310T090000\r\nEND:VEVENT\r\n"),
+         11},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -44,7 +58,8 @@ TEST(CalendarFile, AFaultRefusesTheFileNamingItsLine) {
             ADD_FAILURE() << "read";
         } catch (const IcalendarError& error) {
             EXPECT_EQ(error.line(), c.line) << error.what();
-            EXPECT_EQ(std::string(error.what()).rfind("Line " + std::to_string(c.line) + ": ", 0), 0U);
+            EXPECT_EQ(std::string(error.what()).rfind("Line " + std::to_string(c.line) + ": ", 0),
+                      0U);
         }
     }
 }
@@ -58,7 +73,8 @@ const std::string kWeekly = calendar(
     "BEGIN:VEVENT\r\nUID:weekly\r\nRECURRENCE-ID;TZID=Europe/Berlin:20261104T090000\r\n"
     "SUMMARY:Team, later\r\nDTSTART;TZID=Europe/Berlin:20261104T140000\r\n"
     "DTEND;TZID=Europe/Berlin:20261104T150000\r\nEND:VEVENT\r\n"
-    "BEGIN:VEVENT\r\nUID:floating\r\nDTSTART:20261028T070000\r\nDTEND:20261028T080000\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:floating\r\nDTSTART:20261028T070000\r\nDTEND:20261028T080000\r\nEND:"
+    "VEVENT\r\n"
     "BEGIN:VEVENT\r\nUID:newyork\r\nDTSTART;TZID=America/New_York:20261028T090000\r\n"
     "DURATION:PT1H\r\nEND:VEVENT\r\n"
     "BEGIN:VEVENT\r\nUID:allday\r\nDTSTART;VALUE=DATE:20261030\r\nEND:VEVENT\r\n");
@@ -71,11 +87,17 @@ TEST(CalendarFile, RecurrencesAreExpandedInTheirZoneAndShownInTheLocalOne) {
     };
     const Case cases[] = {
         {"Europe/Berlin",
-         {{day(2026, 10, 14), 540}, {day(2026, 10, 28), 540}, {day(2026, 11, 4), 840}, {day(2026, 11, 11), 540}},
+         {{day(2026, 10, 14), 540},
+          {day(2026, 10, 28), 540},
+          {day(2026, 11, 4), 840},
+          {day(2026, 11, 11), 540}},
          {day(2026, 10, 28), 14 * 60}},
         // Berlin is two hours ahead of UTC in summer, one after the change.
         {"UTC",
-         {{day(2026, 10, 14), 420}, {day(2026, 10, 28), 480}, {day(2026, 11, 4), 780}, {day(2026, 11, 11), 480}},
+         {{day(2026, 10, 14), 420},
+          {day(2026, 10, 28), 480},
+          {day(2026, 11, 4), 780},
+          {day(2026, 11, 11), 480}},
          {day(2026, 10, 28), 13 * 60}},
     };
     for (const Case& c : cases) {
@@ -137,7 +159,8 @@ TEST(CalendarFile, ADailyRecurrenceIsKeptAsTheDaysItCovers) {
         {"FREQ=DAILY", std::nullopt, false, true},
         {"FREQ=DAILY;UNTIL=20261220", day(2026, 12, 20), false, true},
         {"FREQ=DAILY;COUNT=3", day(2026, 12, 12), false, true},
-        {"FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR;COUNT=3", day(2026, 12, 14), true, true},  // Thu, Fri, Mon
+        {"FREQ=DAILY;BYDAY=MO,TU,WE,TH,FR;COUNT=3", day(2026, 12, 14), true,
+         true},  // Thu, Fri, Mon
         {"FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR", std::nullopt, false, false},
         {"FREQ=DAILY;INTERVAL=2", std::nullopt, false, false},
         {"FREQ=DAILY;BYDAY=MO,WE", std::nullopt, false, false},

@@ -88,10 +88,9 @@ TEST_F(ImportAppointmentsTest, ADailySeriesKeepsItsDaysItsExceptionsAndItsPlan) 
     EXPECT_EQ(added.additions(), "1 appointment (1 daily series)");
     const std::string comment = "Stand-up\r\nthen mail";
     EXPECT_EQ(shown(day(2026, 12, 10), day(2026, 12, 17)),
-              (std::vector<std::string>{"0 Work 540-600 510-570 " + comment,
-                                        "4 Work 540-600 510-570 " + comment,
-                                        "5 Work 660-690 660-690 moved",
-                                        "6 Work 540-600 510-570 " + comment}));
+              (std::vector<std::string>{
+                  "0 Work 540-600 510-570 " + comment, "4 Work 540-600 510-570 " + comment,
+                  "5 Work 660-690 660-690 moved", "6 Work 540-600 510-570 " + comment}));
     ASSERT_EQ(model.events.size(), 1U);
     EXPECT_TRUE(model.events[0]->excludeWeekends);
 }
@@ -107,12 +106,32 @@ TEST_F(ImportAppointmentsTest, TheTypeIsTheCategoriesPathElseTheChosenOneElseMad
     };
     const Case cases[] = {
         {"a path of the database", "CATEGORIES:Work,Meeting\r\n", {}, "", "Work/Meeting", {}},
-        {"a path it lacks", "CATEGORIES:Sport,Gym\r\n", {}, "Line 4: the event \"Gym\" names the type Sport/Gym, which the database lacks", "", {}},
+        {"a path it lacks",
+         "CATEGORIES:Sport,Gym\r\n",
+         {},
+         "Line 4: the event \"Gym\" names the type Sport/Gym, which the database lacks",
+         "",
+         {}},
         {"no categories", "", {}, "Line 4: the event \"Gym\" names no type", "", {}},
         {"no categories, a type chosen", "", {.fallbackTypeId = 2}, "", "Lunch", {}},
-        {"a path it lacks, a type chosen", "CATEGORIES:Sport,Gym\r\n", {.fallbackTypeId = 2}, "", "Lunch", {}},
-        {"a path it lacks, made", "CATEGORIES:Sport,Gym\r\n", {.makeTypes = true}, "", "Sport/Gym", {{"Sport"}, {"Sport", "Gym"}}},
-        {"a path half there, made", "CATEGORIES:Work,Review\r\n", {.makeTypes = true}, "", "Work/Review", {{"Work", "Review"}}},
+        {"a path it lacks, a type chosen",
+         "CATEGORIES:Sport,Gym\r\n",
+         {.fallbackTypeId = 2},
+         "",
+         "Lunch",
+         {}},
+        {"a path it lacks, made",
+         "CATEGORIES:Sport,Gym\r\n",
+         {.makeTypes = true},
+         "",
+         "Sport/Gym",
+         {{"Sport"}, {"Sport", "Gym"}}},
+        {"a path half there, made",
+         "CATEGORIES:Work,Review\r\n",
+         {.makeTypes = true},
+         "",
+         "Work/Review",
+         {{"Work", "Review"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -134,22 +153,23 @@ TEST_F(ImportAppointmentsTest, TheTypeIsTheCategoriesPathElseTheChosenOneElseMad
 
 // Our export names a sub-appointment's parent by RELATED-TO; the file may list it first.
 TEST_F(ImportAppointmentsTest, ASubAppointmentGoesInsideItsParentWhereverTheFileListsIt) {
-    const ImportPlan added = import(
-        event("m", "20261210T093000", "20261210T100000",
-              "CATEGORIES:Work,Meeting\r\nRELATED-TO:w\r\n") +
-        event("w", "20261210T090000", "20261210T120000", "CATEGORIES:Work\r\n"));
+    const ImportPlan added =
+        import(event("m", "20261210T093000", "20261210T100000",
+                     "CATEGORIES:Work,Meeting\r\nRELATED-TO:w\r\n") +
+               event("w", "20261210T090000", "20261210T120000", "CATEGORIES:Work\r\n"));
     EXPECT_EQ(added.additions(), "2 appointments (1 sub-appointment)");
     ASSERT_EQ(model.events.size(), 2U);
     const Event& meeting = *model.events[1];
     ASSERT_EQ(meeting.parent, model.events[0].get());
     EXPECT_EQ(meeting.eventData.at(0)->startDelta, 12);  // 30 minutes into Work
-    EXPECT_EQ(shown(day(2026, 12, 10), day(2026, 12, 10)),
-              (std::vector<std::string>{"0 Work 540-720 540-720 ", "0 Work/Meeting 570-600 570-600 "}));
+    EXPECT_EQ(
+        shown(day(2026, 12, 10), day(2026, 12, 10)),
+        (std::vector<std::string>{"0 Work 540-720 540-720 ", "0 Work/Meeting 570-600 570-600 "}));
 }
 
 TEST_F(ImportAppointmentsTest, AnotherRecurrenceBecomesSingleAppointmentsOverTheChosenDays) {
-    const std::string weekly =
-        event("r", "20261207T120000", "20261207T123000", "CATEGORIES:Lunch\r\nRRULE:FREQ=WEEKLY\r\n");
+    const std::string weekly = event("r", "20261207T120000", "20261207T123000",
+                                     "CATEGORIES:Lunch\r\nRRULE:FREQ=WEEKLY\r\n");
     EXPECT_EQ(plan(weekly).refusal.rfind("Line 4: the event \"\" recurs other than daily", 0), 0U);
     const ImportPlan added =
         import(weekly, {.firstDay = day(2026, 12, 1), .lastDay = day(2026, 12, 31)});

@@ -327,8 +327,7 @@ bool randomEdit(EditSession& session, std::mt19937& random, int action) {
             case 1:
                 session.model.hoverPanel = &row;
                 static_cast<void>(shiftOccurrence(static_cast<ShiftCommand>(pick(6)), row,
-                                                  session.placement,
-                                                  session.applyTo(row, future)));
+                                                  session.placement, session.applyTo(row, future)));
                 break;
             case 2:
                 static_cast<void>(deleteOccurrence(session.model, session.placement, row, future));

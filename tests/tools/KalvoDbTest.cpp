@@ -586,8 +586,8 @@ TEST(KalvoDbImport, OurExportComesBackWholeAndOnlyOnce) {
     ASSERT_EQ(imported.exitCode, kExitSuccess) << imported.err;
     EXPECT_EQ(imported.out, "Added 12 appointments (5 sub-appointments).\n");
     for (int dayOfMonth = 5; dayOfMonth <= 13; ++dayOfMonth) {
-        const std::string day = "2026-12-" + std::string(dayOfMonth < 10 ? "0" : "") +
-                                std::to_string(dayOfMonth);
+        const std::string day =
+            "2026-12-" + std::string(dayOfMonth < 10 ? "0" : "") + std::to_string(dayOfMonth);
         EXPECT_EQ(dayWithoutIds(target.path(), day), dayWithoutIds(source.path(), day)) << day;
     }
     const std::string files = fileText(target.file("EventData.xml"));
@@ -620,26 +620,42 @@ TEST(KalvoDbImport, ARefusedImportChangesNothingAndSaysWhy) {
     };
     const std::string path = folder.path().string();
     const Case cases[] = {
-        {"a fault in the file", {"import-ics", path, broken}, [] {}, kExitFailure,
+        {"a fault in the file",
+         {"import-ics", path, broken},
+         [] {},
+         kExitFailure,
          broken + ": Line 5: DTSTART has no valid date or time"},
-        {"an event without a type", {"import-ics", path, good}, [] {}, kExitFailure,
+        {"an event without a type",
+         {"import-ics", path, good},
+         [] {},
+         kExitFailure,
          good + ": Line 3: the event \"\" names no type"},
-        {"a type the database lacks", {"import-ics", path, good, "--type", "Work/Gym"}, [] {},
-         kExitFailure, "The database has no type Work/Gym."},
-        {"a range without its end", {"import-ics", path, good, "--from", "2026-12-01"}, [] {},
-         kExitUsage, "kalvo-db: --from and --to go together"},
-        {"the folder open in the program", {"import-ics", path, good, "--type", "Work"},
+        {"a type the database lacks",
+         {"import-ics", path, good, "--type", "Work/Gym"},
+         [] {},
+         kExitFailure,
+         "The database has no type Work/Gym."},
+        {"a range without its end",
+         {"import-ics", path, good, "--from", "2026-12-01"},
+         [] {},
+         kExitUsage,
+         "kalvo-db: --from and --to go together"},
+        {"the folder open in the program",
+         {"import-ics", path, good, "--type", "Work"},
          [&] {
              writeFileText(folder.file(std::string(kLockFileName)),
                            std::to_string(getpid()) + "\nkalvo-planner\n\n");
          },
-         kExitFailure, "Kalvo Planner has the database in"},
-        {"unsaved changes in a journal", {"import-ics", path, good, "--type", "Work"},
+         kExitFailure,
+         "Kalvo Planner has the database in"},
+        {"unsaved changes in a journal",
+         {"import-ics", path, good, "--type", "Work"},
          [&] {
              std::filesystem::remove(folder.file(std::string(kLockFileName)));
              writeFileText(folder.file(std::string(kJournalName)), "journal");
          },
-         kExitFailure, "The database in"},
+         kExitFailure,
+         "The database in"},
     };
     const std::string before = fileText(folder.file("EventData.xml"));
     for (const Case& c : cases) {

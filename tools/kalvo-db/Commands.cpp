@@ -9,6 +9,8 @@
 #include <tuple>
 
 #include "base/AtomicFile.h"
+#include "calendars/CalendarFile.h"
+#include "calendars/ImportAppointments.h"
 #include "chart/PlanComparison.h"
 #include "chart/TimeSplit.h"
 #include "datapacket/Datapacket.h"
@@ -17,8 +19,6 @@
 #include "day/DayPlacement.h"
 #include "day/Occurrences.h"
 #include "db/Database.h"
-#include "calendars/CalendarFile.h"
-#include "calendars/ImportAppointments.h"
 #include "db/DatabaseFolder.h"
 #include "export/CalendarExport.h"
 #include "export/SpreadsheetExport.h"

@@ -40,7 +40,8 @@ QPixmap rulerPicture(TimelineScale scale) {
 
 }  // namespace
 
-TimelineArea::TimelineArea(QScrollArea& scrollArea) : QObject(&scrollArea), scrollArea_(scrollArea) {
+TimelineArea::TimelineArea(QScrollArea& scrollArea)
+    : QObject(&scrollArea), scrollArea_(scrollArea) {
     content_ = named(new QWidget, QStringLiteral("timeline"));
     for (int hour = 0; hour < 24; ++hour) {
         const QString text = QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0'));
@@ -90,7 +91,8 @@ void TimelineArea::resetZoom() {
 
 void TimelineArea::zoomTo(TimelineScale chosen, int anchorY) {
     // A zoom the hours exceed anyway to fill the scroll area is the one that fills it.
-    if (chosen.filling(scrollArea_.viewport()->height()) == TimelineScale().filling(scrollArea_.viewport()->height())) {
+    if (chosen.filling(scrollArea_.viewport()->height()) ==
+        TimelineScale().filling(scrollArea_.viewport()->height())) {
         chosen = TimelineScale();
     }
     if (chosen == chosen_) {
@@ -115,7 +117,8 @@ void TimelineArea::showScale(int anchorY) {
     const int height = shown_.columnHeight();
     content_->setFixedSize(kContentWidth, height);
     for (int hour = 0; hour < 24; ++hour) {
-        hourLabels_[static_cast<std::size_t>(hour)]->move(8, shown_.toScreen(hour * kPixelsPerHour));
+        hourLabels_[static_cast<std::size_t>(hour)]->move(8,
+                                                          shown_.toScreen(hour * kPixelsPerHour));
     }
     const QPixmap ruler = rulerPicture(shown_);
     for (QLabel* image : rulers_) {

@@ -563,10 +563,12 @@ void TAboutBox::FormActivate() {
     checkKeepRunningInTray->setAccessibleDescription(tray ? QString() : labelNoTray->text());
     const QString restoreNote =
         services_.restoreCanBeUndone()
-            ? QStringLiteral("The backup replaces the data in memory; Edit > Undo Restore brings "
-                             "them back.")
-            : QStringLiteral("The backup replaces the data in memory: the edits made before "
-                             "cannot be undone.");
+            ? QStringLiteral(
+                  "The backup replaces the data in memory; Edit > Undo Restore brings "
+                  "them back.")
+            : QStringLiteral(
+                  "The backup replaces the data in memory: the edits made before "
+                  "cannot be undone.");
     labelRestoreNote->setText(restoreNote);
     labelRestoreNote->setAccessibleName(restoreNote);
     buttonRestore->setAccessibleDescription(restoreNote);

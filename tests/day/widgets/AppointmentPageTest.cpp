@@ -9,8 +9,8 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
-#include <QTimeEdit>
 #include <QTest>
+#include <QTimeEdit>
 #include <QToolButton>
 #include <memory>
 #include <optional>
@@ -334,10 +334,14 @@ TEST_F(AppointmentPageTest, TabVisitsTheControlsInReadingOrder) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
     page.upDownEventData->upButton()->setFocus();
     const std::vector<QWidget*> order = {
-        page.upDownEventData->upButton(), page.upDownEventData->downButton(),
-        page.editStartTime,               page.upDownStart->upButton(),
-        page.upDownStart->downButton(),   page.editEndTime,
-        page.upDownEnd->upButton(),       page.upDownEnd->downButton(),
+        page.upDownEventData->upButton(),
+        page.upDownEventData->downButton(),
+        page.editStartTime,
+        page.upDownStart->upButton(),
+        page.upDownStart->downButton(),
+        page.editEndTime,
+        page.upDownEnd->upButton(),
+        page.upDownEnd->downButton(),
         page.memoEventDataComment,
         page.upDownEventData->upButton(),  // Tab leaves the comment instead of typing a tab
     };
