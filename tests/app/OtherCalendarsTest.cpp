@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -122,6 +124,40 @@ TEST_F(OtherCalendarsTest, AnEventBecomesAnAppointmentOfTheTypeAskedForAsOneStep
     EXPECT_EQ(marks().size(), 2U) << "the calendar's events stay";
     window->actionUndo->trigger();
     EXPECT_TRUE(window->model().dayPanels.empty());
+}
+
+// A mark dragged onto the Actual column is added as the menu adds it; a drag of what the lane
+// no longer shows is refused.
+TEST_F(OtherCalendarsTest, AnEventDraggedOntoTheColumnBecomesAnAppointment) {
+    const auto dragOfMark = [](const char* index) {
+        auto data = std::make_unique<QMimeData>();
+        data->setData("application/x-kalvo-lane-event", index);
+        return data;
+    };
+    const auto dropOnColumn = [this](QMimeData& data) {
+        const QPoint at(100, 400);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window->panelMain, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window->panelMain, &move);
+        if (!move.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window->panelMain, &drop);
+        return true;
+    };
+    EXPECT_FALSE(dropOnColumn(*dragOfMark("7")));
+    test::whenOpen<QInputDialog>([](QInputDialog& dialog) {
+        dialog.setTextValue("Lunch");
+        dialog.accept();
+    });
+    ASSERT_TRUE(dropOnColumn(*dragOfMark("1")));
+    QTRY_COMPARE(window->model().dayPanels.size(), 1U);
+    const EventDataRow& added = *window->model().dayPanels[0];
+    EXPECT_EQ(added.event->type->name, "Lunch");
+    EXPECT_EQ(added.comment, "Stand-up");
+    EXPECT_EQ(minuteOfDay(added.startTime), 9 * 60 + 15);
 }
 
 TEST_F(OtherCalendarsTest, AFileThatCannotBeReadKeepsItsLastGoodCopyAndSaysWhy) {

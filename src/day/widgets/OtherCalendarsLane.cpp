@@ -1,8 +1,13 @@
 #include "day/widgets/OtherCalendarsLane.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
 #include <algorithm>
@@ -23,10 +28,17 @@ QString timesOf(const LaneEvent& event) {
            QString::fromStdString(clockText(event.end));
 }
 
+// The drag of a mark onto the Actual column: the event's place in the lane.
+const QString kLaneEventMime = QStringLiteral("application/x-kalvo-lane-event");
+
 class EventMark final : public QWidget {
 public:
-    EventMark(const LaneEvent& event, std::function<void()> addAsAppointment, QWidget* parent)
-        : QWidget(parent), color_(event.color), addAsAppointment_(std::move(addAsAppointment)) {
+    EventMark(const LaneEvent& event, std::size_t index, std::function<void()> addAsAppointment,
+              QWidget* parent)
+        : QWidget(parent),
+          color_(event.color),
+          index_(index),
+          addAsAppointment_(std::move(addAsAppointment)) {
         setObjectName(QStringLiteral("otherCalendarEvent"));
         setFocusPolicy(Qt::TabFocus);
         const QString times = timesOf(event);
@@ -58,6 +70,26 @@ protected:
         menu.exec(event->globalPos());
     }
 
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) {
+            pressedAt_ = event->position().toPoint();
+        }
+        QWidget::mousePressEvent(event);
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (!(event->buttons() & Qt::LeftButton) ||
+            (event->position().toPoint() - pressedAt_).manhattanLength() <
+                QApplication::startDragDistance()) {
+            return;
+        }
+        auto* dragged = new QMimeData;
+        dragged->setData(kLaneEventMime, QByteArray::number(static_cast<qulonglong>(index_)));
+        auto* drag = new QDrag(this);
+        drag->setMimeData(dragged);
+        drag->exec(Qt::CopyAction);
+    }
+
     void keyPressEvent(QKeyEvent* event) override {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             addAsAppointment_();
@@ -78,13 +110,43 @@ protected:
 
 private:
     QColor color_;
+    std::size_t index_;
     std::function<void()> addAsAppointment_;
+    QPoint pressedAt_;
 };
 
 }  // namespace
 
 OtherCalendarsLane::OtherCalendarsLane(QWidget& column, QObject* parent)
-    : QObject(parent), column_(column) {}
+    : QObject(parent), column_(column) {
+    // Installed after the day's own filter, so asked first: a mark dropped on the column is
+    // this lane's, anything else goes on to the day.
+    column_.installEventFilter(this);
+}
+
+bool OtherCalendarsLane::eventFilter(QObject* watched, QEvent* event) {
+    const bool dragEvent = event->type() == QEvent::DragEnter ||
+                           event->type() == QEvent::DragMove || event->type() == QEvent::Drop;
+    if (watched != &column_ || !dragEvent) {
+        return QObject::eventFilter(watched, event);
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (!drop->mimeData()->hasFormat(kLaneEventMime)) {
+        return QObject::eventFilter(watched, event);
+    }
+    bool known = false;
+    const qulonglong index = drop->mimeData()->data(kLaneEventMime).toULongLong(&known);
+    known = known && index < events_.size();
+    drop->setAccepted(known);
+    if (known && event->type() == QEvent::Drop) {
+        drop->acceptProposedAction();
+        // Asked once the drag is over: a dialog inside the drop would hold the drag open.
+        QMetaObject::invokeMethod(
+            this, [this, dropped = events_[index]] { emit addAsAppointmentRequested(dropped); },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
 
 OtherCalendarsLane::~OtherCalendarsLane() {
     for (const QPointer<QWidget>& mark : marks_) {
@@ -104,7 +166,7 @@ void OtherCalendarsLane::showEvents(std::vector<LaneEvent> events, TimelineScale
     scale_ = scale;
     for (std::size_t i = 0; i < events_.size(); ++i) {
         auto* mark = new EventMark(
-            events_[i], [this, i] { emit addAsAppointmentRequested(events_.at(i)); }, &column_);
+            events_[i], i, [this, i] { emit addAsAppointmentRequested(events_.at(i)); }, &column_);
         marks_.emplace_back(mark);
     }
     layOut();

@@ -28,8 +28,8 @@ struct LaneEvent {
 // The events of other calendars at the left edge of the Actual column, in the strip its
 // appointments leave free: read-only marks in their calendar's colour, overlapping ones side by
 // side. Each mark takes the keyboard focus, is named for screen readers by its summary, times and
-// calendar, shows them with its location as a tooltip, and offers "Add as Appointment..." in
-// its context menu (also Enter).
+// calendar, shows them with its location as a tooltip, and is added as an appointment from its
+// context menu ("Add as Appointment..."), with Enter, or when dragged onto the column.
 class OtherCalendarsLane : public QObject {
     Q_OBJECT
 
@@ -44,6 +44,8 @@ public:
     const std::vector<LaneEvent>& events() const { return events_; }
     // The mark of each event, in the order of events().
     std::vector<QWidget*> marks() const;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     void addAsAppointmentRequested(const kalvo::LaneEvent& event);
