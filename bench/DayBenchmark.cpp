@@ -202,6 +202,26 @@ void UndoRedoOfADragMadeBeforeTheSave(benchmark::State& state) {
 }
 BENCHMARK(UndoRedoOfADragMadeBeforeTheSave)->Unit(benchmark::kMicrosecond);
 
+// A restore of the ten-year database as one step of the history, with its journal record (the
+// whole restored database), then Undo Restore; the copy restored is made outside the timing.
+void RestoreAsOneStep(benchmark::State& state) {
+    Model& model = tenYears();
+    EditHistory history(model);
+    std::size_t recordBytes = 0;
+    history.setRecordListener(
+        [&](const std::string& record) { recordBytes = std::max(recordBytes, record.size()); });
+    for (auto _ : state) {
+        state.PauseTiming();
+        Model restored = copyOf(model);
+        state.ResumeTiming();
+        history.replaceModel("Restore", {}, std::move(restored));
+        history.undo();
+    }
+    state.counters["record MB"] = static_cast<double>(recordBytes) / (1024.0 * 1024.0);
+    state.counters["fits"] = history.canKeepWhole(model) ? 1 : 0;
+}
+BENCHMARK(RestoreAsOneStep)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // What a press and a release add to a drag for the history: the scope of the day, the values
 // and list orders taken at the press, and the comparison at the release (here of a step that
 // changed nothing, so that every iteration does the same work).

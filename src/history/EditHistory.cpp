@@ -69,23 +69,26 @@ struct ListChange {
         for (std::size_t i = kept; i < list.size(); ++i) {
             appended.push_back(raw(list[i]));
         }
-        for (const auto& [position, element] : removed) {
-            if constexpr (owning) {
-                outOfList.push_back(takeFrom(*retired, element));
-            } else {
+        if constexpr (owning) {
+            // By address: a restore removes every object, and a search of the retired ones
+            // for each would take the square of their number.
+            std::unordered_map<const Element*, std::unique_ptr<Element>*> retiredAt;
+            retiredAt.reserve(retired->size());
+            for (std::unique_ptr<Element>& candidate : *retired) {
+                retiredAt.emplace(candidate.get(), &candidate);
+            }
+            for (const auto& [position, element] : removed) {
+                const auto found = retiredAt.find(element);
+                if (found == retiredAt.end() || !*found->second) {
+                    throw std::logic_error("an edit destroyed an object instead of removing it");
+                }
+                outOfList.push_back(std::move(*found->second));
+            }
+        } else {
+            for (const auto& [position, element] : removed) {
                 outOfList.push_back(element);
             }
         }
-    }
-
-    static std::unique_ptr<Element> takeFrom(std::vector<std::unique_ptr<Element>>& retired,
-                                             Element* element) {
-        for (std::unique_ptr<Element>& candidate : retired) {
-            if (candidate.get() == element) {
-                return std::move(candidate);
-            }
-        }
-        throw std::logic_error("an edit destroyed an object instead of removing it");
     }
 
     // Whether the list ends in the objects the step appended, as the step left it. Any other
