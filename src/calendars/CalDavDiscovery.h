@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "calendars/WebDav.h"
+
+namespace kalvo {
+
+// One request of a conversation with a CalDAV server, as the network adapter sends it; the
+// adapter follows redirects itself, sending the method and its body again.
+struct DavRequest {
+    std::string method;  // PROPFIND or REPORT
+    std::string url;
+    int depth = 0;
+    std::string body;
+};
+
+// The answer to a request, after redirects.
+struct DavReply {
+    int status = 0;
+    std::string body;
+};
+
+struct DiscoveredCalendar {
+    std::string url;
+    std::string name;   // its display name, else the last part of its address
+    std::string color;  // "#RRGGBB" or "#RRGGBBAA" as the server gave it; empty for none
+};
+
+// Finds the calendars of an account from the address the user gave: a server (its
+// /.well-known/caldav is asked first), a principal, a home set or one calendar. The steps are
+// decided here; the adapter only sends request() and hands each reply to take().
+class CalDavDiscovery {
+public:
+    explicit CalDavDiscovery(const std::string& address);
+
+    const DavRequest& request() const { return request_; }
+    // Takes the reply to request(). True when another request follows; false when the
+    // calendars are found. Fails with DavError saying why the account cannot be used.
+    bool take(const DavReply& reply);
+
+    const std::vector<DiscoveredCalendar>& calendars() const { return calendars_; }
+
+private:
+    enum class Stage { wellKnown, address, principal, home };
+    void ask(Stage stage, std::string url, int depth);
+
+    std::string address_;
+    Stage stage_ = Stage::address;
+    DavRequest request_;
+    std::vector<DiscoveredCalendar> calendars_;
+};
+
+// `href` of an answer to a request for `base`, as an absolute URL.
+std::string resolveHref(const std::string& base, const std::string& href);
+
+}  // namespace kalvo
