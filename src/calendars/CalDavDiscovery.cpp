@@ -100,10 +100,11 @@ bool CalDavDiscovery::take(const DavReply& reply) {
                        request_.url + ": it is no CalDAV server there.");
     }
     const MultiStatus answer = parseMultiStatus(reply.body);
+    const std::string base = reply.url.empty() ? request_.url : reply.url;
     if (stage_ == Stage::home) {
         for (const DavResponse& response : answer.responses) {
             if (response.isA(kCalendarType) && takesEvents(response)) {
-                calendars_.push_back(calendarOf(request_.url, response));
+                calendars_.push_back(calendarOf(base, response));
             }
         }
         return false;
@@ -113,17 +114,17 @@ bool CalDavDiscovery::take(const DavReply& reply) {
     }
     const DavResponse& target = answer.responses.front();
     if (target.isA(kCalendarType)) {
-        calendars_.push_back(calendarOf(request_.url, target));
+        calendars_.push_back(calendarOf(base, target));
         return false;
     }
     const DavProperty* home = target.property(std::string(kCalDav) + "calendar-home-set");
     if (home != nullptr && !home->hrefs.empty()) {
-        ask(Stage::home, resolveHref(request_.url, home->hrefs.front()), 1);
+        ask(Stage::home, resolveHref(base, home->hrefs.front()), 1);
         return true;
     }
     const DavProperty* principal = target.property(std::string(kDav) + "current-user-principal");
     if (stage_ != Stage::principal && principal != nullptr && !principal->hrefs.empty()) {
-        ask(Stage::principal, resolveHref(request_.url, principal->hrefs.front()), 0);
+        ask(Stage::principal, resolveHref(base, principal->hrefs.front()), 0);
         return true;
     }
     throw DavError("There is no CalDAV account or calendar at " + address_ + ".");

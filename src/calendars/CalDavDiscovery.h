@@ -19,7 +19,9 @@ struct DavRequest {
 // The answer to a request, after redirects.
 struct DavReply {
     int status = 0;
-    std::string body;
+    std::string body{};
+    // The address that answered, which its hrefs are relative to; empty: the request's.
+    std::string url{};
 };
 
 struct DiscoveredCalendar {
