@@ -54,7 +54,7 @@ void CalDavClient::answered(QNetworkReply& reply, const DavRequest& request, int
     }
     if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
         const QUrl from = reply.url();
-        const QUrl to = from.resolved(reply.header(QNetworkRequest::LocationHeader).toUrl());
+        const QUrl to = from.resolved(QUrl(QString::fromUtf8(reply.rawHeader("Location"))));
         if (redirectsLeft == 0 || !to.isValid() || !sameServer(from, to)) {
             emit failed(QStringLiteral("%1 sends to %2, which is not followed.")
                             .arg(from.toString(), to.toString()));

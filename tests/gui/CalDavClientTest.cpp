@@ -1,0 +1,126 @@
+#include "gui/CalDavClient.h"
+
+#include <gtest/gtest.h>
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/TemporaryFolder.h"
+
+namespace kalvo {
+namespace {
+
+// Radicale on 127.0.0.1, at a port free when it starts, keeping its calendars in a folder of
+// the test; stopped when this goes. Any user name and password are let in.
+class Radicale {
+public:
+    Radicale() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port_ = probe.serverPort();
+        probe.close();
+        process_.start(QStringLiteral(KALVO_RADICALE),
+                       {QStringLiteral("--server-hosts"), QStringLiteral("127.0.0.1:%1").arg(port_),
+                        QStringLiteral("--storage-filesystem-folder"),
+                        QString::fromStdString(storage_.path().string()),
+                        QStringLiteral("--auth-type"), QStringLiteral("none")});
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port_);
+            if (socket.waitForConnected(100)) {
+                return;
+            }
+            QTest::qWait(50);
+        }
+        ADD_FAILURE() << "Radicale did not start: "
+                      << process_.readAllStandardError().toStdString();
+    }
+    ~Radicale() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+    QString address() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+
+    // A calendar of Ann's made with MKCOL, as a calendar program makes one.
+    void makeCalendar(const QString& path, const QString& name, const QString& color) const {
+        QNetworkAccessManager network;
+        QNetworkRequest request(QUrl(address() + path));
+        request.setRawHeader("Authorization", "Basic " + QByteArray("ann:secret").toBase64());
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/xml");
+        const QByteArray body =
+            "<?xml version=\"1.0\"?><d:mkcol xmlns:d=\"DAV:\" "
+            "xmlns:c=\"urn:ietf:params:xml:ns:caldav\" xmlns:i=\"http://apple.com/ns/ical/\">"
+            "<d:set><d:prop><d:resourcetype><d:collection/><c:calendar/></d:resourcetype>"
+            "<d:displayname>" +
+            name.toUtf8() + "</d:displayname><i:calendar-color>" + color.toUtf8() +
+            "</i:calendar-color></d:prop></d:set></d:mkcol>";
+        QNetworkReply* reply = network.sendCustomRequest(request, "MKCOL", body);
+        QSignalSpy done(reply, &QNetworkReply::finished);
+        EXPECT_TRUE(done.wait(10000));
+        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 201);
+        delete reply;
+    }
+
+private:
+    test::TemporaryFolder storage_;
+    QProcess process_;
+    quint16 port_ = 0;
+};
+
+TEST(CalDavClient, FindsAnAccountsCalendarsThroughTheWellKnownRedirectInFewRequests) {
+    const Radicale server;
+    server.makeCalendar(QStringLiteral("/ann/work/"), QStringLiteral("Work"),
+                        QStringLiteral("#3A7AC0FF"));
+    server.makeCalendar(QStringLiteral("/ann/family/"), QStringLiteral("Family"),
+                        QStringLiteral("#E07F30FF"));
+    struct Case {
+        QString address;
+        int mostRequests;
+        std::vector<std::string> calendars;  // name and colour, by name
+    };
+    const Case cases[] = {
+        // The well-known address redirects to the root, which is asked again.
+        {server.address(), 5, {"Family #E07F30FF", "Work #3A7AC0FF"}},
+        {server.address() + QStringLiteral("/ann/work/"), 1, {"Work #3A7AC0FF"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address.toStdString());
+        CalDavClient client(QStringLiteral("ann"), QStringLiteral("secret"));
+        QSignalSpy discovered(&client, &CalDavClient::discovered);
+        QSignalSpy failed(&client, &CalDavClient::failed);
+        client.discover(c.address.toStdString());
+        ASSERT_TRUE(discovered.wait(10000)) << failed.value(0).value(0).toString().toStdString();
+        std::vector<std::string> found;
+        for (const DiscoveredCalendar& calendar :
+             discovered.at(0).at(0).value<std::vector<DiscoveredCalendar>>()) {
+            found.push_back(calendar.name + " " + calendar.color);
+        }
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, c.calendars);
+        EXPECT_LE(client.requestsSent(), c.mostRequests);
+    }
+}
+
+TEST(CalDavClient, SaysWhyWhereThereIsNoServer) {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    CalDavClient client(QStringLiteral("ann"), QStringLiteral("secret"));
+    QSignalSpy failed(&client, &CalDavClient::failed);
+    client.discover("http://127.0.0.1:" + std::to_string(port) + "/");
+    ASSERT_TRUE(failed.wait(10000));
+    EXPECT_FALSE(failed.at(0).at(0).toString().isEmpty());
+}
+
+}  // namespace
+}  // namespace kalvo
