@@ -2,8 +2,6 @@
 // the web (fetched into the cache after the first paint, every few minutes and on F5), read again
 // when they change, whose events of the shown day stand at the left edge of the Actual column and
 // whose all-day events are named beside the date; an event can be added as an appointment.
-#include <QDir>
-#include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -52,18 +50,9 @@ void TForm1::startCalendarDownloads() {
             return trustCertificate(this, host, issuer, fingerprint, fault);
         },
         this);
-    std::map<QString, QString> pinned;
-    for (const auto& [host, fingerprint] : loadPinnedCertificates(settingsStore_)) {
-        pinned[QString::fromStdString(host)] = QString::fromStdString(fingerprint);
-    }
-    downloads_->setPinned(std::move(pinned));
-    connect(downloads_, &CalendarDownloads::pinnedChanged, this, [this] {
-        std::map<std::string, std::string> trusted;
-        for (const auto& [host, fingerprint] : downloads_->pinned()) {
-            trusted[host.toStdString()] = fingerprint.toStdString();
-        }
-        savePinnedCertificates(settingsStore_, trusted);
-    });
+    downloads_->setPinned(loadPinnedCertificates(settingsStore_));
+    connect(downloads_, &CalendarDownloads::pinnedChanged, this,
+            [this] { savePinnedCertificates(settingsStore_, downloads_->pinned()); });
     connect(downloads_, &CalendarDownloads::fetched, this, &TForm1::showOtherCalendars);
     connect(downloads_, &CalendarDownloads::failed, this,
             [this](const QString& source, const QString& reason) {

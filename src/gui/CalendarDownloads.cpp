@@ -65,9 +65,11 @@ void CalendarDownloads::fetch(const std::string& source) {
         const QString host = hostOf(reply->url());
         const QString fingerprint = QString::fromLatin1(
             certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper());
-        const auto pinned = pinned_.find(host);
+        const std::string hostKey = host.toStdString();
+        const std::string fingerprintText = fingerprint.toStdString();
+        const auto pinned = pinned_.find(hostKey);
         const bool trusted =
-            (pinned != pinned_.end() && pinned->second == fingerprint) ||
+            (pinned != pinned_.end() && pinned->second == fingerprintText) ||
             (ask_ && !certificate.isNull() &&
              ask_(host,
                   certificate.issuerDisplayName().isEmpty()
@@ -78,8 +80,8 @@ void CalendarDownloads::fetch(const std::string& source) {
         if (!trusted) {
             return;  // the reply fails with the TLS fault
         }
-        if (pinned == pinned_.end() || pinned->second != fingerprint) {
-            pinned_[host] = fingerprint;
+        if (pinned == pinned_.end() || pinned->second != fingerprintText) {
+            pinned_[hostKey] = fingerprintText;
             emit pinnedChanged();
         }
         reply->ignoreSslErrors(errors);

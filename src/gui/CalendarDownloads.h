@@ -38,8 +38,8 @@ public:
     void fetch(const std::string& source);
 
     // The certificates trusted, "host:port" to fingerprint, to keep between runs.
-    const std::map<QString, QString>& pinned() const { return pinned_; }
-    void setPinned(std::map<QString, QString> pinned) { pinned_ = std::move(pinned); }
+    const std::map<std::string, std::string>& pinned() const { return pinned_; }
+    void setPinned(std::map<std::string, std::string> pinned) { pinned_ = std::move(pinned); }
 
 signals:
     void fetched(const QString& source);
@@ -53,7 +53,7 @@ private:
     QString cacheFolder_;
     CertificateQuestion ask_;
     std::set<std::string> running_;
-    std::map<QString, QString> pinned_;
+    std::map<std::string, std::string> pinned_;
 };
 
 }  // namespace kalvo
