@@ -4,6 +4,8 @@
 #include <QNetworkRequest>
 #include <QUrl>
 
+#include "calendars/CalDavEvents.h"
+
 namespace kalvo {
 namespace {
 
@@ -29,10 +31,26 @@ void CalDavClient::discover(const std::string& address) {
         emit failed(QString::fromUtf8(error.what()));
         return;
     }
-    send(discovery_->request(), kMostRedirects);
+    send(discovery_->request(), kMostRedirects,
+         [this](const DavReply& reply) { takeDiscoveryAnswer(reply); });
 }
 
-void CalDavClient::send(const DavRequest& request, int redirectsLeft) {
+void CalDavClient::takeDiscoveryAnswer(const DavReply& reply) {
+    if (discovery_->take(reply)) {
+        send(discovery_->request(), kMostRedirects,
+             [this](const DavReply& next) { takeDiscoveryAnswer(next); });
+        return;
+    }
+    emit discovered(discovery_->calendars());
+}
+
+void CalDavClient::fetchEvents(const std::string& url) {
+    send(eventsRequest(url), kMostRedirects, [this](const DavReply& reply) {
+        emit eventsFetched(QString::fromStdString(calendarTextOf(reply)));
+    });
+}
+
+void CalDavClient::send(const DavRequest& request, int redirectsLeft, Answer take) {
     QNetworkRequest sent{QUrl(QString::fromStdString(request.url))};
     sent.setRawHeader("Authorization", authorization_);
     sent.setRawHeader("Depth", QByteArray::number(request.depth));
@@ -42,10 +60,13 @@ void CalDavClient::send(const DavRequest& request, int redirectsLeft) {
     QNetworkReply* reply = network_.sendCustomRequest(
         sent, QByteArray::fromStdString(request.method), QByteArray::fromStdString(request.body));
     connect(reply, &QNetworkReply::finished, this,
-            [this, reply, request, redirectsLeft] { answered(*reply, request, redirectsLeft); });
+            [this, reply, request, redirectsLeft, take = std::move(take)] {
+                answered(*reply, request, redirectsLeft, take);
+            });
 }
 
-void CalDavClient::answered(QNetworkReply& reply, const DavRequest& request, int redirectsLeft) {
+void CalDavClient::answered(QNetworkReply& reply, const DavRequest& request, int redirectsLeft,
+                            const Answer& take) {
     reply.deleteLater();
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status == 0) {
@@ -62,21 +83,14 @@ void CalDavClient::answered(QNetworkReply& reply, const DavRequest& request, int
         }
         DavRequest again = request;
         again.url = to.toString().toStdString();
-        send(again, redirectsLeft - 1);
+        send(again, redirectsLeft - 1, take);
         return;
     }
     try {
-        const DavReply answer{status, reply.readAll().toStdString(),
-                              reply.url().toString().toStdString()};
-        if (discovery_->take(answer)) {
-            send(discovery_->request(), kMostRedirects);
-            return;
-        }
+        take({status, reply.readAll().toStdString(), reply.url().toString().toStdString()});
     } catch (const std::exception& error) {
         emit failed(QString::fromUtf8(error.what()));
-        return;
     }
-    emit discovered(discovery_->calendars());
 }
 
 }  // namespace kalvo

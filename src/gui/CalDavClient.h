@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,16 +25,24 @@ public:
 
     // Finds the calendars at `address`; discovered or failed follows.
     void discover(const std::string& address);
+    // Fetches every event of the calendar at `url`; eventsFetched (one iCalendar text) or failed
+    // follows.
+    void fetchEvents(const std::string& url);
     // The requests sent so far, redirects included.
     int requestsSent() const { return requestsSent_; }
 
 signals:
     void discovered(const std::vector<kalvo::DiscoveredCalendar>& calendars);
+    void eventsFetched(const QString& calendarText);
     void failed(const QString& reason);
 
 private:
-    void send(const DavRequest& request, int redirectsLeft);
-    void answered(QNetworkReply& reply, const DavRequest& request, int redirectsLeft);
+    // Takes the answer to a request; it may send the next one. Fails with what to report.
+    using Answer = std::function<void(const DavReply&)>;
+    void send(const DavRequest& request, int redirectsLeft, Answer take);
+    void answered(QNetworkReply& reply, const DavRequest& request, int redirectsLeft,
+                  const Answer& take);
+    void takeDiscoveryAnswer(const DavReply& reply);
 
     QNetworkAccessManager network_;
     QByteArray authorization_;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "calendars/CalendarFile.h"
 #include "support/TemporaryFolder.h"
 
 namespace kalvo {
@@ -52,10 +53,6 @@ public:
 
     // A calendar of Ann's made with MKCOL, as a calendar program makes one.
     void makeCalendar(const QString& path, const QString& name, const QString& color) const {
-        QNetworkAccessManager network;
-        QNetworkRequest request(QUrl(address() + path));
-        request.setRawHeader("Authorization", "Basic " + QByteArray("ann:secret").toBase64());
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/xml");
         const QByteArray body =
             "<?xml version=\"1.0\"?><d:mkcol xmlns:d=\"DAV:\" "
             "xmlns:c=\"urn:ietf:params:xml:ns:caldav\" xmlns:i=\"http://apple.com/ns/ical/\">"
@@ -63,14 +60,29 @@ public:
             "<d:displayname>" +
             name.toUtf8() + "</d:displayname><i:calendar-color>" + color.toUtf8() +
             "</i:calendar-color></d:prop></d:set></d:mkcol>";
-        QNetworkReply* reply = network.sendCustomRequest(request, "MKCOL", body);
-        QSignalSpy done(reply, &QNetworkReply::finished);
-        EXPECT_TRUE(done.wait(10000));
-        EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 201);
-        delete reply;
+        EXPECT_EQ(send("MKCOL", path, "application/xml", body), 201);
+    }
+
+    // An event put into a calendar, as a calendar program puts one.
+    void putEvent(const QString& path, const QByteArray& calendar) const {
+        EXPECT_EQ(send("PUT", path, "text/calendar", calendar), 201);
     }
 
 private:
+    int send(const QByteArray& method, const QString& path, const QByteArray& type,
+             const QByteArray& body) const {
+        QNetworkAccessManager network;
+        QNetworkRequest request(QUrl(address() + path));
+        request.setRawHeader("Authorization", "Basic " + QByteArray("ann:secret").toBase64());
+        request.setHeader(QNetworkRequest::ContentTypeHeader, type);
+        QNetworkReply* reply = network.sendCustomRequest(request, method, body);
+        QSignalSpy done(reply, &QNetworkReply::finished);
+        EXPECT_TRUE(done.wait(10000));
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        delete reply;
+        return status;
+    }
+
     test::TemporaryFolder storage_;
     QProcess process_;
     quint16 port_ = 0;
@@ -108,6 +120,35 @@ TEST(CalDavClient, FindsAnAccountsCalendarsThroughTheWellKnownRedirectInFewReque
         EXPECT_EQ(found, c.calendars);
         EXPECT_LE(client.requestsSent(), c.mostRequests);
     }
+}
+
+TEST(CalDavClient, FetchesEveryEventOfACalendarWhole) {
+    const Radicale server;
+    server.makeCalendar(QStringLiteral("/ann/work/"), QStringLiteral("Work"), QString());
+    for (const char* uid : {"review", "standup"}) {
+        server.putEvent(QStringLiteral("/ann/work/%1.ics").arg(QString::fromLatin1(uid)),
+                        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\n"
+                        "UID:" +
+                            QByteArray(uid) +
+                            "\r\nDTSTAMP:20261201T000000Z\r\n"
+                            "SUMMARY:" +
+                            QByteArray(uid) +
+                            "\r\nDTSTART:20261210T090000\r\n"
+                            "DTEND:20261210T100000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    }
+    CalDavClient client(QStringLiteral("ann"), QStringLiteral("secret"));
+    QSignalSpy fetched(&client, &CalDavClient::eventsFetched);
+    QSignalSpy failed(&client, &CalDavClient::failed);
+    client.fetchEvents((server.address() + QStringLiteral("/ann/work/")).toStdString());
+    ASSERT_TRUE(fetched.wait(10000)) << failed.value(0).value(0).toString().toStdString();
+    const CalendarFile file(fetched.at(0).at(0).toString().toStdString(), "");
+    std::vector<std::string> summaries;
+    for (const CalendarEvent& event : file.events()) {
+        summaries.push_back(event.summary);
+    }
+    std::sort(summaries.begin(), summaries.end());
+    EXPECT_EQ(summaries, (std::vector<std::string>{"review", "standup"}));
+    EXPECT_EQ(client.requestsSent(), 1);
 }
 
 TEST(CalDavClient, SaysWhyWhereThereIsNoServer) {
