@@ -780,13 +780,17 @@ void EditHistory::moved(const std::string& record) {
     if (recordListener_ && !record.empty()) {
         recordListener_(record);
     }
-    // The views may point at objects the step took out: they are built again.
+    forgetViews();
+    changed();
+}
+
+void EditHistory::forgetViews() {
+    // The views may point at objects a step took out: they are built again.
     model_.dayPanels.clear();
     model_.chartPanels.clear();
     model_.chartPanelDays.clear();
     model_.selectedPanel = nullptr;
     model_.hoverPanel = nullptr;
-    changed();
 }
 
 void EditHistory::replaceModel(std::string label, EditPlace place, Model&& replacement) {
@@ -800,11 +804,7 @@ void EditHistory::replaceModel(std::string label, EditPlace place, Model&& repla
     replace(model_.events, model_.removed.events, replacement.events);
     replace(model_.eventDataPanels, model_.removed.rows, replacement.eventDataPanels);
     model_.rootEvents = std::move(replacement.rootEvents);
-    model_.dayPanels.clear();
-    model_.chartPanels.clear();
-    model_.chartPanelDays.clear();
-    model_.selectedPanel = nullptr;
-    model_.hoverPanel = nullptr;
+    forgetViews();
     endStep();
 }
 

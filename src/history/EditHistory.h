@@ -127,6 +127,8 @@ private:
     void changed() const;
     // After an undo or a redo: the record told, the model's views emptied, the change told.
     void moved(const std::string& record);
+    // Empties the model's views (the day's panels, the chart's rows, the selection).
+    void forgetViews();
 
     Model& model_;
     Limits limits_;
