@@ -8,7 +8,8 @@ PACKAGES="qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-multimedia-dev
   cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   clang-14 libclang-rt-14-dev poppler-utils xvfb xauth imagemagick
   desktop-file-utils appstream dpkg-dev python3
-  libical-dev pkg-config python3-icalendar zlib1g-dev dbus-daemon openssl radicale"
+  libical-dev pkg-config python3-icalendar zlib1g-dev dbus-daemon openssl radicale xandikos
+  libqt6sql6-sqlite qtkeychain-qt6-dev"
 
 missing=""
 for package in $PACKAGES; do

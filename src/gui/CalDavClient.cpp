@@ -4,8 +4,6 @@
 #include <QNetworkRequest>
 #include <QUrl>
 
-#include "calendars/CalDavEvents.h"
-
 namespace kalvo {
 namespace {
 
@@ -18,10 +16,21 @@ bool sameServer(const QUrl& a, const QUrl& b) {
 }  // namespace
 
 CalDavClient::CalDavClient(QString user, QString password, QObject* parent)
-    : QObject(parent),
-      authorization_("Basic " + (user + QLatin1Char(':') + password).toUtf8().toBase64()) {
+    : QObject(parent), user_(std::move(user)) {
+    setPassword(password);
     network_.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     network_.setTransferTimeout(30000);
+}
+
+void CalDavClient::setPassword(const QString& password) {
+    authorization_ = "Basic " + (user_ + QLatin1Char(':') + password).toUtf8().toBase64();
+}
+
+CalDavClient::Failure CalDavClient::discoveryFailure() {
+    return {[this](const QString& reason) { emit failed(reason); },
+            [this] {
+                emit failed(QStringLiteral("The server refused the user name or the password."));
+            }};
 }
 
 void CalDavClient::discover(const std::string& address) {
@@ -31,26 +40,48 @@ void CalDavClient::discover(const std::string& address) {
         emit failed(QString::fromUtf8(error.what()));
         return;
     }
-    send(discovery_->request(), kMostRedirects,
-         [this](const DavReply& reply) { takeDiscoveryAnswer(reply); });
+    send(
+        discovery_->request(), kMostRedirects,
+        [this](const DavReply& reply) { takeDiscoveryAnswer(reply); }, discoveryFailure());
 }
 
 void CalDavClient::takeDiscoveryAnswer(const DavReply& reply) {
     if (discovery_->take(reply)) {
-        send(discovery_->request(), kMostRedirects,
-             [this](const DavReply& next) { takeDiscoveryAnswer(next); });
+        send(
+            discovery_->request(), kMostRedirects,
+            [this](const DavReply& next) { takeDiscoveryAnswer(next); }, discoveryFailure());
         return;
     }
     emit discovered(discovery_->calendars());
 }
 
-void CalDavClient::fetchEvents(const std::string& url) {
-    send(eventsRequest(url), kMostRedirects, [this](const DavReply& reply) {
-        emit eventsFetched(QString::fromStdString(calendarTextOf(reply)));
-    });
+CalDavClient::Failure CalDavClient::syncFailure(const std::string& url) {
+    return {[this, url](const QString& reason) { emit syncFailed(url, reason); },
+            [this, url] { emit passwordRefused(url); }};
 }
 
-void CalDavClient::send(const DavRequest& request, int redirectsLeft, Answer take) {
+void CalDavClient::sync(const std::string& url, const CalendarCache& cache) {
+    const auto syncing = std::make_shared<CalDavSync>(url, cache);
+    send(
+        syncing->request(), kMostRedirects,
+        [this, syncing, url](const DavReply& reply) { takeSyncAnswer(syncing, url, reply); },
+        syncFailure(url));
+}
+
+void CalDavClient::takeSyncAnswer(const std::shared_ptr<CalDavSync>& syncing,
+                                  const std::string& url, const DavReply& reply) {
+    if (syncing->take(reply)) {
+        send(
+            syncing->request(), kMostRedirects,
+            [this, syncing, url](const DavReply& next) { takeSyncAnswer(syncing, url, next); },
+            syncFailure(url));
+        return;
+    }
+    emit synced(url, *syncing);
+}
+
+void CalDavClient::send(const DavRequest& request, int redirectsLeft, Answer take,
+                        Failure failure) {
     QNetworkRequest sent{QUrl(QString::fromStdString(request.url))};
     sent.setRawHeader("Authorization", authorization_);
     sent.setRawHeader("Depth", QByteArray::number(request.depth));
@@ -60,36 +91,46 @@ void CalDavClient::send(const DavRequest& request, int redirectsLeft, Answer tak
     QNetworkReply* reply = network_.sendCustomRequest(
         sent, QByteArray::fromStdString(request.method), QByteArray::fromStdString(request.body));
     connect(reply, &QNetworkReply::finished, this,
-            [this, reply, request, redirectsLeft, take = std::move(take)] {
-                answered(*reply, request, redirectsLeft, take);
+            [this, reply, request, redirectsLeft, take = std::move(take),
+             failure = std::move(failure)] {
+                answered(*reply, request, redirectsLeft, take, failure);
             });
 }
 
 void CalDavClient::answered(QNetworkReply& reply, const DavRequest& request, int redirectsLeft,
-                            const Answer& take) {
+                            const Answer& take, const Failure& failure) {
     reply.deleteLater();
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status == 0) {
-        emit failed(reply.errorString());
+        failure.failed(reply.errorString());
+        return;
+    }
+    if (status == 401) {
+        failure.refused();
         return;
     }
     if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
         const QUrl from = reply.url();
         const QUrl to = from.resolved(QUrl(QString::fromUtf8(reply.rawHeader("Location"))));
         if (redirectsLeft == 0 || !to.isValid() || !sameServer(from, to)) {
-            emit failed(QStringLiteral("%1 sends to %2, which is not followed.")
-                            .arg(from.toString(), to.toString()));
+            failure.failed(QStringLiteral("%1 sends to %2, which is not followed.")
+                               .arg(from.toString(), to.toString()));
             return;
         }
         DavRequest again = request;
         again.url = to.toString().toStdString();
-        send(again, redirectsLeft - 1, take);
+        send(again, redirectsLeft - 1, take, failure);
+        return;
+    }
+    if (reply.error() != QNetworkReply::NoError && status < 400) {
+        // Cut short, or timed out, after the status came.
+        failure.failed(reply.errorString());
         return;
     }
     try {
         take({status, reply.readAll().toStdString(), reply.url().toString().toStdString()});
     } catch (const std::exception& error) {
-        emit failed(QString::fromUtf8(error.what()));
+        failure.failed(QString::fromUtf8(error.what()));
     }
 }
 

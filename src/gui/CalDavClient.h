@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "calendars/CalDavDiscovery.h"
+#include "calendars/CalDavSync.h"
 
 class QNetworkReply;
 
@@ -25,26 +25,40 @@ public:
 
     // Finds the calendars at `address`; discovered or failed follows.
     void discover(const std::string& address);
-    // Fetches every event of the calendar at `url`; eventsFetched (one iCalendar text) or failed
-    // follows.
-    void fetchEvents(const std::string& url);
+    // Brings `cache`, the calendar at `url` as last synced, up to date: synced with the new
+    // cache, or syncFailed follows; passwordRefused instead when the server refuses the password.
+    void sync(const std::string& url, const CalendarCache& cache);
+    void setPassword(const QString& password);
     // The requests sent so far, redirects included.
     int requestsSent() const { return requestsSent_; }
 
 signals:
     void discovered(const std::vector<kalvo::DiscoveredCalendar>& calendars);
-    void eventsFetched(const QString& calendarText);
     void failed(const QString& reason);
+    // The sync is whole: `sync` holds the calendar's new cache and what changed.
+    void synced(const std::string& url, const kalvo::CalDavSync& sync);
+    void syncFailed(const std::string& url, const QString& reason);
+    void passwordRefused(const std::string& url);
 
 private:
     // Takes the answer to a request; it may send the next one. Fails with what to report.
     using Answer = std::function<void(const DavReply&)>;
-    void send(const DavRequest& request, int redirectsLeft, Answer take);
+    // What a failed conversation reports: its reason, or that the password was refused.
+    struct Failure {
+        std::function<void(const QString&)> failed;
+        std::function<void()> refused;
+    };
+    void send(const DavRequest& request, int redirectsLeft, Answer take, Failure failure);
     void answered(QNetworkReply& reply, const DavRequest& request, int redirectsLeft,
-                  const Answer& take);
+                  const Answer& take, const Failure& failure);
     void takeDiscoveryAnswer(const DavReply& reply);
+    Failure discoveryFailure();
+    void takeSyncAnswer(const std::shared_ptr<CalDavSync>& syncing, const std::string& url,
+                        const DavReply& reply);
+    Failure syncFailure(const std::string& url);
 
     QNetworkAccessManager network_;
+    QString user_;
     QByteArray authorization_;
     std::unique_ptr<CalDavDiscovery> discovery_;
     int requestsSent_ = 0;

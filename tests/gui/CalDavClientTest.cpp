@@ -2,98 +2,87 @@
 
 #include <gtest/gtest.h>
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QTest>
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "base/Calendar.h"
 #include "calendars/CalendarFile.h"
-#include "support/TemporaryFolder.h"
+#include "support/CalDavServer.h"
 
 namespace kalvo {
 namespace {
 
-// Radicale on 127.0.0.1, at a port free when it starts, keeping its calendars in a folder of
-// the test; stopped when this goes. Any user name and password are let in.
-class Radicale {
-public:
-    Radicale() {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        port_ = probe.serverPort();
-        probe.close();
-        process_.start(QStringLiteral(KALVO_RADICALE),
-                       {QStringLiteral("--server-hosts"), QStringLiteral("127.0.0.1:%1").arg(port_),
-                        QStringLiteral("--storage-filesystem-folder"),
-                        QString::fromStdString(storage_.path().string()),
-                        QStringLiteral("--auth-type"), QStringLiteral("none")});
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            QTcpSocket socket;
-            socket.connectToHost(QHostAddress::LocalHost, port_);
-            if (socket.waitForConnected(100)) {
-                return;
-            }
-            QTest::qWait(50);
-        }
-        ADD_FAILURE() << "Radicale did not start: "
-                      << process_.readAllStandardError().toStdString();
-    }
-    ~Radicale() {
-        process_.kill();
-        process_.waitForFinished();
-    }
+using test::CalDavServer;
+using test::calendarEvent;
 
-    QString address() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
-
-    // A calendar of Ann's made with MKCOL, as a calendar program makes one.
-    void makeCalendar(const QString& path, const QString& name, const QString& color) const {
-        const QByteArray body =
-            "<?xml version=\"1.0\"?><d:mkcol xmlns:d=\"DAV:\" "
-            "xmlns:c=\"urn:ietf:params:xml:ns:caldav\" xmlns:i=\"http://apple.com/ns/ical/\">"
-            "<d:set><d:prop><d:resourcetype><d:collection/><c:calendar/></d:resourcetype>"
-            "<d:displayname>" +
-            name.toUtf8() + "</d:displayname><i:calendar-color>" + color.toUtf8() +
-            "</i:calendar-color></d:prop></d:set></d:mkcol>";
-        EXPECT_EQ(send("MKCOL", path, "application/xml", body), 201);
-    }
-
-    // An event put into a calendar, as a calendar program puts one.
-    void putEvent(const QString& path, const QByteArray& calendar) const {
-        EXPECT_EQ(send("PUT", path, "text/calendar", calendar), 201);
-    }
-
-private:
-    int send(const QByteArray& method, const QString& path, const QByteArray& type,
-             const QByteArray& body) const {
-        QNetworkAccessManager network;
-        QNetworkRequest request(QUrl(address() + path));
-        request.setRawHeader("Authorization", "Basic " + QByteArray("ann:secret").toBase64());
-        request.setHeader(QNetworkRequest::ContentTypeHeader, type);
-        QNetworkReply* reply = network.sendCustomRequest(request, method, body);
-        QSignalSpy done(reply, &QNetworkReply::finished);
-        EXPECT_TRUE(done.wait(10000));
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        delete reply;
-        return status;
-    }
-
-    test::TemporaryFolder storage_;
-    QProcess process_;
-    quint16 port_ = 0;
+// The outcome of one sync: the new cache, or why it failed.
+struct Synced {
+    std::optional<CalendarCache> cache;
+    std::set<std::string> fetched;
+    std::set<std::string> removed;
+    QString failure;
+    int requests = 0;
+    int passwordRefusals = 0;
 };
 
-TEST(CalDavClient, FindsAnAccountsCalendarsThroughTheWellKnownRedirectInFewRequests) {
-    const Radicale server;
-    server.makeCalendar(QStringLiteral("/ann/work/"), QStringLiteral("Work"),
-                        QStringLiteral("#3A7AC0FF"));
-    server.makeCalendar(QStringLiteral("/ann/family/"), QStringLiteral("Family"),
-                        QStringLiteral("#E07F30FF"));
+Synced sync(const QString& url, const CalendarCache& cache, const QString& password = "secret",
+            const std::function<void(CalDavClient&)>& meanwhile = {}) {
+    CalDavClient client(QStringLiteral("ann"), password);
+    Synced outcome;
+    bool done = false;
+    QObject::connect(&client, &CalDavClient::synced,
+                     [&](const std::string&, const CalDavSync& sync) {
+                         outcome.cache = sync.result();
+                         outcome.fetched = sync.fetched();
+                         outcome.removed = sync.removed();
+                         done = true;
+                     });
+    QObject::connect(&client, &CalDavClient::syncFailed,
+                     [&](const std::string&, const QString& reason) {
+                         outcome.failure = reason;
+                         done = true;
+                     });
+    QObject::connect(&client, &CalDavClient::passwordRefused, [&](const std::string&) {
+        ++outcome.passwordRefusals;
+        done = true;
+    });
+    client.sync(url.toStdString(), cache);
+    if (meanwhile) {
+        meanwhile(client);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 60000));
+    outcome.requests = client.requestsSent();
+    return outcome;
+}
+
+// The uids of a cache's events.
+std::vector<std::string> uidsOf(const CalendarCache& cache) {
+    std::vector<std::string> uids;
+    const CalendarFile file(calendarTextOf(cache), "");
+    for (const CalendarEvent& event : file.events()) {
+        uids.push_back(event.uid + " " + event.summary);
+    }
+    std::sort(uids.begin(), uids.end());
+    return uids;
+}
+
+class CalDavServers : public ::testing::TestWithParam<CalDavServer::Kind> {};
+
+INSTANTIATE_TEST_SUITE_P(, CalDavServers,
+                         ::testing::Values(CalDavServer::Kind::radicale,
+                                           CalDavServer::Kind::xandikos),
+                         [](const auto& tested) {
+                             return tested.param == CalDavServer::Kind::radicale ? "Radicale"
+                                                                                 : "Xandikos";
+                         });
+
+TEST_P(CalDavServers, FindTheCalendarsOfAnAccountInFewRequests) {
+    const CalDavServer server(GetParam());
+    server.makeCalendar("work", "Work", "#3A7AC0FF");
+    server.makeCalendar("family", "Family", "#E07F30FF");
     struct Case {
         QString address;
         int mostRequests;
@@ -102,7 +91,7 @@ TEST(CalDavClient, FindsAnAccountsCalendarsThroughTheWellKnownRedirectInFewReque
     const Case cases[] = {
         // The well-known address redirects to the root, which is asked again.
         {server.address(), 5, {"Family #E07F30FF", "Work #3A7AC0FF"}},
-        {server.address() + QStringLiteral("/ann/work/"), 1, {"Work #3A7AC0FF"}},
+        {server.calendarUrl("work"), 1, {"Work #3A7AC0FF"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address.toStdString());
@@ -122,33 +111,128 @@ TEST(CalDavClient, FindsAnAccountsCalendarsThroughTheWellKnownRedirectInFewReque
     }
 }
 
-TEST(CalDavClient, FetchesEveryEventOfACalendarWhole) {
-    const Radicale server;
-    server.makeCalendar(QStringLiteral("/ann/work/"), QStringLiteral("Work"), QString());
-    for (const char* uid : {"review", "standup"}) {
-        server.putEvent(QStringLiteral("/ann/work/%1.ics").arg(QString::fromLatin1(uid)),
-                        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\n"
-                        "UID:" +
-                            QByteArray(uid) +
-                            "\r\nDTSTAMP:20261201T000000Z\r\n"
-                            "SUMMARY:" +
-                            QByteArray(uid) +
-                            "\r\nDTSTART:20261210T090000\r\n"
-                            "DTEND:20261210T100000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+TEST_P(CalDavServers, SyncOnlyWhatChangedOnTheServer) {
+    const CalDavServer server(GetParam());
+    server.makeCalendar("work", "Work");
+    for (const char* uid : {"review", "standup", "lunch"}) {
+        server.putEvent("work", uid, calendarEvent(uid, uid, "20261210T090000", "20261210T100000"));
     }
-    CalDavClient client(QStringLiteral("ann"), QStringLiteral("secret"));
-    QSignalSpy fetched(&client, &CalDavClient::eventsFetched);
-    QSignalSpy failed(&client, &CalDavClient::failed);
-    client.fetchEvents((server.address() + QStringLiteral("/ann/work/")).toStdString());
-    ASSERT_TRUE(fetched.wait(10000)) << failed.value(0).value(0).toString().toStdString();
-    const CalendarFile file(fetched.at(0).at(0).toString().toStdString(), "");
-    std::vector<std::string> summaries;
-    for (const CalendarEvent& event : file.events()) {
-        summaries.push_back(event.summary);
+    const QString url = server.calendarUrl("work");
+    Synced first = sync(url, {});
+    ASSERT_TRUE(first.cache) << first.failure.toStdString();
+    EXPECT_EQ(uidsOf(*first.cache),
+              (std::vector<std::string>{"lunch lunch", "review review", "standup standup"}));
+    EXPECT_FALSE(first.cache->syncToken.empty());
+
+    const Synced idle = sync(url, *first.cache);
+    ASSERT_TRUE(idle.cache) << idle.failure.toStdString();
+    EXPECT_EQ(idle.requests, 1);
+    EXPECT_EQ(*idle.cache, *first.cache);
+
+    server.putEvent("work", "retro",
+                    calendarEvent("retro", "retro", "20261211T090000", "20261211T100000"));
+    server.putEvent("work", "review",
+                    calendarEvent("review", "review moved", "20261210T140000", "20261210T150000"));
+    server.deleteEvent("work", "lunch");
+    const Synced changed = sync(url, *first.cache);
+    ASSERT_TRUE(changed.cache) << changed.failure.toStdString();
+    EXPECT_EQ(uidsOf(*changed.cache),
+              (std::vector<std::string>{"retro retro", "review review moved", "standup standup"}));
+    EXPECT_EQ(changed.fetched.size(), 2U);
+    EXPECT_EQ(changed.removed.size(), 1U);
+    // One sync-collection report and one multiget.
+    EXPECT_EQ(changed.requests, 2);
+
+    // A token the server does not know: every ETag is compared, nothing is lost or doubled.
+    CalendarCache unknownToken = *first.cache;
+    unknownToken.syncToken = server.address().toStdString() + "/sync/unknown";
+    const Synced resynced = sync(url, unknownToken);
+    ASSERT_TRUE(resynced.cache) << resynced.failure.toStdString();
+    EXPECT_EQ(resynced.cache->resources, changed.cache->resources);
+    EXPECT_LE(resynced.requests, 3);
+}
+
+// A weekly meeting in Berlin across the end of summer time, with one week taken out and one
+// moved; a floating event; an event in New York; an all-day event.
+TEST_P(CalDavServers, EventsComeWithTheirRecurrencesAndZones) {
+    const CalDavServer server(GetParam());
+    server.makeCalendar("work", "Work");
+    server.putEvent(
+        "work", "weekly",
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:weekly\r\n"
+        "DTSTAMP:20261001T000000Z\r\nSUMMARY:Team\r\nDTSTART;TZID=Europe/Berlin:20261014T090000\r\n"
+        "DTEND;TZID=Europe/Berlin:20261014T093000\r\nRRULE:FREQ=WEEKLY;COUNT=5\r\n"
+        "EXDATE;TZID=Europe/Berlin:20261021T090000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:weekly\r\n"
+        "DTSTAMP:20261001T000000Z\r\nRECURRENCE-ID;TZID=Europe/Berlin:20261104T090000\r\n"
+        "SUMMARY:Team\\, later\r\nDTSTART;TZID=Europe/Berlin:20261104T140000\r\n"
+        "DTEND;TZID=Europe/Berlin:20261104T150000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    server.putEvent("work", "floating",
+                    calendarEvent("floating", "Run", "20261028T070000", "20261028T080000"));
+    server.putEvent("work", "newyork",
+                    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\n"
+                    "UID:newyork\r\nDTSTAMP:20261001T000000Z\r\nSUMMARY:Call\r\n"
+                    "DTSTART;TZID=America/New_York:20261028T090000\r\nDURATION:PT1H\r\n"
+                    "END:VEVENT\r\nEND:VCALENDAR\r\n");
+    server.putEvent("work", "allday",
+                    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\n"
+                    "UID:allday\r\nDTSTAMP:20261001T000000Z\r\nSUMMARY:Fair\r\n"
+                    "DTSTART;VALUE=DATE:20261030\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    const Synced synced = sync(server.calendarUrl("work"), {});
+    ASSERT_TRUE(synced.cache) << synced.failure.toStdString();
+    const CalendarFile file(calendarTextOf(*synced.cache), "Europe/Berlin");
+    struct Case {
+        CivilDate date;
+        std::vector<std::string> shown;  // summary and start minute
+    };
+    const Case cases[] = {
+        {{2026, 10, 14}, {"Team 540"}},
+        {{2026, 10, 21}, {}},                                   // taken out
+        {{2026, 10, 28}, {"Run 420", "Team 540", "Call 840"}},  // after the change of clocks
+        {{2026, 10, 30}, {"Fair 0"}},
+        {{2026, 11, 4}, {"Team, later 840"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> shown;
+        for (const CalendarOccurrence& occurrence : file.occurrencesOn(daysFromCivil(c.date))) {
+            shown.push_back(file.events()[occurrence.event].summary + " " +
+                            std::to_string(occurrence.start.minute));
+        }
+        EXPECT_EQ(shown, c.shown) << c.date.day << "." << c.date.month;
     }
-    std::sort(summaries.begin(), summaries.end());
-    EXPECT_EQ(summaries, (std::vector<std::string>{"review", "standup"}));
-    EXPECT_EQ(client.requestsSent(), 1);
+}
+
+// The server stopped in the middle of a sync: no new cache, and the reason.
+TEST(CalDavClient, ASyncCutShortLeavesTheOldCopy) {
+    auto server = std::make_unique<CalDavServer>(CalDavServer::Kind::radicale);
+    QByteArray all = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n";
+    for (int n = 0; n < 5000; ++n) {
+        const QByteArray uid = "event" + QByteArray::number(n);
+        all += "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20261201T000000Z\r\nSUMMARY:" + uid +
+               "\r\nDTSTART:20261210T090000\r\nDTEND:20261210T100000\r\nEND:VEVENT\r\n";
+    }
+    server->putCalendar("work", all + "END:VCALENDAR\r\n");
+    const QString url = server->calendarUrl("work");
+    const Synced whole = sync(url, {});
+    ASSERT_TRUE(whole.cache) << whole.failure.toStdString();
+    EXPECT_EQ(whole.cache->resources.size(), 5000U);
+    EXPECT_EQ(whole.requests, 1 + (5000 + CalDavSync::kBatchSize - 1) / CalDavSync::kBatchSize);
+
+    CalendarCache old;
+    const Synced cut = sync(url, old, "secret", [&](CalDavClient& client) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return client.requestsSent() >= 3; }, 60000));
+        server.reset();
+    });
+    EXPECT_FALSE(cut.cache);
+    EXPECT_FALSE(cut.failure.isEmpty());
+}
+
+TEST(CalDavClient, AWrongPasswordIsReportedOnceAndNothingElse) {
+    const CalDavServer server(CalDavServer::Kind::radicale, {true, {}});
+    const Synced refused = sync(server.address() + "/ann/", {}, "wrong");
+    EXPECT_EQ(refused.passwordRefusals, 1);
+    EXPECT_EQ(refused.requests, 1);
+    EXPECT_FALSE(refused.cache);
+    EXPECT_TRUE(refused.failure.isEmpty());
 }
 
 TEST(CalDavClient, SaysWhyWhereThereIsNoServer) {
