@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/CalDavAccountDialog.h"
 #include "gui/AccessibleNames.h"
 #include "gui/CalendarDownloads.h"
 #include "gui/StoredColor.h"
@@ -22,8 +23,11 @@
 namespace kalvo {
 
 CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int refreshMinutes,
-                                 QString folder, QWidget* parent)
-    : QDialog(parent), subscriptions_(std::move(subscriptions)), folder_(std::move(folder)) {
+                                 QString folder, TrustedCertificates& trusted, QWidget* parent)
+    : QDialog(parent),
+      subscriptions_(std::move(subscriptions)),
+      folder_(std::move(folder)),
+      trusted_(trusted) {
     setObjectName(QStringLiteral("CalendarsDialog"));
     setWindowTitle(QStringLiteral("Calendars"));
     auto* note =
@@ -44,14 +48,21 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
     buttonAddFile = button(QStringLiteral("buttonAddFile"), QStringLiteral("&Add File..."));
     buttonAddAddress =
         button(QStringLiteral("buttonAddAddress"), QStringLiteral("Add A&ddress..."));
+    buttonAddAccount =
+        button(QStringLiteral("buttonAddAccount"), QStringLiteral("Add CalDAV A&ccount..."));
     buttonRename = button(QStringLiteral("buttonRename"), QStringLiteral("Re&name..."));
     buttonColor = button(QStringLiteral("buttonColor"), QStringLiteral("C&olour..."));
     buttonRemove = button(QStringLiteral("buttonRemove"), QStringLiteral("&Remove"));
+    buttonRemoveAccount =
+        button(QStringLiteral("buttonRemoveAccount"), QStringLiteral("Remove Acco&unt"));
     connect(buttonAddFile, &QPushButton::clicked, this, &CalendarsDialog::addFile);
     connect(buttonAddAddress, &QPushButton::clicked, this, &CalendarsDialog::addAddress);
+    connect(buttonAddAccount, &QPushButton::clicked, this, &CalendarsDialog::addAccount);
     connect(buttonRename, &QPushButton::clicked, this, &CalendarsDialog::renameCurrent);
     connect(buttonColor, &QPushButton::clicked, this, &CalendarsDialog::recolorCurrent);
     connect(buttonRemove, &QPushButton::clicked, this, &CalendarsDialog::removeCurrent);
+    connect(buttonRemoveAccount, &QPushButton::clicked, this,
+            &CalendarsDialog::removeCurrentAccount);
     connect(listCalendars, &QListWidget::currentRowChanged, this, &CalendarsDialog::enableButtons);
     connect(listCalendars, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         subscriptions_.at(static_cast<std::size_t>(listCalendars->row(item))).shown =
@@ -73,8 +84,8 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     auto* side = new QVBoxLayout;
-    for (QPushButton* control :
-         {buttonAddFile, buttonAddAddress, buttonRename, buttonColor, buttonRemove}) {
+    for (QPushButton* control : {buttonAddFile, buttonAddAddress, buttonAddAccount, buttonRename,
+                                 buttonColor, buttonRemove, buttonRemoveAccount}) {
         side->addWidget(control);
     }
     side->addStretch();
@@ -104,7 +115,9 @@ void CalendarsDialog::showList(int current) {
                                          listCalendars);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(subscription.shown ? Qt::Checked : Qt::Unchecked);
-        item->setToolTip(QString::fromStdString(subscription.source));
+        item->setToolTip(QString::fromStdString(subscription.calDav ? subscription.source + " (" +
+                                                                          subscription.user + ")"
+                                                                    : subscription.source));
     }
     listCalendars->setCurrentRow(std::min(current, listCalendars->count() - 1));
     enableButtons();
@@ -115,6 +128,8 @@ void CalendarsDialog::enableButtons() {
     for (QPushButton* control : {buttonRename, buttonColor, buttonRemove}) {
         control->setEnabled(chosen);
     }
+    buttonRemoveAccount->setEnabled(
+        chosen && subscriptions_.at(static_cast<std::size_t>(listCalendars->currentRow())).calDav);
 }
 
 void CalendarsDialog::addFile() {
@@ -152,6 +167,23 @@ void CalendarsDialog::addAddress() {
     }
     const QString file = QFileInfo(url.path()).completeBaseName();
     add((file.isEmpty() ? url.host() : file).toStdString(), address.toStdString());
+}
+
+void CalendarsDialog::addAccount() {
+    CalDavAccountDialog account(trusted_, this);
+    if (account.exec() != QDialog::Accepted) {
+        return;
+    }
+    for (Subscription& calendar : account.calendars(subscriptions_.size())) {
+        const QString key = QString::fromStdString(accountOf(calendar));
+        newPasswords_[key] = account.password();
+        removedAccounts_.erase(key);
+        // A calendar added again replaces the one there.
+        std::erase_if(subscriptions_,
+                      [&](const Subscription& kept) { return kept.source == calendar.source; });
+        subscriptions_.push_back(std::move(calendar));
+    }
+    showList(static_cast<int>(subscriptions_.size()) - 1);
 }
 
 void CalendarsDialog::add(std::string name, std::string source) {
@@ -198,6 +230,22 @@ void CalendarsDialog::removeCurrent() {
         return;
     }
     subscriptions_.erase(subscriptions_.begin() + row);
+    showList(row);
+}
+
+void CalendarsDialog::removeCurrentAccount() {
+    const int row = listCalendars->currentRow();
+    if (row < 0) {
+        return;
+    }
+    const std::string account = accountOf(subscriptions_.at(static_cast<std::size_t>(row)));
+    if (account.empty()) {
+        return;
+    }
+    std::erase_if(subscriptions_,
+                  [&](const Subscription& calendar) { return accountOf(calendar) == account; });
+    newPasswords_.erase(QString::fromStdString(account));
+    removedAccounts_.insert(QString::fromStdString(account));
     showList(row);
 }
 

@@ -56,6 +56,8 @@ class DayView;
 class TimelineArea;
 class OtherCalendarsLane;
 class CalendarDownloads;
+class CalDavCalendars;
+class TrustedCertificates;
 struct LaneEvent;
 class HelpBrowser;
 class TAboutBox;
@@ -325,8 +327,10 @@ private:
     };
     void manageCalendars();
     void showOtherCalendars();
-    // Fetches the shown calendars that are web addresses, into the cache the day reads.
+    // Fetches the shown calendars that are web addresses, into the cache the day reads, and
+    // syncs the CalDAV ones.
     void fetchCalendars();
+    void showCalendarFailure(const QString& source, const QString& reason);
     void startCalendarDownloads();
     const CalendarFile* calendarFileOf(const Subscription& subscription, QStringList& failures);
     void addAsAppointment(const LaneEvent& event);
@@ -352,8 +356,10 @@ private:
     std::map<std::string, LoadedCalendar> loadedCalendars_;  // by the file's path
     std::unique_ptr<OtherCalendarsLane> otherCalendars_;
     CalendarDownloads* downloads_ = nullptr;
-    QTimer* calendarRefresh_ = nullptr;  // fetches the web calendars again, as often as set
-    QList<QAction*> shiftStepActions_;   // View > Shift Step, one of them checked
+    CalDavCalendars* calDav_ = nullptr;
+    TrustedCertificates* trusted_ = nullptr;  // for calendars on the web and CalDAV servers
+    QTimer* calendarRefresh_ = nullptr;       // fetches the web calendars again, as often as set
+    QList<QAction*> shiftStepActions_;        // View > Shift Step, one of them checked
     std::unique_ptr<TypeTreeController> typeTree_;
     std::unique_ptr<SoundPlayer> wavPlayer_;
     class Alarms;

@@ -1,7 +1,8 @@
 // The main window's other calendars: iCalendar files the user subscribed to, on the disk or on
-// the web (fetched into the cache after the first paint, every few minutes and on F5), read again
-// when they change, whose events of the shown day stand at the left edge of the Actual column and
-// whose all-day events are named beside the date; an event can be added as an appointment.
+// the web, and the calendars of CalDAV accounts (fetched or synced into the cache after the first
+// paint, every few minutes and on F5), read again when they change, whose events of the shown day
+// stand at the left edge of the Actual column and whose all-day events are named beside the date;
+// an event can be added as an appointment.
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 #include "day/widgets/OtherCalendarsLane.h"
 #include "day/widgets/TimelineArea.h"
 #include "export/CalendarExport.h"
+#include "gui/CalDavCalendars.h"
 #include "gui/CalendarDownloads.h"
 #include "gui/StoredColor.h"
 
@@ -39,32 +41,61 @@ bool trustCertificate(QWidget* parent, const QString& host, const QString& issue
     return question.exec() == QMessageBox::Yes;
 }
 
+// The password of a CalDAV account, asked for with the reason; nothing when cancelled.
+std::optional<QString> askPassword(QWidget* parent, const QString& account, const QString& why) {
+    QInputDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("passwordDialog"));
+    dialog.setWindowTitle(QStringLiteral("Kalvo Planner"));
+    dialog.setLabelText(QStringLiteral("%1\n\n&Password of %2:").arg(why, account));
+    dialog.setTextEchoMode(QLineEdit::Password);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.textValue();
+}
+
 }  // namespace
 
+void TForm1::showCalendarFailure(const QString& source, const QString& reason) {
+    QString name = source;
+    for (const Subscription& subscription : subscriptions_) {
+        if (subscription.source == source.toStdString()) {
+            name = QString::fromStdString(subscription.name);
+        }
+    }
+    statusBar()->showMessage(
+        QStringLiteral("The calendar \"%1\" cannot be fetched: %2").arg(name, reason));
+}
+
 void TForm1::startCalendarDownloads() {
-    downloads_ = new CalendarDownloads(
-        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
-            QStringLiteral("/calendars"),
+    const QString cacheFolder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                                QStringLiteral("/calendars");
+    trusted_ = new TrustedCertificates(
         [this](const QString& host, const QString& issuer, const QString& fingerprint,
                const QString& fault) {
             return trustCertificate(this, host, issuer, fingerprint, fault);
         },
         this);
-    downloads_->setPinned(loadPinnedCertificates(settingsStore_));
-    connect(downloads_, &CalendarDownloads::pinnedChanged, this,
-            [this] { savePinnedCertificates(settingsStore_, downloads_->pinned()); });
-    connect(downloads_, &CalendarDownloads::fetched, this, &TForm1::showOtherCalendars);
-    connect(downloads_, &CalendarDownloads::failed, this,
-            [this](const QString& source, const QString& reason) {
-                QString name = source;
-                for (const Subscription& subscription : subscriptions_) {
-                    if (subscription.source == source.toStdString()) {
-                        name = QString::fromStdString(subscription.name);
-                    }
-                }
+    trusted_->setPinned(loadPinnedCertificates(settingsStore_));
+    connect(trusted_, &TrustedCertificates::pinnedChanged, this,
+            [this] { savePinnedCertificates(settingsStore_, trusted_->pinned()); });
+    calDav_ = new CalDavCalendars(
+        cacheFolder + QStringLiteral("/caldav.sqlite"),
+        [this](const QString& account, const QString& why) {
+            return askPassword(this, account, why);
+        },
+        *trusted_, this);
+    connect(calDav_, &CalDavCalendars::updated, this, &TForm1::showOtherCalendars);
+    connect(calDav_, &CalDavCalendars::failed, this, &TForm1::showCalendarFailure);
+    connect(&calDav_->passwords(), &AccountPasswords::notKept, this,
+            [this](const QString& account, const QString& reason) {
                 statusBar()->showMessage(
-                    QStringLiteral("The calendar \"%1\" cannot be fetched: %2").arg(name, reason));
+                    QStringLiteral("The password of %1 is kept only while Kalvo Planner runs: %2")
+                        .arg(account, reason));
             });
+    downloads_ = new CalendarDownloads(cacheFolder, *trusted_, this);
+    connect(downloads_, &CalendarDownloads::fetched, this, &TForm1::showOtherCalendars);
+    connect(downloads_, &CalendarDownloads::failed, this, &TForm1::showCalendarFailure);
     connect(actionRefresh, &QAction::triggered, this, &TForm1::fetchCalendars);
     calendarRefresh_ = new QTimer(this);
     calendarRefresh_->setInterval(loadRefreshMinutes(settingsStore_) * 60 * 1000);
@@ -74,7 +105,12 @@ void TForm1::startCalendarDownloads() {
 
 void TForm1::fetchCalendars() {
     for (const Subscription& subscription : subscriptions_) {
-        if (subscription.shown && CalendarDownloads::isAddress(subscription.source)) {
+        if (!subscription.shown) {
+            continue;
+        }
+        if (subscription.calDav) {
+            calDav_->sync(subscription);
+        } else if (CalendarDownloads::isAddress(subscription.source)) {
             downloads_->fetch(subscription.source);
         }
     }
@@ -82,11 +118,19 @@ void TForm1::fetchCalendars() {
 
 const CalendarFile* TForm1::calendarFileOf(const Subscription& subscription,
                                            QStringList& failures) {
-    LoadedCalendar& loaded = loadedCalendars_[subscription.source];
     const auto failed = [&](const QString& why) {
         failures << QStringLiteral("The calendar \"%1\" cannot be read: %2")
                         .arg(QString::fromStdString(subscription.name), why);
     };
+    if (subscription.calDav) {
+        QString failure;
+        const CalendarFile* file = calDav_->fileOf(subscription, failure);
+        if (!failure.isEmpty()) {
+            failed(failure);
+        }
+        return file;
+    }
+    LoadedCalendar& loaded = loadedCalendars_[subscription.source];
     // A calendar on the web is read from its last good copy in the cache: none before the
     // first fetch.
     const bool onTheWeb = CalendarDownloads::isAddress(subscription.source);
@@ -157,9 +201,22 @@ void TForm1::showOtherCalendars() {
 
 void TForm1::manageCalendars() {
     CalendarsDialog dialog(subscriptions_, calendarRefresh_->interval() / (60 * 1000),
-                           exportFolder_, this);
+                           exportFolder_, *trusted_, this);
     dialog.exec();
     exportFolder_ = dialog.folder();
+    for (const auto& [account, password] : dialog.newPasswords()) {
+        calDav_->keepPassword(account, password);
+    }
+    for (const QString& account : dialog.removedAccounts()) {
+        calDav_->forgetAccount(account);
+    }
+    for (const Subscription& removed : subscriptions_) {
+        if (removed.calDav &&
+            std::none_of(dialog.subscriptions().begin(), dialog.subscriptions().end(),
+                         [&](const Subscription& kept) { return kept.source == removed.source; })) {
+            calDav_->forgetCalendar(removed.source);
+        }
+    }
     subscriptions_ = dialog.subscriptions();
     calendarRefresh_->setInterval(dialog.refreshMinutes() * 60 * 1000);
     if (!saveSubscriptions(settingsStore_, subscriptions_) ||

@@ -65,7 +65,7 @@ std::string calendarTextOf(const CalendarCache& cache) {
 }
 
 CalDavSync::CalDavSync(std::string calendarUrl, const CalendarCache& cache)
-    : url_(std::move(calendarUrl)), result_(cache) {
+    : url_(std::move(calendarUrl)), startToken_(cache.syncToken), result_(cache) {
     request_ = {"REPORT", url_, 0,
                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                 "<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +

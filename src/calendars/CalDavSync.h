@@ -54,6 +54,7 @@ public:
     const std::set<std::string>& fetched() const { return fetched_; }
     const std::set<std::string>& removed() const { return removed_; }
     bool changed() const { return !fetched_.empty() || !removed_.empty(); }
+    bool tokenChanged() const { return result_.syncToken != startToken_; }
 
 private:
     enum class Stage { changes, etags, multiget };
@@ -65,6 +66,7 @@ private:
     bool askForEvents();
 
     std::string url_;
+    std::string startToken_;
     Stage stage_ = Stage::changes;
     DavRequest request_;
     CalendarCache result_;

@@ -32,6 +32,16 @@ std::int32_t subscriptionColor(std::size_t index) {
     return kColors[index % kColors.size()];
 }
 
+std::string accountOf(const Subscription& subscription) {
+    if (!subscription.calDav) {
+        return {};
+    }
+    const std::size_t scheme = subscription.source.find("://");
+    const std::size_t path =
+        subscription.source.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    return subscription.user + "@" + subscription.source.substr(0, path);
+}
+
 std::vector<Subscription> loadSubscriptions(SettingsStore& store) {
     std::vector<Subscription> subscriptions;
     try {
@@ -51,6 +61,8 @@ std::vector<Subscription> loadSubscriptions(SettingsStore& store) {
             subscription.color = store.readInteger("Color" + number)
                                      .value_or(subscriptionColor(subscriptions.size()));
             subscription.shown = store.readInteger("Shown" + number).value_or(1) != 0;
+            subscription.calDav = store.readInteger("CalDav" + number).value_or(0) != 0;
+            subscription.user = store.readText("User" + number).value_or("");
             subscriptions.push_back(std::move(subscription));
         }
     } catch (const std::exception&) {
@@ -70,7 +82,9 @@ bool saveSubscriptions(SettingsStore& store, const std::vector<Subscription>& su
             kept = store.writeText("Name" + number, subscription.name) &&
                    store.writeText("Source" + number, subscription.source) &&
                    store.writeInteger("Color" + number, subscription.color) &&
-                   store.writeInteger("Shown" + number, subscription.shown ? 1 : 0);
+                   store.writeInteger("Shown" + number, subscription.shown ? 1 : 0) &&
+                   store.writeInteger("CalDav" + number, subscription.calDav ? 1 : 0) &&
+                   store.writeText("User" + number, subscription.user);
         }
         return kept;
     } catch (const std::exception&) {

@@ -12,16 +12,24 @@ namespace kalvo {
 // The other calendars whose events the day shows beside its own appointments, read-only.
 struct Subscription {
     std::string name;        // as the user calls it here
-    std::string source;      // an iCalendar file's path
+    std::string source;      // an iCalendar file's path or address, or a CalDAV calendar's URL
     std::int32_t color = 0;  // stored as the types' colours are: 0x00BBGGRR
     bool shown = true;
+    bool calDav = false;  // a calendar of a CalDAV account, synced rather than fetched whole
+    std::string user{};   // the account's user name
+
+    bool operator==(const Subscription&) const = default;
 };
+
+// The CalDAV account a calendar belongs to, "ann@https://dav.example.org:8443": its user at its
+// server, which the password is kept for. Empty for other calendars.
+std::string accountOf(const Subscription& subscription);
 
 // The colours new subscriptions take in turn, stored as the types' colours are.
 std::int32_t subscriptionColor(std::size_t index);
 
 // The subscriptions kept in the settings store under "Software\Kalvo Planner\Calendars":
-// Count, then Name1, Source1, Color1, Shown1 and so on. A store that cannot be read gives none;
+// Count, then Name1, Source1, Color1, Shown1 (and CalDav1, User1 for a CalDAV calendar) and so on. A store that cannot be read gives none;
 // entries without a source are left out.
 std::vector<Subscription> loadSubscriptions(SettingsStore& store);
 // False when the store could not keep them.

@@ -4,6 +4,8 @@
 #include <QNetworkRequest>
 #include <QUrl>
 
+#include "gui/TrustedCertificates.h"
+
 namespace kalvo {
 namespace {
 
@@ -15,8 +17,9 @@ bool sameServer(const QUrl& a, const QUrl& b) {
 
 }  // namespace
 
-CalDavClient::CalDavClient(QString user, QString password, QObject* parent)
-    : QObject(parent), user_(std::move(user)) {
+CalDavClient::CalDavClient(QString user, QString password, TrustedCertificates* trusted,
+                           QObject* parent)
+    : QObject(parent), trusted_(trusted), user_(std::move(user)) {
     setPassword(password);
     network_.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     network_.setTransferTimeout(30000);
@@ -90,6 +93,9 @@ void CalDavClient::send(const DavRequest& request, int redirectsLeft, Answer tak
     ++requestsSent_;
     QNetworkReply* reply = network_.sendCustomRequest(
         sent, QByteArray::fromStdString(request.method), QByteArray::fromStdString(request.body));
+    if (trusted_ != nullptr) {
+        trusted_->guard(reply);
+    }
     connect(reply, &QNetworkReply::finished, this,
             [this, reply, request, redirectsLeft, take = std::move(take),
              failure = std::move(failure)] {

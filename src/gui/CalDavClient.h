@@ -13,6 +13,8 @@ class QNetworkReply;
 
 namespace kalvo {
 
+class TrustedCertificates;
+
 // Carries the conversations with a CalDAV server that the core decides: it sends each request
 // with the account's user name and password, follows redirects itself (sending the method and
 // its body again, to the same server only: Qt's own following would turn a PROPFIND into a GET),
@@ -21,7 +23,10 @@ class CalDavClient : public QObject {
     Q_OBJECT
 
 public:
-    CalDavClient(QString user, QString password, QObject* parent = nullptr);
+    // A server's certificate that fails the usual checks is let through only when `trusted`
+    // (if given) trusts it.
+    CalDavClient(QString user, QString password, TrustedCertificates* trusted = nullptr,
+                 QObject* parent = nullptr);
 
     // Finds the calendars at `address`; discovered or failed follows.
     void discover(const std::string& address);
@@ -58,6 +63,7 @@ private:
     Failure syncFailure(const std::string& url);
 
     QNetworkAccessManager network_;
+    TrustedCertificates* trusted_;
     QString user_;
     QByteArray authorization_;
     std::unique_ptr<CalDavDiscovery> discovery_;

@@ -5,8 +5,6 @@
 #include <QFile>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSslCertificate>
-#include <QSslError>
 #include <QUrl>
 
 #include "base/AtomicFile.h"
@@ -23,16 +21,11 @@ QUrl urlOf(const std::string& source) {
     return url;
 }
 
-QString hostOf(const QUrl& url) {
-    return QStringLiteral("%1:%2")
-        .arg(url.host())
-        .arg(url.port(url.scheme() == QStringLiteral("http") ? 80 : 443));
-}
-
 }  // namespace
 
-CalendarDownloads::CalendarDownloads(QString cacheFolder, CertificateQuestion ask, QObject* parent)
-    : QObject(parent), cacheFolder_(std::move(cacheFolder)), ask_(std::move(ask)) {
+CalendarDownloads::CalendarDownloads(QString cacheFolder, TrustedCertificates& trusted,
+                                     QObject* parent)
+    : QObject(parent), cacheFolder_(std::move(cacheFolder)), trusted_(trusted) {
     network_.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
     network_.setTransferTimeout(30000);
 }
@@ -60,32 +53,7 @@ void CalendarDownloads::fetch(const std::string& source) {
     QNetworkRequest request(urlOf(source));
     request.setRawHeader("Accept", "text/calendar, */*;q=0.5");
     QNetworkReply* reply = network_.get(request);
-    connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError>& errors) {
-        const QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
-        const QString host = hostOf(reply->url());
-        const QString fingerprint = QString::fromLatin1(
-            certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper());
-        const std::string hostKey = host.toStdString();
-        const std::string fingerprintText = fingerprint.toStdString();
-        const auto pinned = pinned_.find(hostKey);
-        const bool trusted =
-            (pinned != pinned_.end() && pinned->second == fingerprintText) ||
-            (ask_ && !certificate.isNull() &&
-             ask_(host,
-                  certificate.issuerDisplayName().isEmpty()
-                      ? certificate.issuerInfo(QSslCertificate::CommonName)
-                            .join(QStringLiteral(", "))
-                      : certificate.issuerDisplayName(),
-                  fingerprint, errors.isEmpty() ? QString() : errors.first().errorString()));
-        if (!trusted) {
-            return;  // the reply fails with the TLS fault
-        }
-        if (pinned == pinned_.end() || pinned->second != fingerprintText) {
-            pinned_[hostKey] = fingerprintText;
-            emit pinnedChanged();
-        }
-        reply->ignoreSslErrors(errors);
-    });
+    trusted_.guard(reply);
     connect(reply, &QNetworkReply::finished, this,
             [this, reply, source] { finish(*reply, source); });
 }

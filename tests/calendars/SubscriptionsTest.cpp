@@ -16,19 +16,15 @@ TEST(Subscriptions, AreKeptInTheSettingsStoreAndReadBack) {
     const std::vector<Subscription> kept = {
         {"Work", "/home/ann/work.ics", subscriptionColor(0), true},
         {"Family, shared", "/home/ann/Family – 2027.ics", subscriptionColor(1), false},
+        {"Team", "https://dav.example.org:8443/ann/team/", subscriptionColor(2), true, true, "ann"},
     };
     ASSERT_TRUE(saveSubscriptions(store, kept));
-    const std::vector<Subscription> read = loadSubscriptions(store);
-    ASSERT_EQ(read.size(), 2U);
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        EXPECT_EQ(read[i].name, kept[i].name);
-        EXPECT_EQ(read[i].source, kept[i].source);
-        EXPECT_EQ(read[i].color, kept[i].color);
-        EXPECT_EQ(read[i].shown, kept[i].shown);
-    }
+    EXPECT_EQ(loadSubscriptions(store), kept);
+    EXPECT_EQ(accountOf(kept[0]), "");
+    EXPECT_EQ(accountOf(kept[2]), "ann@https://dav.example.org:8443");
     // An entry without its source is left out; a store that fails gives none and keeps none.
     store.key("Software\\Kalvo Planner\\Calendars")["Source1"] = std::string();
-    EXPECT_EQ(loadSubscriptions(store).size(), 1U);
+    EXPECT_EQ(loadSubscriptions(store).size(), 2U);
     store.fault = test::FakeSettingsStore::Fault::readThrows;
     EXPECT_TRUE(loadSubscriptions(store).empty());
     store.fault = test::FakeSettingsStore::Fault::writeFails;

@@ -1,0 +1,134 @@
+#include "app/CalDavAccountDialog.h"
+
+#include <QColor>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/AccessibleNames.h"
+#include "gui/CalDavClient.h"
+#include "gui/StoredColor.h"
+
+namespace kalvo {
+
+CalDavAccountDialog::CalDavAccountDialog(TrustedCertificates& trusted, QWidget* parent)
+    : QDialog(parent), trusted_(trusted) {
+    setObjectName(QStringLiteral("CalDavAccountDialog"));
+    setWindowTitle(QStringLiteral("Add CalDAV Account"));
+    editAddress = named(new QLineEdit(this), QStringLiteral("editAddress"),
+                        QStringLiteral("Server or calendar address"));
+    editAddress->setPlaceholderText(QStringLiteral("https://dav.example.org"));
+    editUser = named(new QLineEdit(this), QStringLiteral("editUser"), QStringLiteral("User name"));
+    editPassword =
+        named(new QLineEdit(this), QStringLiteral("editPassword"), QStringLiteral("Password"));
+    editPassword->setEchoMode(QLineEdit::Password);
+    buttonFind = named(new QPushButton(QStringLiteral("&Find Calendars"), this),
+                       QStringLiteral("buttonFind"), QStringLiteral("Find Calendars"));
+    listFound = named(new QListWidget(this), QStringLiteral("listFound"),
+                      QStringLiteral("Calendars of the account"));
+    nameScrollAreaParts(listFound);
+    labelFindStatus = named(new QLabel(this), QStringLiteral("labelFindStatus"));
+    labelFindStatus->setWordWrap(true);
+    showStatus(QStringLiteral("The password is kept in the desktop's secret store."));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Address:"), editAddress);
+    form->addRow(QStringLiteral("&User name:"), editUser);
+    form->addRow(QStringLiteral("&Password:"), editPassword);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    okButton_ = buttons->button(QDialogButtonBox::Ok);
+    okButton_->setText(QStringLiteral("&Add Calendars"));
+    okButton_->setEnabled(false);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttonFind, &QPushButton::clicked, this, &CalDavAccountDialog::find);
+    connect(editAddress, &QLineEdit::returnPressed, this, &CalDavAccountDialog::find);
+    connect(editPassword, &QLineEdit::returnPressed, this, &CalDavAccountDialog::find);
+    buttonFind->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttonFind, 0, Qt::AlignLeft);
+    layout->addWidget(listFound, 1);
+    layout->addWidget(labelFindStatus);
+    layout->addWidget(buttons);
+    resize(440, 360);
+}
+
+CalDavAccountDialog::~CalDavAccountDialog() = default;
+
+void CalDavAccountDialog::showStatus(const QString& status) {
+    labelFindStatus->setText(status);
+    labelFindStatus->setAccessibleName(status);
+}
+
+void CalDavAccountDialog::find() {
+    QString address = editAddress->text().trimmed();
+    if (address.isEmpty()) {
+        showStatus(QStringLiteral("Give the address of the server or of a calendar."));
+        editAddress->setFocus();
+        return;
+    }
+    if (!address.contains(QStringLiteral("://"))) {
+        address.prepend(QStringLiteral("https://"));
+    }
+    found_.clear();
+    listFound->clear();
+    okButton_->setEnabled(false);
+    buttonFind->setEnabled(false);
+    showStatus(QStringLiteral("Asking %1 for the calendars...").arg(address));
+    client_ = std::make_unique<CalDavClient>(editUser->text(), editPassword->text(), &trusted_);
+    connect(client_.get(), &CalDavClient::discovered, this,
+            [this](const std::vector<DiscoveredCalendar>& calendars) {
+                buttonFind->setEnabled(true);
+                found_ = calendars;
+                for (const DiscoveredCalendar& calendar : found_) {
+                    auto* item =
+                        new QListWidgetItem(QString::fromStdString(calendar.name), listFound);
+                    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                    item->setCheckState(Qt::Checked);
+                    item->setToolTip(QString::fromStdString(calendar.url));
+                }
+                if (found_.empty()) {
+                    showStatus(QStringLiteral("The account has no calendar of events."));
+                    return;
+                }
+                listFound->setCurrentRow(0);
+                okButton_->setEnabled(true);
+                okButton_->setDefault(true);
+                showStatus((found_.size() == 1
+                                ? QStringLiteral("Found 1 calendar.")
+                                : QStringLiteral("Found %1 calendars.").arg(found_.size())) +
+                           QStringLiteral(" The ticked ones are shown beside the day."));
+            });
+    connect(client_.get(), &CalDavClient::failed, this, [this](const QString& reason) {
+        buttonFind->setEnabled(true);
+        showStatus(reason);
+    });
+    client_->discover(address.toStdString());
+}
+
+std::vector<Subscription> CalDavAccountDialog::calendars(std::size_t nextColor) const {
+    std::vector<Subscription> calendars;
+    for (std::size_t i = 0; i < found_.size(); ++i) {
+        const DiscoveredCalendar& found = found_[i];
+        // "#RRGGBBAA" as servers give it: the alpha is left out.
+        const QColor color(QString::fromStdString(found.color.substr(0, 7)));
+        calendars.push_back(
+            {found.name, found.url,
+             color.isValid() ? storedFromRgb(color) : subscriptionColor(nextColor + i),
+             listFound->item(static_cast<int>(i))->checkState() == Qt::Checked, true,
+             editUser->text().toStdString()});
+    }
+    return calendars;
+}
+
+QString CalDavAccountDialog::password() const {
+    return editPassword->text();
+}
+
+}  // namespace kalvo

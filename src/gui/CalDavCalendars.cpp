@@ -1,0 +1,128 @@
+#include "gui/CalDavCalendars.h"
+
+#include "calendars/CalDavSync.h"
+#include "export/CalendarExport.h"
+#include "gui/CalDavClient.h"
+
+namespace kalvo {
+
+CalDavCalendars::CalDavCalendars(const QString& cacheFile, AccountPasswords::Ask ask,
+                                 TrustedCertificates& trusted, QObject* parent)
+    : QObject(parent),
+      passwords_(std::move(ask)),
+      trusted_(trusted),
+      cache_(cacheFile),
+      localZone_(localTimeZoneId()) {}
+
+CalDavCalendars::~CalDavCalendars() = default;
+
+const CalendarFile* CalDavCalendars::fileOf(const Subscription& calendar, QString& failure) {
+    Loaded& loaded = loaded_[calendar.source];
+    if (!loaded.read) {
+        loaded.read = true;
+        const CalendarCache cached = cache_.load(calendar.source);
+        if (!cached.resources.empty()) {
+            try {
+                loaded.file.emplace(calendarTextOf(cached), localZone_);
+            } catch (const std::exception& error) {
+                failure = QString::fromUtf8(error.what());
+            }
+        }
+    }
+    return loaded.file ? &*loaded.file : nullptr;
+}
+
+CalDavClient& CalDavCalendars::clientOf(const Subscription& calendar, const QString& password) {
+    std::unique_ptr<CalDavClient>& client = clients_[accountOf(calendar)];
+    if (!client) {
+        client = std::make_unique<CalDavClient>(QString::fromStdString(calendar.user), password,
+                                                &trusted_);
+        connect(client.get(), &CalDavClient::synced, this, &CalDavCalendars::take);
+        connect(client.get(), &CalDavClient::syncFailed, this,
+                [this](const std::string& url, const QString& reason) {
+                    syncing_.erase(url);
+                    emit failed(QString::fromStdString(url), reason);
+                });
+        connect(client.get(), &CalDavClient::passwordRefused, this, [this](const std::string& url) {
+            const auto syncing = syncing_.find(url);
+            if (syncing != syncing_.end()) {
+                const Subscription refusedCalendar = syncing->second;
+                syncing_.erase(syncing);
+                refused(refusedCalendar);
+            }
+        });
+    } else {
+        client->setPassword(password);
+    }
+    return *client;
+}
+
+void CalDavCalendars::sync(const Subscription& calendar) {
+    if (!syncing_.emplace(calendar.source, calendar).second) {
+        return;
+    }
+    const QString account = QString::fromStdString(accountOf(calendar));
+    passwords_.withPassword(
+        account,
+        [this, calendar](const QString& password) {
+            clientOf(calendar, password).sync(calendar.source, cache_.load(calendar.source));
+        },
+        [this, calendar, account] {
+            syncing_.erase(calendar.source);
+            emit failed(QString::fromStdString(calendar.source),
+                        QStringLiteral("No password of %1 was given.").arg(account));
+        });
+}
+
+void CalDavCalendars::refused(const Subscription& calendar) {
+    const QString account = QString::fromStdString(accountOf(calendar));
+    const std::optional<QString> password = passwords_.askAgain(account);
+    if (!password) {
+        emit failed(QString::fromStdString(calendar.source),
+                    QStringLiteral("The server refused the password of %1.").arg(account));
+        return;
+    }
+    sync(calendar);
+}
+
+void CalDavCalendars::take(const std::string& url, const CalDavSync& sync) {
+    syncing_.erase(url);
+    const QString source = QString::fromStdString(url);
+    if (!sync.changed() && !sync.tokenChanged()) {
+        return;
+    }
+    if (sync.changed()) {
+        try {
+            // Read whole before the last good copy goes.
+            CalendarFile read(calendarTextOf(sync.result()), localZone_);
+            Loaded& loaded = loaded_[url];
+            loaded.file = std::move(read);
+            loaded.read = true;
+        } catch (const std::exception& error) {
+            emit failed(source, QString::fromUtf8(error.what()));
+            return;
+        }
+    }
+    if (!cache_.store(url, sync)) {
+        emit failed(source, QStringLiteral("The events cannot be kept in the cache."));
+    }
+    if (sync.changed()) {
+        emit updated(source);
+    }
+}
+
+void CalDavCalendars::keepPassword(const QString& account, const QString& password) {
+    passwords_.keep(account, password);
+}
+
+void CalDavCalendars::forgetAccount(const QString& account) {
+    passwords_.forget(account);
+    clients_.erase(account.toStdString());
+}
+
+void CalDavCalendars::forgetCalendar(const std::string& url) {
+    loaded_.erase(url);
+    cache_.forget(url);
+}
+
+}  // namespace kalvo
