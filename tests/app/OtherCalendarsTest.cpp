@@ -153,7 +153,7 @@ TEST_F(OtherCalendarsTest, AnEventDraggedOntoTheColumnBecomesAnAppointment) {
         dialog.accept();
     });
     ASSERT_TRUE(dropOnColumn(*dragOfMark("1")));
-    QTRY_COMPARE(window->model().dayPanels.size(), 1U);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->model().dayPanels.size() == 1U; }));
     const EventDataRow& added = *window->model().dayPanels[0];
     EXPECT_EQ(added.event->type->name, "Lunch");
     EXPECT_EQ(added.comment, "Stand-up");

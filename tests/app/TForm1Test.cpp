@@ -100,7 +100,7 @@ TEST_F(TForm1Test, TipOfTheDayComesOnlyOnceTheWindowIsOnScreen) {
     });
     watcher.start(10);
     auto window = openWindow(false, true);
-    QTRY_VERIFY_WITH_TIMEOUT(tipShown, 3000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tipShown; }, 3000));
     EXPECT_TRUE(windowWasVisible);
 }
 
@@ -129,7 +129,7 @@ TEST_F(TForm1Test, RestoreReplacesTheShownDayAndIsUnsavedUntilTheNextSave) {
         EXPECT_EQ(window->calendar->selectedDate(), QDate::currentDate());
         EXPECT_EQ(window->isWindowModified(), c.whole);
         window->actionSave->trigger();
-        QTRY_VERIFY(!window->saving());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->saving(); }));
         EXPECT_FALSE(window->isWindowModified());
         EXPECT_NE(test::fileText(folder.file("Type.xml")).find(c.typeName), std::string::npos);
     }

@@ -67,7 +67,7 @@ protected:
     // Ctrl+S, and the wait for its files to be written.
     void save() {
         window->actionSave->trigger();
-        QTRY_VERIFY(!window->saving());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->saving(); }));
     }
 
     // The key of a command, pressed where the focus is as a user presses it.
@@ -285,7 +285,7 @@ TEST_F(UndoTest, AnEditWhileTheFilesAreWrittenStaysUnsavedAndInTheJournal) {
     kUserEdits[0].perform(*this, *window);  // a drag, during the write
     ASSERT_TRUE(window->saving());
     const std::string afterDrag = wouldSave();
-    QTRY_VERIFY(!window->saving());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->saving(); }));
 
     EXPECT_EQ(test::difference(filesInFolder(), atSave), "");
     EXPECT_TRUE(window->isWindowModified());
@@ -309,7 +309,7 @@ TEST_F(UndoTest, AFailedWriteIsReportedAndKeepsTheEditsUnsaved) {
     test::ModalMessage reported;
     test::answerNextMessageBox(reported, QMessageBox::Ok);
     window->actionSave->trigger();
-    QTRY_VERIFY(reported.shown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.shown; }));
     EXPECT_EQ(reported.text, "Cannot create file \"" + QString::fromStdString(eventData.string()) +
                                  "\". Is a directory.");
     EXPECT_FALSE(window->saving());

@@ -100,12 +100,14 @@ TEST_F(WebCalendarsTest, ACalendarOnTheWebIsFetchedAfterTheFirstPaintAndShownFro
     ASSERT_GT(server.port(), 0);
     subscribe(QStringLiteral("http"), server.port());
     window = test::showQuietWindow(store, settings, database.path());
-    QTRY_COMPARE(shownEvents(), 1U);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownEvents() == 1U; }));
 
     server.stop();
     window->actionRefresh->trigger();
-    QTRY_VERIFY(window->statusBar()->currentMessage().startsWith(
-        "The calendar \"Team\" cannot be fetched: "));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return window->statusBar()->currentMessage().startsWith(
+            "The calendar \"Team\" cannot be fetched: ");
+    }));
     EXPECT_EQ(shownEvents(), 1U) << "the last good copy stays";
 
     window.reset();
@@ -121,8 +123,10 @@ TEST_F(WebCalendarsTest, ASelfSignedCertificateIsTrustedOnlyWhenAcceptedAndOnlyT
     test::ModalMessage refused;
     test::answerNextMessageBox(refused, QMessageBox::No);
     window = test::showQuietWindow(store, settings, database.path());
-    QTRY_VERIFY(window->statusBar()->currentMessage().startsWith(
-        "The calendar \"Team\" cannot be fetched: "));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return window->statusBar()->currentMessage().startsWith(
+            "The calendar \"Team\" cannot be fetched: ");
+    }));
     ASSERT_TRUE(refused.shown);
     EXPECT_NE(refused.text.indexOf("SHA-256 fingerprint: "), -1) << refused.text.toStdString();
     EXPECT_EQ(shownEvents(), 0U);
@@ -131,7 +135,7 @@ TEST_F(WebCalendarsTest, ASelfSignedCertificateIsTrustedOnlyWhenAcceptedAndOnlyT
     test::ModalMessage accepted;
     test::answerNextMessageBox(accepted, QMessageBox::Yes);
     window->actionRefresh->trigger();
-    QTRY_COMPARE(shownEvents(), 1U);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownEvents() == 1U; }));
     EXPECT_TRUE(accepted.shown);
     const auto pinned = loadPinnedCertificates(store);
     ASSERT_EQ(pinned.size(), 1U);
@@ -152,7 +156,7 @@ TEST_F(WebCalendarsTest, ASelfSignedCertificateIsTrustedOnlyWhenAcceptedAndOnlyT
     test::ModalMessage otherAsked;
     test::answerNextMessageBox(otherAsked, QMessageBox::No);
     window = test::showQuietWindow(store, settings, database.path());
-    QTRY_VERIFY(otherAsked.shown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return otherAsked.shown; }));
 }
 
 }  // namespace
