@@ -41,9 +41,8 @@ void AccountPasswords::read(const QString& account) {
         const QString why = job->error() == QKeychain::EntryNotFound
                                 ? QStringLiteral("No password of %1 is kept yet.").arg(account)
                                 : QStringLiteral(
-                                      "No secret store answers (%1), so the password is kept only "
-                                      "while Kalvo Planner runs.")
-                                      .arg(job->errorString());
+                                      "No secret store answers, so the password is kept only while "
+                                      "Kalvo Planner runs.");
         const std::optional<QString> given = ask_(account, why);
         if (given && job->error() == QKeychain::EntryNotFound) {
             keep(account, *given);

@@ -93,10 +93,14 @@ void CalDavCalendars::take(const std::string& url, const CalDavSync& sync) {
     }
     if (sync.changed()) {
         try {
-            // Read whole before the last good copy goes.
-            CalendarFile read(calendarTextOf(sync.result()), localZone_);
+            // Read whole before the last good copy goes; a calendar emptied has no file.
             Loaded& loaded = loaded_[url];
-            loaded.file = std::move(read);
+            if (sync.result().resources.empty()) {
+                loaded.file.reset();
+            } else {
+                CalendarFile read(calendarTextOf(sync.result()), localZone_);
+                loaded.file = std::move(read);
+            }
             loaded.read = true;
         } catch (const std::exception& error) {
             emit failed(source, QString::fromUtf8(error.what()));

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "ModalAnswer.h"
+#include "QuietWindow.h"
+#include "app/CalDavAccountDialog.h"
+#include "app/CalendarsDialog.h"
+#include "app/TForm1.h"
+#include "calendars/Subscriptions.h"
+#include "settings/FakeSettingsStore.h"
+#include "support/CalDavServer.h"
+#include "support/DatabaseFiles.h"
+
+namespace kalvo {
+namespace {
+
+using test::CalDavServer;
+
+// Answers every password question with `password` while it lives, counting them. No secret store
+// answers in the tests: they run without a session bus.
+class PasswordAnswers {
+public:
+    explicit PasswordAnswers(QString password) : password_(std::move(password)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (dialog != nullptr && dialog->objectName() == QStringLiteral("passwordDialog")) {
+                ++asked;
+                lastQuestion = dialog->labelText();
+                dialog->setTextValue(password_);
+                dialog->accept();
+            }
+        });
+        timer_.start(20);
+    }
+
+    int asked = 0;
+    QString lastQuestion;
+
+private:
+    QString password_;
+    QTimer timer_;
+};
+
+// Ann's CalDAV server, which checks her password, with a review today in her Work calendar.
+class CalDavAccountsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.path().string()));
+        test::writeDatabase(database.path(), "<ROW Id=\"0\" Name=\"Work\"/>", "", "");
+        server.makeCalendar("work", "Work", "#3A7AC0FF");
+        const QString day = QDate::currentDate().toString("yyyyMMdd");
+        server.putEvent(
+            "work", "review",
+            test::calendarEvent("review", "Design review", day + "T090000", day + "T103000"));
+    }
+    void TearDown() override { qunsetenv("XDG_CACHE_HOME"); }
+
+    std::vector<QString> shownEvents() const {
+        std::vector<QString> shown;
+        for (QWidget* mark : window->panelMain->findChildren<QWidget*>("otherCalendarEvent")) {
+            if (!mark->isHidden()) {
+                shown.push_back(mark->accessibleName());
+            }
+        }
+        return shown;
+    }
+
+    // Tools > Other Calendars > Add CalDAV Account, as a user fills it in.
+    void addAccount(const QString& address, const QString& password) {
+        test::whenOpen<CalendarsDialog>([&](CalendarsDialog& calendars) {
+            test::whenOpen<CalDavAccountDialog>([&](CalDavAccountDialog& account) {
+                QTest::keyClicks(account.editAddress, address);
+                QTest::keyClicks(account.editUser, "ann");
+                QTest::keyClicks(account.editPassword, password);
+                QTest::mouseClick(account.buttonFind, Qt::LeftButton);
+                ASSERT_TRUE(
+                    QTest::qWaitFor([&] { return account.listFound->count() == 1; }, 10000));
+                EXPECT_EQ(account.listFound->item(0)->text(), "Work");
+                EXPECT_EQ(account.listFound->item(0)->checkState(), Qt::Checked);
+                QTest::keyClick(&account, Qt::Key_Return);
+            });
+            QTest::mouseClick(calendars.buttonAddAccount, Qt::LeftButton);
+            ASSERT_EQ(calendars.listCalendars->count(), 1);
+            EXPECT_EQ(calendars.listCalendars->item(0)->text(), "Work");
+            calendars.accept();
+        });
+        window->actionCalendars->trigger();
+    }
+
+    test::TemporaryFolder cache;
+    test::TemporaryFolder database;
+    CalDavServer server{CalDavServer::Kind::radicale, {true, {}}};
+    test::FakeSettingsStore store;
+    ProgrammSettings settings;
+    std::unique_ptr<TForm1> window;
+};
+
+TEST_F(CalDavAccountsTest, AnAccountsCalendarIsShownBesideTheDayAndFromTheCacheOnTheNextStart) {
+    window = test::showQuietWindow(store, settings, database.path());
+    addAccount(server.address(), "secret");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownEvents().size() == 1U; }, 10000));
+    EXPECT_TRUE(shownEvents()[0].startsWith("Design review, 09:00"))
+        << shownEvents()[0].toStdString();
+    const std::vector<Subscription> kept = loadSubscriptions(store);
+    ASSERT_EQ(kept.size(), 1U);
+    EXPECT_TRUE(kept[0].calDav);
+    EXPECT_EQ(kept[0].user, "ann");
+    EXPECT_EQ(store.key("Software\\Kalvo Planner\\Calendars").count("Password1"), 0U);
+
+    // The calendar emptied on the server empties only its copy: no appointment changes.
+    server.deleteEvent("work", "review");
+    window->actionRefresh->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownEvents().size() == 0U; }, 10000));
+    EXPECT_FALSE(window->actionUndo->isEnabled());
+
+    // Next run: the cache shows the calendar before the network answers; no secret store
+    // answers, so the password is asked once.
+    server.putEvent("work", "review",
+                    test::calendarEvent("review", "Design review, again",
+                                        QDate::currentDate().toString("yyyyMMdd") + "T090000",
+                                        QDate::currentDate().toString("yyyyMMdd") + "T100000"));
+    window.reset();
+    PasswordAnswers answers("secret");
+    window = test::showQuietWindow(store, settings, database.path());
+    EXPECT_TRUE(shownEvents().empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownEvents().size() == 1U; }, 10000));
+    EXPECT_EQ(answers.asked, 1);
+    EXPECT_TRUE(answers.lastQuestion.startsWith("No secret store answers"))
+        << answers.lastQuestion.toStdString();
+    window->actionRefresh->trigger();
+    QTest::qWait(300);
+    EXPECT_EQ(answers.asked, 1);
+}
+
+TEST_F(CalDavAccountsTest, AWrongPasswordIsAskedForAgainOnceAndNeverInALoop) {
+    saveSubscriptions(store, {{"Work", server.calendarUrl("work").toStdString(),
+                               subscriptionColor(0), true, true, "ann"}});
+    PasswordAnswers answers("wrong");
+    window = test::showQuietWindow(store, settings, database.path());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->statusBar()->currentMessage().contains("refused the password"); },
+        10000));
+    // Asked for lack of a secret store, then once more when refused.
+    EXPECT_EQ(answers.asked, 2);
+    window->actionRefresh->trigger();
+    QTest::qWait(500);
+    EXPECT_EQ(answers.asked, 2);
+    EXPECT_TRUE(shownEvents().empty());
+}
+
+}  // namespace
+}  // namespace kalvo
