@@ -201,6 +201,26 @@ TEST_P(CalDavServers, EventsComeWithTheirRecurrencesAndZones) {
     }
 }
 
+// kalvo-db lists a date of the calendar on the server as the lane shows it.
+TEST_P(CalDavServers, KalvoDbListsADateOfACalendar) {
+    const CalDavServer server(GetParam());
+    server.makeCalendar("work", "Work");
+    server.putEvent("work", "late",
+                    calendarEvent("late", "Release night", "20261209T220000", "20261210T013000"));
+    server.putEvent("work", "review",
+                    calendarEvent("review", "Review", "20261210T090000", "20261210T100000"));
+    QProcess kalvoDb;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("KALVO_CALDAV_PASSWORD", "secret");
+    kalvoDb.setProcessEnvironment(environment);
+    kalvoDb.start(QStringLiteral(KALVO_DB),
+                  {"calendar-day", server.calendarUrl("work"), "2026-12-10", "--user", "ann"});
+    ASSERT_TRUE(kalvoDb.waitForFinished(30000));
+    EXPECT_EQ(kalvoDb.exitCode(), 0) << kalvoDb.readAllStandardError().toStdString();
+    EXPECT_EQ(kalvoDb.readAllStandardOutput().toStdString(),
+              "00:00-01:30\tRelease night\tlate\n09:00-10:00\tReview\treview\n");
+}
+
 // The server stopped in the middle of a sync: no new cache, and the reason.
 TEST(CalDavClient, ASyncCutShortLeavesTheOldCopy) {
     auto server = std::make_unique<CalDavServer>(CalDavServer::Kind::radicale);

@@ -672,5 +672,43 @@ TEST(KalvoDbImport, ARefusedImportChangesNothingAndSaysWhy) {
     EXPECT_EQ(imported.out, "Added 1 appointment.\n");
 }
 
+TEST(KalvoDbCalendarDay, ListsTheEventsOfADateAsTheLaneShowsThem) {
+    const TemporaryFolder folder;
+    const std::string file = folder.file("team.ics");
+    writeFileText(
+        file,
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+        "BEGIN:VEVENT\r\nUID:late\r\nSUMMARY:Release night\r\nDTSTART:20261209T220000\r\n"
+        "DTEND:20261210T013000\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:fair\r\nSUMMARY:Fair\r\nDTSTART;VALUE=DATE:20261210\r\n"
+        "DTEND;VALUE=DATE:20261211\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:standup\r\nSUMMARY:Stand-up\r\nDTSTART:20261207T091500\r\n"
+        "DTEND:20261207T093000\r\nRRULE:FREQ=DAILY;COUNT=5\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:standup\r\nRECURRENCE-ID:20261210T091500\r\nSUMMARY:Stand-up, late\r\n"
+        "DTSTART:20261210T100000\r\nDTEND:20261210T101500\r\nEND:VEVENT\r\n"
+        "END:VCALENDAR\r\n");
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"calendar-day", file, "2026-12-09"},
+         0,
+         "09:15-09:30\tStand-up\tstandup\n22:00-24:00\tRelease night\tlate\n"},
+        {{"calendar-day", file, "2026-12-10", "--user", "ann"},
+         0,
+         "00:00-01:30\tRelease night\tlate\nall day\tFair\tfair\n"
+         "10:00-10:15\tStand-up, late\tstandup\t2026-12-10T09:15\n"},
+        {{"calendar-day", "http://127.0.0.1:9/ann/work/", "2026-12-10"}, 1, ""},
+        {{"calendar-day", file, "2026-12-10", "--password", "x"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        const Output result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_EQ(result.out, c.out);
+    }
+}
+
 }  // namespace
 }  // namespace kalvo

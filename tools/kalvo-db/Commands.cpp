@@ -57,6 +57,11 @@ constexpr std::string_view kUsage =
     "                            (Work,Meeting), else PATH (Work/Meeting); --make-types makes\n"
     "                            the types named and missing; events that recur other than\n"
     "                            daily become appointments on the dates FROM to TO\n"
+    "  calendar-day SOURCE YYYY-MM-DD [--user NAME]\n"
+    "                            list the events of that date of the iCalendar file or CalDAV\n"
+    "                            calendar URL SOURCE as the day shows them beside its own:\n"
+    "                            start-end or \"all day\", summary, UID, RECURRENCE-ID; the\n"
+    "                            password comes from KALVO_CALDAV_PASSWORD, else is asked\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong\n"
     "command line.\n";
@@ -526,6 +531,66 @@ int importIcalendar(const std::string& folder, const std::string& file,
     }
 }
 
+int listCalendarDay(const std::string& source, const std::string& date,
+                    std::span<const std::string> options, const CalendarFetch& fetch,
+                    std::ostream& out, std::ostream& err) {
+    std::string user;
+    if (!options.empty()) {
+        if (options[0] != "--user" || options.size() != 2) {
+            return usageError(err, "calendar-day takes --user NAME, not '" + options[0] + "'");
+        }
+        user = options[1];
+    }
+    const std::optional<DateTime> shown = dateArgument(date, err);
+    if (!shown) {
+        return kExitUsage;
+    }
+    const std::int64_t day = dayNumber(*shown);
+    try {
+        std::string text;
+        if (source.find("://") != std::string::npos) {
+            if (!fetch) {
+                reportError(err, "This kalvo-db reads no calendars on servers.");
+                return kExitFailure;
+            }
+            text = fetch(source, user);
+        } else {
+            text = FileContent(source).bytes();
+        }
+        const CalendarFile calendar(text, localTimeZoneId());
+        const auto clock = [](int minute) {
+            char shownTime[16];
+            std::snprintf(shownTime, sizeof shownTime, "%02d:%02d", minute / 60, minute % 60);
+            return std::string(shownTime);
+        };
+        for (const CalendarOccurrence& occurrence : calendar.occurrencesOn(day)) {
+            const CalendarEvent& event = calendar.events()[occurrence.event];
+            if (event.allDay) {
+                out << "all day";
+            } else {
+                out << clock(occurrence.start.day < day ? 0 : occurrence.start.minute) << '-'
+                    << clock(occurrence.end.day > day ? 24 * 60 : occurrence.end.minute);
+            }
+            out << '\t' << event.summary << '\t' << event.uid;
+            if (event.recurrenceId) {
+                const CivilDate overridden = civilFromDays(event.recurrenceId->day);
+                char when[32];
+                std::snprintf(when, sizeof when, "%04d-%02d-%02dT", overridden.year,
+                              overridden.month, overridden.day);
+                out << '\t' << when << clock(event.recurrenceId->minute);
+            }
+            out << '\n';
+        }
+        return finished(out, err);
+    } catch (const IcalendarError& error) {
+        reportError(err, source + ": " + error.what());
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
 namespace {
 
 using Arguments = std::span<const std::string>;
@@ -533,58 +598,71 @@ using Arguments = std::span<const std::string>;
 struct Command {
     std::string_view name;
     std::size_t arguments;
-    int (*run)(Arguments arguments, std::ostream& out, std::ostream& err);
+    int (*run)(Arguments arguments, std::ostream& out, std::ostream& err,
+               const CalendarFetch& fetch);
     std::size_t optionalArguments = 0;  // that may follow the required ones
 };
 
 constexpr Command kCommands[] = {
     {"check", 1,
-     [](Arguments a, std::ostream& out, std::ostream& err) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
          return checkDatabase(a[0], out, err);
      }},
     {"dump", 1,
-     [](Arguments a, std::ostream& out, std::ostream& err) { return dumpTable(a[0], out, err); }},
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+         return dumpTable(a[0], out, err);
+     }},
     {"roundtrip", 2,
-     [](Arguments a, std::ostream&, std::ostream& err) { return roundtripTable(a[0], a[1], err); }},
+     [](Arguments a, std::ostream&, std::ostream& err, const CalendarFetch&) {
+         return roundtripTable(a[0], a[1], err);
+     }},
     {"resave", 2,
-     [](Arguments a, std::ostream&, std::ostream& err) { return resaveDatabase(a[0], a[1], err); }},
+     [](Arguments a, std::ostream&, std::ostream& err, const CalendarFetch&) {
+         return resaveDatabase(a[0], a[1], err);
+     }},
     {"recover", 2,
-     [](Arguments a, std::ostream& out, std::ostream& err) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
          return recoverDatabase(a[0], a[1], out, err);
      }},
     {"day", 2,
-     [](Arguments a, std::ostream& out, std::ostream& err) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
          return listDay(a[0], a[1], out, err);
      }},
     {"timesplit", 3,
-     [](Arguments a, std::ostream& out, std::ostream& err) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
          return listTimeSplit(a[0], a[1], a[2], out, err);
      }},
     {"csv", 4,
-     [](Arguments a, std::ostream& out, std::ostream& err) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
          return exportCsv(a[0], a[1], a[2], a[3], a.size() > 4 ? a[4] : std::string(), out, err);
      },
      1},
     {"plan", 3,
-     [](Arguments a, std::ostream& out, std::ostream& err) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
          return listPlan(a[0], a[1], a[2], a.size() > 3 ? a[3] : std::string(), out, err);
      },
      1},
     {"ics", 3,
-     [](Arguments a, std::ostream& out, std::ostream& err) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
          return exportIcalendar(a[0], a[1], a[2], a.size() > 3 ? a[3] : std::string(), out, err);
      },
      1},
     {"import-ics", 2,
-     [](Arguments a, std::ostream& out, std::ostream& err) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
          return importIcalendar(a[0], a[1], a.subspan(2), out, err);
      },
      6},
+    {"calendar-day", 2,
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch& fetch) {
+         return listCalendarDay(a[0], a[1], a.subspan(2), fetch, out, err);
+     },
+     2},
 };
 
 }  // namespace
 
-int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err) {
+int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+               const CalendarFetch& fetch) {
     if (arguments.empty()) {
         return usageError(err, "no command given");
     }
@@ -609,7 +687,7 @@ int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::o
                                        (counts == "1" ? " argument" : " arguments") + ", not " +
                                        std::to_string(rest.size()));
         }
-        return command.run(rest, out, err);
+        return command.run(rest, out, err, fetch);
     }
     return usageError(err, "unknown command '" + name + "'");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -65,13 +66,28 @@ int listPlan(const std::string& folder, const std::string& from, const std::stri
 int exportIcalendar(const std::string& folder, const std::string& from, const std::string& to,
                     const std::string& outPath, std::ostream& out, std::ostream& err);
 
-// The command line without the program name: the command and its arguments.
 // Adds the events of the iCalendar `file` to the database of `folder` as appointments, all or
 // none, and writes the database as one set, as a save does. `options`: --type PATH,
 // --make-types, --from DATE --to DATE.
 int importIcalendar(const std::string& folder, const std::string& file,
                     std::span<const std::string> options, std::ostream& out, std::ostream& err);
 
-int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+// The events of the CalDAV calendar at `url` as one iCalendar text, fetched as the user `user`
+// (empty: none given). Fails with the reason.
+using CalendarFetch = std::function<std::string(const std::string& url, const std::string& user)>;
+
+// The events of `date` (YYYY-MM-DD) of the calendar at `source`, an iCalendar file or the URL of
+// a CalDAV calendar (fetched through `fetch`), as the day's lane shows them, one tab-separated
+// line each in start order: local start and end ("09:00-10:30", an event crossing midnight cut
+// to the day, "all day" for an all-day event), summary, UID, and the RECURRENCE-ID of an
+// override (YYYY-MM-DDTHH:MM local). `options`: --user NAME.
+int listCalendarDay(const std::string& source, const std::string& date,
+                    std::span<const std::string> options, const CalendarFetch& fetch,
+                    std::ostream& out, std::ostream& err);
+
+// The command line without the program name: the command and its arguments. Without `fetch`,
+// CalDAV calendars cannot be read.
+int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+               const CalendarFetch& fetch = {});
 
 }  // namespace kalvo
