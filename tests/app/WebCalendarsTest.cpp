@@ -12,6 +12,7 @@
 #include "calendars/Subscriptions.h"
 #include "settings/FakeSettingsStore.h"
 #include "support/DatabaseFiles.h"
+#include "support/SelfSignedCertificate.h"
 
 namespace kalvo {
 namespace {
@@ -41,20 +42,6 @@ private:
     QProcess process_;
     int port_ = 0;
 };
-
-// A self-signed certificate for 127.0.0.1 made by openssl: certificate and key files.
-QStringList selfSignedCertificate(const std::filesystem::path& folder, const std::string& name) {
-    const QString certificate = QString::fromStdString((folder / (name + ".pem")).string());
-    const QString key = QString::fromStdString((folder / (name + ".key")).string());
-    QProcess openssl;
-    openssl.start(
-        QStringLiteral(KALVO_OPENSSL),
-        {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
-         "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", certificate});
-    EXPECT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0)
-        << openssl.readAllStandardError().toStdString();
-    return {certificate, key};
-}
 
 // A calendar on the web with a review today, in a window whose cache folder is the test's own.
 class WebCalendarsTest : public ::testing::Test {
@@ -116,7 +103,7 @@ TEST_F(WebCalendarsTest, ACalendarOnTheWebIsFetchedAfterTheFirstPaintAndShownFro
 }
 
 TEST_F(WebCalendarsTest, ASelfSignedCertificateIsTrustedOnlyWhenAcceptedAndOnlyThere) {
-    FolderServer server(served.path(), selfSignedCertificate(cache.path(), "first"));
+    FolderServer server(served.path(), test::selfSignedCertificate(cache.path(), "first"));
     ASSERT_GT(server.port(), 0);
     subscribe(QStringLiteral("https"), server.port());
 
@@ -150,7 +137,7 @@ TEST_F(WebCalendarsTest, ASelfSignedCertificateIsTrustedOnlyWhenAcceptedAndOnlyT
     EXPECT_FALSE(again.shown);
     EXPECT_EQ(window->statusBar()->currentMessage(), "");
     server.stop();
-    FolderServer other(served.path(), selfSignedCertificate(cache.path(), "second"));
+    FolderServer other(served.path(), test::selfSignedCertificate(cache.path(), "second"));
     subscribe(QStringLiteral("https"), other.port());
     window.reset();
     test::ModalMessage otherAsked;

@@ -10,7 +10,9 @@
 
 #include "base/Calendar.h"
 #include "calendars/CalendarFile.h"
+#include "gui/TrustedCertificates.h"
 #include "support/CalDavServer.h"
+#include "support/SelfSignedCertificate.h"
 
 namespace kalvo {
 namespace {
@@ -29,8 +31,9 @@ struct Synced {
 };
 
 Synced sync(const QString& url, const CalendarCache& cache, const QString& password = "secret",
-            const std::function<void(CalDavClient&)>& meanwhile = {}) {
-    CalDavClient client(QStringLiteral("ann"), password);
+            const std::function<void(CalDavClient&)>& meanwhile = {},
+            TrustedCertificates* trusted = nullptr) {
+    CalDavClient client(QStringLiteral("ann"), password, trusted);
     Synced outcome;
     bool done = false;
     QObject::connect(&client, &CalDavClient::synced,
@@ -253,6 +256,42 @@ TEST(CalDavClient, AWrongPasswordIsReportedOnceAndNothingElse) {
     EXPECT_EQ(refused.requests, 1);
     EXPECT_FALSE(refused.cache);
     EXPECT_TRUE(refused.failure.isEmpty());
+}
+
+TEST(CalDavClient, ASelfSignedCertificateIsTrustedOnlyWhenAcceptedAndOnlyForItsServer) {
+    const test::TemporaryFolder folder;
+    const CalDavServer server(CalDavServer::Kind::radicale,
+                              {false, test::selfSignedCertificate(folder.path(), "server")});
+    server.makeCalendar("work", "Work");
+    bool accept = false;
+    int asked = 0;
+    TrustedCertificates trusted(
+        [&](const QString&, const QString&, const QString& fingerprint, const QString&) {
+            ++asked;
+            EXPECT_EQ(fingerprint.count(QLatin1Char(':')), 31);
+            return accept;
+        });
+    const QString url = server.calendarUrl("work");
+    const Synced refused = sync(url, {}, "secret", {}, &trusted);
+    EXPECT_FALSE(refused.cache);
+    EXPECT_FALSE(refused.failure.isEmpty());
+    EXPECT_TRUE(trusted.pinned().empty());
+
+    accept = true;
+    const Synced accepted = sync(url, {}, "secret", {}, &trusted);
+    EXPECT_TRUE(accepted.cache) << accepted.failure.toStdString();
+    ASSERT_EQ(trusted.pinned().size(), 1U);
+    EXPECT_EQ(trusted.pinned().begin()->first, url.section('/', 2, 2).toStdString());
+
+    // Trusted from then on without a question; another server's certificate is asked about.
+    const int askedBefore = asked;
+    EXPECT_TRUE(sync(url, {}, "secret", {}, &trusted).cache);
+    EXPECT_EQ(asked, askedBefore);
+    const CalDavServer other(CalDavServer::Kind::radicale,
+                             {false, test::selfSignedCertificate(folder.path(), "other")});
+    accept = false;
+    EXPECT_FALSE(sync(other.calendarUrl("work"), {}, "secret", {}, &trusted).cache);
+    EXPECT_EQ(asked, askedBefore + 1);
 }
 
 TEST(CalDavClient, SaysWhyWhereThereIsNoServer) {
