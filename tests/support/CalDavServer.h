@@ -144,7 +144,7 @@ private:
         }
         QNetworkReply* reply = network.sendCustomRequest(request, method, body);
         QSignalSpy done(reply, &QNetworkReply::finished);
-        EXPECT_TRUE(done.wait(20000));
+        EXPECT_TRUE(done.wait(120000));
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         delete reply;
         return status;
