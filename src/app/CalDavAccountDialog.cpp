@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -14,6 +15,15 @@
 #include "gui/StoredColor.h"
 
 namespace kalvo {
+namespace {
+
+// A calendar's colour as the server gave it, "#RRGGBBAA" or "#RRGGBB": the alpha is left out.
+// Invalid when it gave none.
+QColor colorOf(const DiscoveredCalendar& calendar) {
+    return QColor(QString::fromStdString(calendar.color.substr(0, 7)));
+}
+
+}  // namespace
 
 CalDavAccountDialog::CalDavAccountDialog(TrustedCertificates& trusted, QWidget* parent)
     : QDialog(parent), trusted_(trusted) {
@@ -46,8 +56,6 @@ CalDavAccountDialog::CalDavAccountDialog(TrustedCertificates& trusted, QWidget* 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttonFind, &QPushButton::clicked, this, &CalDavAccountDialog::find);
-    connect(editAddress, &QLineEdit::returnPressed, this, &CalDavAccountDialog::find);
-    connect(editPassword, &QLineEdit::returnPressed, this, &CalDavAccountDialog::find);
     buttonFind->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -87,8 +95,10 @@ void CalDavAccountDialog::find() {
                 buttonFind->setEnabled(true);
                 found_ = calendars;
                 for (const DiscoveredCalendar& calendar : found_) {
-                    auto* item =
-                        new QListWidgetItem(QString::fromStdString(calendar.name), listFound);
+                    QPixmap swatch(12, 12);
+                    swatch.fill(colorOf(calendar));
+                    auto* item = new QListWidgetItem(
+                        QIcon(swatch), QString::fromStdString(calendar.name), listFound);
                     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
                     item->setCheckState(Qt::Checked);
                     item->setToolTip(QString::fromStdString(calendar.url));
@@ -116,8 +126,7 @@ std::vector<Subscription> CalDavAccountDialog::calendars(std::size_t nextColor) 
     std::vector<Subscription> calendars;
     for (std::size_t i = 0; i < found_.size(); ++i) {
         const DiscoveredCalendar& found = found_[i];
-        // "#RRGGBBAA" as servers give it: the alpha is left out.
-        const QColor color(QString::fromStdString(found.color.substr(0, 7)));
+        const QColor color = colorOf(found);
         calendars.push_back(
             {found.name, found.url,
              color.isValid() ? storedFromRgb(color) : subscriptionColor(nextColor + i),

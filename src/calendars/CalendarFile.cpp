@@ -138,6 +138,8 @@ std::optional<std::string> faultOf(const ContentLine& line) {
             icalerror_clear_errno();
             return "DURATION is not a valid duration: \"" + parts.value + "\"";
         }
+    } else if (parts.value.empty()) {
+        return std::nullopt;  // an empty text, such as "LOCATION:", which calendar servers write
     }
     icalproperty* property = icalproperty_new_from_string(line.text.c_str());
     icalerror_clear_errno();
@@ -334,9 +336,15 @@ CalendarFile::CalendarFile(std::string_view text, const std::string& localZoneId
     for (std::size_t index = 0; index < parsed_->events.size(); ++index) {
         icalcomponent* component = parsed_->events[index];
         const EventLines& where = lines[index];
-        if (icalproperty* error =
-                icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY)) {
-            throw IcalendarError(where.begin, textOf(icalproperty_get_xlicerror(error)) + ".");
+        for (icalproperty* error =
+                 icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY);
+             error != nullptr;
+             error = icalcomponent_get_next_property(component, ICAL_XLICERROR_PROPERTY)) {
+            const std::string message = textOf(icalproperty_get_xlicerror(error));
+            // libical drops a property with an empty text, which is as good as none.
+            if (message.rfind("No value for ", 0) != 0) {
+                throw IcalendarError(where.begin, message + ".");
+            }
         }
         CalendarEvent event;
         event.line = where.begin;

@@ -92,7 +92,11 @@ void AccountPasswords::keep(const QString& account, const QString& password) {
     job->setTextData(password);
     connect(job, &QKeychain::Job::finished, this, [this, account, job] {
         if (job->error() != QKeychain::NoError) {
-            emit notKept(account, job->errorString());
+            // Without a secret store, QtKeychain says no more than "Unknown error".
+            emit notKept(account, job->error() == QKeychain::NoBackendAvailable ||
+                                          job->error() == QKeychain::OtherError
+                                      ? QStringLiteral("no secret store answers.")
+                                      : job->errorString());
         }
     });
     job->start();

@@ -62,6 +62,13 @@ TEST(CalendarFile, AFaultRefusesTheFileNamingItsLine) {
                       0U);
         }
     }
+    // Empty texts are no fault: calendar servers write them.
+    const CalendarFile empty(
+        calendar("BEGIN:VEVENT\r\nUID:e\r\nSUMMARY:Dentist\r\nLOCATION:\r\nDESCRIPTION:\r\n"
+                 "DTSTART:20261210T160000\r\nEND:VEVENT\r\n"),
+        "Europe/Berlin");
+    ASSERT_EQ(empty.events().size(), 1U);
+    EXPECT_EQ(empty.events()[0].location, "");
 }
 
 // A weekly meeting at 09:00 in Berlin, across the end of summer time (25 October 2026), with
