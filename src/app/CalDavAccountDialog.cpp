@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "gui/AccessibleNames.h"
@@ -83,6 +84,18 @@ void CalDavAccountDialog::find() {
     }
     if (!address.contains(QStringLiteral("://"))) {
         address.prepend(QStringLiteral("https://"));
+    }
+    // A user name and password written into the address go into their fields, so that the
+    // address kept in the settings and shown in messages holds neither.
+    QUrl url(address);
+    if (!url.userInfo().isEmpty()) {
+        editUser->setText(url.userName());
+        if (!url.password().isEmpty()) {
+            editPassword->setText(url.password());
+        }
+        url.setUserInfo(QString());
+        address = url.toString();
+        editAddress->setText(address);
     }
     found_.clear();
     listFound->clear();

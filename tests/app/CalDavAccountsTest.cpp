@@ -75,11 +75,11 @@ protected:
     }
 
     // Tools > Other Calendars > Add CalDAV Account, as a user fills it in.
-    void addAccount(const QString& address, const QString& password) {
+    void addAccount(const QString& address, const QString& user, const QString& password) {
         test::whenOpen<CalendarsDialog>([&](CalendarsDialog& calendars) {
             test::whenOpen<CalDavAccountDialog>([&](CalDavAccountDialog& account) {
                 QTest::keyClicks(account.editAddress, address);
-                QTest::keyClicks(account.editUser, "ann");
+                QTest::keyClicks(account.editUser, user);
                 QTest::keyClicks(account.editPassword, password);
                 QTest::mouseClick(account.buttonFind, Qt::LeftButton);
                 ASSERT_TRUE(
@@ -106,7 +106,8 @@ protected:
 
 TEST_F(CalDavAccountsTest, AnAccountsCalendarIsShownBesideTheDayAndFromTheCacheOnTheNextStart) {
     window = test::showQuietWindow(store, settings, database.path());
-    addAccount(server.address(), "secret");
+    // The user name and password written into the address go into their fields.
+    addAccount(server.address().replace("://", "://ann:secret@"), "", "");
     ASSERT_TRUE(QTest::qWaitFor([&] { return shownEvents().size() == 1U; }, 10000));
     EXPECT_TRUE(shownEvents()[0].startsWith("Design review, 09:00"))
         << shownEvents()[0].toStdString();
@@ -114,6 +115,7 @@ TEST_F(CalDavAccountsTest, AnAccountsCalendarIsShownBesideTheDayAndFromTheCacheO
     ASSERT_EQ(kept.size(), 1U);
     EXPECT_TRUE(kept[0].calDav);
     EXPECT_EQ(kept[0].user, "ann");
+    EXPECT_EQ(kept[0].source.find("secret"), std::string::npos) << kept[0].source;
     EXPECT_EQ(store.key("Software\\Kalvo Planner\\Calendars").count("Password1"), 0U);
 
     // The calendar emptied on the server empties only its copy: no appointment changes.
