@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "calendars/WebDav.h"
@@ -10,10 +11,12 @@ namespace kalvo {
 // One request of a conversation with a CalDAV server, as the network adapter sends it; the
 // adapter follows redirects itself, sending the method and its body again.
 struct DavRequest {
-    std::string method;  // PROPFIND or REPORT
+    std::string method;  // PROPFIND, REPORT, PUT or DELETE
     std::string url;
-    int depth = 0;
+    int depth = 0;  // -1: no Depth header
     std::string body;
+    std::string contentType = "application/xml; charset=utf-8";
+    std::vector<std::pair<std::string, std::string>> headers{};  // If-Match, If-None-Match
 };
 
 // The answer to a request, after redirects.
@@ -22,6 +25,7 @@ struct DavReply {
     std::string body{};
     // The address that answered, which its hrefs are relative to; empty: the request's.
     std::string url{};
+    std::string etag{};  // the ETag header of the answer to a PUT
 };
 
 struct DiscoveredCalendar {

@@ -5,7 +5,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <set>
 #include <string_view>
 
 #include <libical/ical.h>
@@ -108,12 +110,13 @@ icalcomponent* reminder(icalparameter_related related, const std::string& descri
                                when, icalproperty_new_description(description.c_str()), nullptr);
 }
 
-icalcomponent* eventOf(const ExportedOccurrence& occurrence,
-                       const std::vector<ExportedOccurrence>& occurrences, const icaltimezone* zone,
-                       icaltimetype stamp) {
+// The event of one occurrence, with the UID `uid` and, for a sub-appointment, RELATED-TO
+// `parentUid`.
+icalcomponent* eventOf(const ExportedOccurrence& occurrence, const std::string& uid,
+                       const std::string& parentUid, const icaltimezone* zone, icaltimetype stamp) {
     const std::int64_t day = dayNumber(occurrence.date);
     icalcomponent* event = icalcomponent_new_vevent();
-    icalcomponent_add_property(event, icalproperty_new_uid(uidOf(occurrence).c_str()));
+    icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
     icalcomponent_add_property(
         event,
@@ -140,10 +143,8 @@ icalcomponent* eventOf(const ExportedOccurrence& occurrence,
     icalcomponent_add_property(
         event, plannedTimeProperty("X-KALVO-PLANNED-END",
                                    localTime(day, occurrence.plannedEnd, zone), zone));
-    if (occurrence.parent >= 0) {
-        icalcomponent_add_property(
-            event, icalproperty_new_relatedto(
-                       uidOf(occurrences[static_cast<std::size_t>(occurrence.parent)]).c_str()));
+    if (!parentUid.empty()) {
+        icalcomponent_add_property(event, icalproperty_new_relatedto(parentUid.c_str()));
     }
     const Event* appointment = occurrence.row->event;
     if (const EventType* type = appointment != nullptr ? appointment->type : nullptr) {
@@ -157,6 +158,67 @@ icalcomponent* eventOf(const ExportedOccurrence& occurrence,
         }
     }
     return event;
+}
+
+Component calendarComponent() {
+    const std::string productId =
+        "-//Kalvo Planner//Kalvo Planner " + std::string(kProgramVersion) + "//EN";
+    return Component(icalcomponent_vanew(ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"),
+                                         icalproperty_new_prodid(productId.c_str()),
+                                         icalproperty_new_calscale("GREGORIAN"),
+                                         icalproperty_new_method(ICAL_METHOD_PUBLISH), nullptr));
+}
+
+std::string textOf(icalcomponent* calendar) {
+    const std::unique_ptr<char, decltype(&std::free)> text(icalcomponent_as_ical_string_r(calendar),
+                                                           &std::free);
+    return text ? std::string(text.get()) : std::string();
+}
+
+std::int32_t appointmentIdOf(const ExportedOccurrence& occurrence) {
+    return occurrence.row->event != nullptr ? occurrence.row->event->id : occurrence.row->eventId;
+}
+
+std::string appointmentUid(std::int32_t id) {
+    return "appointment-" + std::to_string(id) + "@kalvo-planner";
+}
+
+// Whether two occurrences of an appointment differ only in their date.
+bool sameButDate(const ExportedOccurrence& a, const ExportedOccurrence& b) {
+    return a.actualStart == b.actualStart && a.actualEnd == b.actualEnd &&
+           a.plannedStart == b.plannedStart && a.plannedEnd == b.plannedEnd &&
+           a.typePath == b.typePath && a.row->comment == b.row->comment;
+}
+
+// A daily rule from the series' first occurrence to its last, every weekday only when it
+// leaves out every weekend day, and the days of the rule the series has no occurrence on taken
+// out.
+void addDailyRule(icalcomponent* master, const std::vector<const ExportedOccurrence*>& series,
+                  const icaltimezone* zone) {
+    const std::int64_t firstDay = dayNumber(series.front()->date);
+    const std::int64_t lastDay = dayNumber(series.back()->date);
+    const int start = series.front()->actualStart;
+    std::set<std::int64_t> days;
+    bool weekendsLeftOut = true;
+    for (const ExportedOccurrence* occurrence : series) {
+        days.insert(dayNumber(occurrence->date));
+        weekendsLeftOut = weekendsLeftOut && !isWeekend(occurrence->date);
+    }
+    icaltimetype until = localTime(lastDay, start, zone);
+    if (namesZone(zone)) {
+        until = icaltime_convert_to_zone(until, icaltimezone_get_utc_timezone());
+    }
+    icalrecurrencetype rule = icalrecurrencetype_from_string(
+        (std::string("FREQ=DAILY;UNTIL=") + icaltime_as_ical_string(until) +
+         (weekendsLeftOut ? ";BYDAY=MO,TU,WE,TH,FR" : ""))
+            .c_str());
+    icalcomponent_add_property(master, icalproperty_new_rrule(rule));
+    for (std::int64_t day = firstDay; day <= lastDay; ++day) {
+        if (!days.contains(day) && !(weekendsLeftOut && isWeekend(static_cast<DateTime>(day)))) {
+            icalcomponent_add_property(
+                master, timeProperty(icalproperty_new_exdate(localTime(day, start, zone)), zone));
+        }
+    }
 }
 
 // The zone's definition, cut to the years of the range.
@@ -192,23 +254,78 @@ std::string icalendarText(const std::vector<ExportedOccurrence>& occurrences, Da
                           std::int64_t stampUtcSeconds) {
     icaltimezone* zone =
         timeZoneId.empty() ? nullptr : icaltimezone_get_builtin_timezone(timeZoneId.c_str());
-    const std::string productId =
-        "-//Kalvo Planner//Kalvo Planner " + std::string(kProgramVersion) + "//EN";
-    Component calendar(icalcomponent_vanew(
-        ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"),
-        icalproperty_new_prodid(productId.c_str()), icalproperty_new_calscale("GREGORIAN"),
-        icalproperty_new_method(ICAL_METHOD_PUBLISH), nullptr));
+    Component calendar = calendarComponent();
     if (namesZone(zone)) {
         icalcomponent_add_component(calendar.get(), zoneDefinition(zone, from, to));
     }
     const icaltimetype stamp = icaltime_from_timet_with_zone(static_cast<time_t>(stampUtcSeconds),
                                                              0, icaltimezone_get_utc_timezone());
     for (const ExportedOccurrence& occurrence : occurrences) {
-        icalcomponent_add_component(calendar.get(), eventOf(occurrence, occurrences, zone, stamp));
+        const std::string parentUid =
+            occurrence.parent < 0 ? std::string()
+                                  : uidOf(occurrences[static_cast<std::size_t>(occurrence.parent)]);
+        icalcomponent_add_component(calendar.get(),
+                                    eventOf(occurrence, uidOf(occurrence), parentUid, zone, stamp));
     }
-    const std::unique_ptr<char, decltype(&std::free)> text(
-        icalcomponent_as_ical_string_r(calendar.get()), &std::free);
-    return text ? std::string(text.get()) : std::string();
+    return textOf(calendar.get());
+}
+
+std::map<std::string, std::string> publishedAppointments(
+    const std::vector<ExportedOccurrence>& occurrences, DateTime from, DateTime to,
+    const std::string& timeZoneId, std::int64_t stampUtcSeconds) {
+    icaltimezone* zone =
+        timeZoneId.empty() ? nullptr : icaltimezone_get_builtin_timezone(timeZoneId.c_str());
+    const icaltimetype stamp = icaltime_from_timet_with_zone(static_cast<time_t>(stampUtcSeconds),
+                                                             0, icaltimezone_get_utc_timezone());
+    // Each appointment's occurrences, in the order their appointments first come.
+    std::vector<std::vector<const ExportedOccurrence*>> groups;
+    std::map<std::int32_t, std::size_t> groupOf;
+    for (const ExportedOccurrence& occurrence : occurrences) {
+        const auto [at, added] = groupOf.emplace(appointmentIdOf(occurrence), groups.size());
+        if (added) {
+            groups.emplace_back();
+        }
+        groups[at->second].push_back(&occurrence);
+    }
+    std::map<std::string, std::string> published;
+    for (const std::vector<const ExportedOccurrence*>& group : groups) {
+        const ExportedOccurrence& first = *group.front();
+        const std::string uid = appointmentUid(appointmentIdOf(first));
+        const auto parentUidOf = [&](const ExportedOccurrence& occurrence) {
+            return occurrence.parent < 0
+                       ? std::string()
+                       : appointmentUid(appointmentIdOf(
+                             occurrences[static_cast<std::size_t>(occurrence.parent)]));
+        };
+        Component calendar = calendarComponent();
+        if (namesZone(zone)) {
+            icalcomponent_add_component(calendar.get(), zoneDefinition(zone, from, to));
+        }
+        icalcomponent* master = eventOf(first, uid, parentUidOf(first), zone, stamp);
+        icalcomponent_add_component(calendar.get(), master);
+        if (group.size() > 1) {
+            addDailyRule(master, group, zone);
+            const icaltimetype seriesStart =
+                localTime(dayNumber(first.date), first.actualStart, zone);
+            for (std::size_t i = 1; i < group.size(); ++i) {
+                const ExportedOccurrence& day = *group[i];
+                if (sameButDate(day, first) && parentUidOf(day) == parentUidOf(first)) {
+                    continue;
+                }
+                icalcomponent* changed = eventOf(day, uid, parentUidOf(day), zone, stamp);
+                icaltimetype overridden = seriesStart;
+                const CivilDate date = civilFromDays(dayNumber(day.date));
+                overridden.year = date.year;
+                overridden.month = date.month;
+                overridden.day = date.day;
+                icalcomponent_add_property(
+                    changed, timeProperty(icalproperty_new_recurrenceid(overridden), zone));
+                icalcomponent_add_component(calendar.get(), changed);
+            }
+        }
+        published.emplace(uid, textOf(calendar.get()));
+    }
+    return published;
 }
 
 }  // namespace kalvo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,16 @@ std::string localTimeZoneId();
 // UTC) is the moment of the export, every event's DTSTAMP.
 std::string icalendarText(const std::vector<ExportedOccurrence>& occurrences, DateTime from,
                           DateTime to, const std::string& timeZoneId, std::int64_t stampUtcSeconds);
+
+// The occurrences of the range as one resource per appointment, as it is published to a calendar
+// server: its UID ("appointment-12@kalvo-planner") to a whole iCalendar object, its events
+// written as the export writes them. A series is one event with a
+// daily rule from its first occurrence to its last (on weekdays only when it leaves out every
+// weekend day), EXDATE for the days it leaves out, and an override (RECURRENCE-ID) for each day
+// whose times, planned times or comment differ from its first day's; a single occurrence is one
+// event. A sub-appointment is an appointment of its own, RELATED-TO its parent's.
+std::map<std::string, std::string> publishedAppointments(
+    const std::vector<ExportedOccurrence>& occurrences, DateTime from, DateTime to,
+    const std::string& timeZoneId, std::int64_t stampUtcSeconds);
 
 }  // namespace kalvo

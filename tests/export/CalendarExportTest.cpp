@@ -5,11 +5,16 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <random>
+#include <set>
 #include <string>
 
 #include <libical/ical.h>
 
+#include "calendars/CalendarFile.h"
 #include "day/DateFunctions.h"
+#include "export/SpreadsheetExport.h"
+#include "support/EditSession.h"
 
 namespace kalvo {
 namespace {
@@ -94,6 +99,90 @@ TEST(CalendarExport, UnknownZoneGivesFloatingTimesAndUtcGivesUtcTimes) {
         EXPECT_STREQ(icaltime_as_ical_string(icalcomponent_get_dtstart(event)), c.start);
         EXPECT_STREQ(icaltime_as_ical_string(icalcomponent_get_dtend(event)), c.end);
         EXPECT_EQ(text.find("TZID"), std::string::npos) << text;
+    }
+}
+
+// One occurrence as a calendar shows it: categories, start and end minutes of the day (an end
+// on the next day past 24:00), planned start and end as the day's offsets, comment.
+using Shown = std::tuple<std::string, int, int, int, int, std::string>;
+
+std::multiset<Shown> timelineDay(const std::vector<ExportedOccurrence>& occurrences,
+                                 std::int64_t day) {
+    std::multiset<Shown> shown;
+    for (const ExportedOccurrence& occurrence : occurrences) {
+        if (dayNumber(occurrence.date) == day) {
+            std::string categories;
+            for (const std::string& name : occurrence.typePath) {
+                categories += (categories.empty() ? "" : ",") + name;
+            }
+            std::string comment;
+            for (const char c : occurrence.row->comment) {
+                comment += c == '\r' ? '\n' : c;
+            }
+            shown.emplace(categories, occurrence.actualStart, occurrence.actualEnd,
+                          occurrence.plannedStart, occurrence.plannedEnd, comment);
+        }
+    }
+    return shown;
+}
+
+std::multiset<Shown> publishedDay(const CalendarFile& calendar, std::int64_t day) {
+    std::multiset<Shown> shown;
+    const auto offset = [](const LocalTime& time, std::int64_t from) {
+        return static_cast<int>(time.day - from) * 24 * 60 + time.minute;
+    };
+    for (const CalendarOccurrence& occurrence : calendar.occurrencesOn(day)) {
+        const CalendarEvent& event = calendar.events()[occurrence.event];
+        if (occurrence.start.day != day) {
+            continue;  // begun the day before, as the timeline lists it there
+        }
+        std::string categories;
+        for (const std::string& name : event.categories) {
+            categories += (categories.empty() ? "" : ",") + name;
+        }
+        shown.emplace(categories, occurrence.start.minute, offset(occurrence.end, day),
+                      offset(event.plannedStart.value_or(LocalTime{}), event.start.day),
+                      offset(event.plannedEnd.value_or(LocalTime{}), event.start.day),
+                      event.description);
+    }
+    return shown;
+}
+
+// Random edits of two weeks, published one resource per appointment: the days their rules,
+// exceptions and overrides give, expanded by libical, are the days the timeline shows; a series
+// is one resource.
+TEST(PublishedAppointments, GiveBackEveryDayAsTheTimelineShowsIt) {
+    const ZoneVariable variable("Europe/Berlin");
+    test::EditSession session;
+    std::mt19937 random(27);
+    const DateTime first = static_cast<DateTime>(test::kFirstDay);
+    const DateTime last = static_cast<DateTime>(test::kFirstDay + test::kDays - 1);
+    for (int action = 0; action < 200; ++action) {
+        if (action % 4 == 0) {
+            session.show(static_cast<DateTime>(test::kFirstDay + random() % test::kDays));
+        }
+        static_cast<void>(test::randomEdit(session, random, action));
+        if (action % 40 != 0) {
+            continue;
+        }
+        Model copy = copyOf(session.model);
+        const std::vector<ExportedOccurrence> occurrences = exportedOccurrences(copy, first, last);
+        const std::map<std::string, std::string> published =
+            publishedAppointments(occurrences, first, last, "Europe/Berlin", 0);
+        std::set<std::int32_t> appointments;
+        for (const ExportedOccurrence& occurrence : occurrences) {
+            appointments.insert(occurrence.row->eventId);
+        }
+        EXPECT_EQ(published.size(), appointments.size()) << action;
+        std::string text;
+        for (const auto& [uid, resource] : published) {
+            text += resource;
+        }
+        const CalendarFile calendar(text, "Europe/Berlin");
+        for (std::int64_t day = test::kFirstDay; day < test::kFirstDay + test::kDays; ++day) {
+            ASSERT_EQ(publishedDay(calendar, day), timelineDay(occurrences, day))
+                << "action " << action << ", day " << day - test::kFirstDay;
+        }
     }
 }
 
