@@ -45,7 +45,54 @@ bool CalDavCache::open() {
                                      "(url TEXT PRIMARY KEY, token TEXT NOT NULL)")) &&
            query.exec(QStringLiteral(
                "CREATE TABLE IF NOT EXISTS resources (url TEXT NOT NULL, href TEXT NOT NULL, "
-               "etag TEXT NOT NULL, data TEXT NOT NULL, PRIMARY KEY (url, href))"));
+               "etag TEXT NOT NULL, data TEXT NOT NULL, PRIMARY KEY (url, href))")) &&
+           query.exec(QStringLiteral(
+               "CREATE TABLE IF NOT EXISTS published (calendar TEXT NOT NULL, uid TEXT NOT NULL, "
+               "url TEXT NOT NULL, etag TEXT NOT NULL, hash TEXT NOT NULL, "
+               "PRIMARY KEY (calendar, uid))"));
+}
+
+PublishState CalDavCache::loadPublished(const std::string& url) const {
+    PublishState state;
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT uid, url, etag, hash FROM published WHERE calendar = ?"));
+    query.addBindValue(text(url));
+    if (query.exec()) {
+        while (query.next()) {
+            state.emplace(query.value(0).toString().toStdString(),
+                          PublishedRecord{query.value(1).toString().toStdString(),
+                                          query.value(2).toString().toStdString(),
+                                          query.value(3).toString().toStdString()});
+        }
+    }
+    return state;
+}
+
+bool CalDavCache::storePublished(const std::string& url, const PublishState& state) {
+    QSqlDatabase database = QSqlDatabase::database(connection_);
+    if (!database.transaction()) {
+        return false;
+    }
+    QSqlQuery query(database);
+    bool stored = query.prepare(QStringLiteral("DELETE FROM published WHERE calendar = ?"));
+    query.addBindValue(text(url));
+    stored = stored && query.exec() &&
+             query.prepare(QStringLiteral("INSERT INTO published (calendar, uid, url, etag, hash) "
+                                          "VALUES (?, ?, ?, ?, ?)"));
+    for (const auto& [uid, record] : state) {
+        query.addBindValue(text(url));
+        query.addBindValue(text(uid));
+        query.addBindValue(text(record.url));
+        query.addBindValue(text(record.etag));
+        query.addBindValue(text(record.hash));
+        stored = stored && query.exec();
+    }
+    if (!stored || !database.commit()) {
+        database.rollback();
+        return false;
+    }
+    return true;
 }
 
 CalendarCache CalDavCache::load(const std::string& url) const {

@@ -3,14 +3,16 @@
 #include <QString>
 #include <string>
 
+#include "calendars/CalDavPublish.h"
 #include "calendars/CalDavSync.h"
 
 namespace kalvo {
 
-// The CalDAV calendars' events as last synced, with their sync tokens, in an SQLite database in
-// the user's cache folder, so that the day shows them without the network. It is no part of the
-// planner's data: a cache that is lost or cannot be read is made again, and the calendars are
-// fetched again.
+// The CalDAV calendars' events as last synced, with their sync tokens, and what the planner
+// published to a calendar, in an SQLite database in the user's cache folder, so that the day
+// shows the calendars without the network and a publish sends only what changed. It is no part
+// of the planner's data: a cache that is lost or cannot be read is made again, the calendars are
+// fetched again and the planner's resources found on the server again as made elsewhere.
 class CalDavCache {
 public:
     explicit CalDavCache(const QString& file);
@@ -24,6 +26,10 @@ public:
     bool store(const std::string& url, const CalDavSync& sync);
     // Drops a calendar no longer shown.
     void forget(const std::string& url);
+
+    // What was published to the calendar at `url`, and the state a publish reached, kept whole.
+    PublishState loadPublished(const std::string& url) const;
+    bool storePublished(const std::string& url, const PublishState& state);
 
 private:
     bool open();

@@ -83,13 +83,46 @@ void CalDavClient::takeSyncAnswer(const std::shared_ptr<CalDavSync>& syncing,
     emit synced(url, *syncing);
 }
 
+void CalDavClient::publish(const std::string& url, const PublishState& state,
+                           const std::map<std::string, std::string>& resources) {
+    const auto publishing = std::make_shared<CalDavPublish>(url, state, resources);
+    if (!publishing->pending()) {
+        emit published(url, *publishing, QString());
+        return;
+    }
+    sendPublish(publishing, url);
+}
+
+void CalDavClient::sendPublish(const std::shared_ptr<CalDavPublish>& publishing,
+                               const std::string& url) {
+    const auto stopped = [this, publishing, url](const QString& reason) {
+        emit published(url, *publishing, reason);
+    };
+    send(publishing->request(), kMostRedirects,
+         [this, publishing, url](const DavReply& reply) {
+             if (publishing->take(reply)) {
+                 sendPublish(publishing, url);
+             } else {
+                 emit published(url, *publishing, QString());
+             }
+         },
+         {stopped, [stopped] {
+              stopped(QStringLiteral("The server refused the user name or the password."));
+          }});
+}
+
 void CalDavClient::send(const DavRequest& request, int redirectsLeft, Answer take,
                         Failure failure) {
     QNetworkRequest sent{QUrl(QString::fromStdString(request.url))};
     sent.setRawHeader("Authorization", authorization_);
-    sent.setRawHeader("Depth", QByteArray::number(request.depth));
+    if (request.depth >= 0) {
+        sent.setRawHeader("Depth", QByteArray::number(request.depth));
+    }
     sent.setHeader(QNetworkRequest::ContentTypeHeader,
-                   QByteArrayLiteral("application/xml; charset=utf-8"));
+                   QByteArray::fromStdString(request.contentType));
+    for (const auto& [name, value] : request.headers) {
+        sent.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
+    }
     ++requestsSent_;
     QNetworkReply* reply = network_.sendCustomRequest(
         sent, QByteArray::fromStdString(request.method), QByteArray::fromStdString(request.body));
@@ -134,7 +167,8 @@ void CalDavClient::answered(QNetworkReply& reply, const DavRequest& request, int
         return;
     }
     try {
-        take({status, reply.readAll().toStdString(), reply.url().toString().toStdString()});
+        take({status, reply.readAll().toStdString(), reply.url().toString().toStdString(),
+              reply.rawHeader("ETag").toStdString()});
     } catch (const std::exception& error) {
         failure.failed(QString::fromUtf8(error.what()));
     }

@@ -4,9 +4,11 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "calendars/CalDavPublish.h"
 #include "calendars/CalDavSync.h"
 
 class QNetworkReply;
@@ -34,6 +36,10 @@ public:
     // cache, or syncFailed follows; passwordRefused instead when the server refuses the password.
     void sync(const std::string& url, const CalendarCache& cache);
     void setPassword(const QString& password);
+    // Publishes `resources` (UID to iCalendar text) to the calendar at `url`, sending only what
+    // changed since `state`; published follows, with the reason when it stopped short.
+    void publish(const std::string& url, const PublishState& state,
+                 const std::map<std::string, std::string>& resources);
     // The requests sent so far, redirects included.
     int requestsSent() const { return requestsSent_; }
 
@@ -44,6 +50,10 @@ signals:
     void synced(const std::string& url, const kalvo::CalDavSync& sync);
     void syncFailed(const std::string& url, const QString& reason);
     void passwordRefused(const std::string& url);
+    // The publish is over: `publish` holds the state it reached and the conflicts; `failure`
+    // says why it stopped short, empty when it did not.
+    void published(const std::string& url, const kalvo::CalDavPublish& publish,
+                   const QString& failure);
 
 private:
     // Takes the answer to a request; it may send the next one. Fails with what to report.
@@ -61,6 +71,7 @@ private:
     void takeSyncAnswer(const std::shared_ptr<CalDavSync>& syncing, const std::string& url,
                         const DavReply& reply);
     Failure syncFailure(const std::string& url);
+    void sendPublish(const std::shared_ptr<CalDavPublish>& publishing, const std::string& url);
 
     QNetworkAccessManager network_;
     TrustedCertificates* trusted_;

@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <algorithm>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "calendars/CalendarFile.h"
 #include "gui/TrustedCertificates.h"
 #include "support/CalDavServer.h"
+#include "support/DatabaseFiles.h"
 #include "support/SelfSignedCertificate.h"
 
 namespace kalvo {
@@ -222,6 +225,129 @@ TEST_P(CalDavServers, KalvoDbListsADateOfACalendar) {
     EXPECT_EQ(kalvoDb.exitCode(), 0) << kalvoDb.readAllStandardError().toStdString();
     EXPECT_EQ(kalvoDb.readAllStandardOutput().toStdString(),
               "00:00-01:30\tRelease night\tlate\n09:00-10:00\tReview\treview\n");
+}
+
+// kalvo-db's output for the command line `arguments`, with the password and a cache folder of
+// the test's; the exit code must be 0.
+std::string kalvoDb(const QStringList& arguments, const test::TemporaryFolder& cache) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("KALVO_CALDAV_PASSWORD", "secret");
+    environment.insert("XDG_CACHE_HOME", QString::fromStdString(cache.path().string()));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KALVO_DB), arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput().toStdString();
+}
+
+// The planner's week: Work every weekday with a Meeting inside, and Sleep on two nights of which
+// the second is deleted.
+void writeWeek(const std::filesystem::path& folder, const std::string& sleepStart) {
+    test::writeDatabase(
+        folder,
+        "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Meeting\"/>"
+        "<ROW Id=\"2\" Name=\"Sleep\"/>",
+        "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\" ParentEventId=\"0\"/>"
+        "<ROW Id=\"2\" TypeId=\"2\"/>",
+        "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20261207\" StartTime=\"20261207T09:00:00000\" "
+        "EndTime=\"20261207T12:00:00000\" OriginalStartTime=\"20261207T09:00:00000\" "
+        "OriginalEndTime=\"20261207T11:00:00000\" ExcludeWeekends=\"TRUE\"/>"
+        "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20261207\" StartTime=\"20261207T10:00:00000\" "
+        "EndTime=\"20261207T10:30:00000\" StartDelta=\"24\" "
+        "OriginalStartTime=\"20261207T10:00:00000\" "
+        "OriginalEndTime=\"20261207T10:30:00000\" OriginalStartDelta=\"24\"/>"
+        "<ROW Id=\"2\" EventId=\"2\" StartDate=\"20261207\" EndDate=\"20261208\" "
+        "StartTime=\"20261207T" +
+            sleepStart +
+            ":00000\" EndTime=\"20261208\" "
+            "OriginalStartTime=\"20261207T23:00:00000\" OriginalEndTime=\"20261208\"/>"
+            "<ROW Id=\"3\" EventId=\"2\" StartDate=\"20261208\" EndDate=\"20261208\" "
+            "Deleted=\"TRUE\" StartTime=\"20261208T23:00:00000\" EndTime=\"20261209\" "
+            "OriginalStartTime=\"20261208T23:00:00000\" OriginalEndTime=\"20261209\"/>");
+}
+
+// Each date's occurrences as "start-end type", from kalvo-db day of the database or from
+// kalvo-db calendar-day of the calendar.
+std::string plannerDays(const test::TemporaryFolder& database, const test::TemporaryFolder& cache) {
+    std::string days;
+    for (int date = 5; date <= 20; ++date) {
+        const QString day = QStringLiteral("2026-12-%1").arg(date, 2, 10, QLatin1Char('0'));
+        std::istringstream listing(
+            kalvoDb({"day", QString::fromStdString(database.path().string()), day}, cache));
+        std::set<std::string> shown;
+        for (std::string line; std::getline(listing, line);) {
+            std::vector<std::string> fields;
+            std::istringstream parts(line);
+            for (std::string field; std::getline(parts, field, '\t');) {
+                fields.push_back(field);
+            }
+            if (fields.back() != "deleted") {
+                shown.insert(fields[4] + "-" + fields[5] + " " + fields[3]);
+            }
+        }
+        days += day.toStdString() + ":";
+        for (const std::string& one : shown) {
+            days += " " + one;
+        }
+        days += "\n";
+    }
+    return days;
+}
+
+std::string calendarDays(const QString& url, const test::TemporaryFolder& cache) {
+    std::string days;
+    for (int date = 5; date <= 20; ++date) {
+        const QString day = QStringLiteral("2026-12-%1").arg(date, 2, 10, QLatin1Char('0'));
+        std::istringstream listing(kalvoDb({"calendar-day", url, day, "--user", "ann"}, cache));
+        std::set<std::string> shown;
+        for (std::string line; std::getline(listing, line);) {
+            const std::size_t tab = line.find('\t');
+            shown.insert(line.substr(0, tab) + " " +
+                         line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1));
+        }
+        days += day.toStdString() + ":";
+        for (const std::string& one : shown) {
+            days += " " + one;
+        }
+        days += "\n";
+    }
+    return days;
+}
+
+// kalvo-db publish puts one resource per appointment, sends only what changed, and never
+// overwrites an event changed on the server since.
+TEST_P(CalDavServers, PublishTheAppointmentsOfAWindowAsTheTimelineShowsThem) {
+    const CalDavServer server(GetParam());
+    server.makeCalendar("plan", "Plan");
+    const test::TemporaryFolder database;
+    const test::TemporaryFolder cache;
+    writeWeek(database.path(), "23:00");
+    const QStringList publish = {"publish",
+                                 QString::fromStdString(database.path().string()),
+                                 server.calendarUrl("plan"),
+                                 "--user",
+                                 "ann",
+                                 "--from",
+                                 "2026-12-05",
+                                 "--to",
+                                 "2026-12-20"};
+    EXPECT_EQ(kalvoDb(publish, cache), "3 PUTs, 0 DELETEs, 0 conflicts.\n");
+    EXPECT_EQ(calendarDays(server.calendarUrl("plan"), cache), plannerDays(database, cache));
+    EXPECT_EQ(kalvoDb(publish, cache), "0 PUTs, 0 DELETEs, 0 conflicts.\n");
+
+    writeWeek(database.path(), "22:30");
+    EXPECT_EQ(kalvoDb(publish, cache), "1 PUT, 0 DELETEs, 0 conflicts.\n");
+    EXPECT_EQ(calendarDays(server.calendarUrl("plan"), cache), plannerDays(database, cache));
+
+    // Changed on a phone, then here: the phone's copy stays.
+    server.putEvent(
+        "plan", "appointment-2@kalvo-planner",
+        calendarEvent("appointment-2@kalvo-planner", "Nap", "20261207T140000", "20261207T150000"));
+    writeWeek(database.path(), "22:00");
+    EXPECT_EQ(kalvoDb(publish, cache), "0 PUTs, 0 DELETEs, 1 conflict.\n");
+    EXPECT_NE(calendarDays(server.calendarUrl("plan"), cache).find("14:00-15:00 Nap"),
+              std::string::npos);
 }
 
 // The server stopped in the middle of a sync: no new cache, and the reason.

@@ -62,6 +62,10 @@ constexpr std::string_view kUsage =
     "                            calendar URL SOURCE as the day shows them beside its own:\n"
     "                            start-end or \"all day\", summary, UID, RECURRENCE-ID; the\n"
     "                            password comes from KALVO_CALDAV_PASSWORD, else is asked\n"
+    "  publish FOLDER URL [--user NAME] [--from FROM --to TO]\n"
+    "                            publish the appointments of the dates (from 30 days ago to\n"
+    "                            365 days ahead) to the CalDAV calendar URL, one resource per\n"
+    "                            appointment, sending only what changed since the last publish\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong\n"
     "command line.\n";
@@ -532,7 +536,7 @@ int importIcalendar(const std::string& folder, const std::string& file,
 }
 
 int listCalendarDay(const std::string& source, const std::string& date,
-                    std::span<const std::string> options, const CalendarFetch& fetch,
+                    std::span<const std::string> options, const CalDavAccess& calDav,
                     std::ostream& out, std::ostream& err) {
     std::string user;
     if (!options.empty()) {
@@ -549,11 +553,11 @@ int listCalendarDay(const std::string& source, const std::string& date,
     try {
         std::string text;
         if (source.find("://") != std::string::npos) {
-            if (!fetch) {
+            if (!calDav.fetch) {
                 reportError(err, "This kalvo-db reads no calendars on servers.");
                 return kExitFailure;
             }
-            text = fetch(source, user);
+            text = calDav.fetch(source, user);
         } else {
             text = FileContent(source).bytes();
         }
@@ -591,6 +595,70 @@ int listCalendarDay(const std::string& source, const std::string& date,
     }
 }
 
+int publishDatabase(const std::string& folder, const std::string& url,
+                    std::span<const std::string> options, const CalDavAccess& calDav,
+                    std::ostream& out, std::ostream& err) {
+    std::string user;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
+    for (std::size_t i = 0; i < options.size(); i += 2) {
+        const std::string& option = options[i];
+        if (i + 1 == options.size()) {
+            return usageError(err, option + " needs a value");
+        }
+        if (option == "--user") {
+            user = options[i + 1];
+        } else if (option == "--from") {
+            from = options[i + 1];
+        } else if (option == "--to") {
+            to = options[i + 1];
+        } else {
+            return usageError(err, "publish takes --user, --from and --to, not '" + option + "'");
+        }
+    }
+    if (from.has_value() != to.has_value()) {
+        return usageError(err, "--from and --to go together");
+    }
+    if (!calDav.publish) {
+        reportError(err, "This kalvo-db publishes to no calendar servers.");
+        return kExitFailure;
+    }
+    if (!from) {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        const std::int64_t today =
+            daysFromCivil({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+        const auto isoDate = [](std::int64_t day) {
+            const CivilDate date = civilFromDays(day);
+            char text[16];
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+            return std::string(text);
+        };
+        from = isoDate(today - 30);
+        to = isoDate(today + 365);
+    }
+    int failure = kExitFailure;
+    try {
+        std::optional<ModelRange> range = openedRange(folder, *from, *to, err, failure);
+        if (!range) {
+            return failure;
+        }
+        const PublishOutcome outcome =
+            calDav.publish(url, user,
+                           publishedAppointments(
+                               exportedOccurrences(range->model, range->first, range->last),
+                               range->first, range->last, localTimeZoneId(), std::time(nullptr)));
+        out << outcome.puts << " PUT" << (outcome.puts == 1 ? "" : "s") << ", " << outcome.deletes
+            << " DELETE" << (outcome.deletes == 1 ? "" : "s") << ", " << outcome.conflicts
+            << " conflict" << (outcome.conflicts == 1 ? "" : "s") << ".\n";
+        return finished(out, err);
+    } catch (const std::exception& error) {
+        reportError(err, error.what());
+        return kExitFailure;
+    }
+}
+
 namespace {
 
 using Arguments = std::span<const std::string>;
@@ -599,70 +667,75 @@ struct Command {
     std::string_view name;
     std::size_t arguments;
     int (*run)(Arguments arguments, std::ostream& out, std::ostream& err,
-               const CalendarFetch& fetch);
+               const CalDavAccess& calDav);
     std::size_t optionalArguments = 0;  // that may follow the required ones
 };
 
 constexpr Command kCommands[] = {
     {"check", 1,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess&) {
          return checkDatabase(a[0], out, err);
      }},
     {"dump", 1,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess&) {
          return dumpTable(a[0], out, err);
      }},
     {"roundtrip", 2,
-     [](Arguments a, std::ostream&, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream&, std::ostream& err, const CalDavAccess&) {
          return roundtripTable(a[0], a[1], err);
      }},
     {"resave", 2,
-     [](Arguments a, std::ostream&, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream&, std::ostream& err, const CalDavAccess&) {
          return resaveDatabase(a[0], a[1], err);
      }},
     {"recover", 2,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess&) {
          return recoverDatabase(a[0], a[1], out, err);
      }},
     {"day", 2,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess&) {
          return listDay(a[0], a[1], out, err);
      }},
     {"timesplit", 3,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess&) {
          return listTimeSplit(a[0], a[1], a[2], out, err);
      }},
     {"csv", 4,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess&) {
          return exportCsv(a[0], a[1], a[2], a[3], a.size() > 4 ? a[4] : std::string(), out, err);
      },
      1},
     {"plan", 3,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess&) {
          return listPlan(a[0], a[1], a[2], a.size() > 3 ? a[3] : std::string(), out, err);
      },
      1},
     {"ics", 3,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess&) {
          return exportIcalendar(a[0], a[1], a[2], a.size() > 3 ? a[3] : std::string(), out, err);
      },
      1},
     {"import-ics", 2,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch&) {
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess&) {
          return importIcalendar(a[0], a[1], a.subspan(2), out, err);
      },
      6},
     {"calendar-day", 2,
-     [](Arguments a, std::ostream& out, std::ostream& err, const CalendarFetch& fetch) {
-         return listCalendarDay(a[0], a[1], a.subspan(2), fetch, out, err);
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess& calDav) {
+         return listCalendarDay(a[0], a[1], a.subspan(2), calDav, out, err);
      },
      2},
+    {"publish", 2,
+     [](Arguments a, std::ostream& out, std::ostream& err, const CalDavAccess& calDav) {
+         return publishDatabase(a[0], a[1], a.subspan(2), calDav, out, err);
+     },
+     6},
 };
 
 }  // namespace
 
 int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
-               const CalendarFetch& fetch) {
+               const CalDavAccess& calDav) {
     if (arguments.empty()) {
         return usageError(err, "no command given");
     }
@@ -687,7 +760,7 @@ int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::o
                                        (counts == "1" ? " argument" : " arguments") + ", not " +
                                        std::to_string(rest.size()));
         }
-        return command.run(rest, out, err, fetch);
+        return command.run(rest, out, err, calDav);
     }
     return usageError(err, "unknown command '" + name + "'");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <ostream>
 #include <span>
 #include <string>
@@ -72,9 +73,26 @@ int exportIcalendar(const std::string& folder, const std::string& from, const st
 int importIcalendar(const std::string& folder, const std::string& file,
                     std::span<const std::string> options, std::ostream& out, std::ostream& err);
 
-// The events of the CalDAV calendar at `url` as one iCalendar text, fetched as the user `user`
-// (empty: none given). Fails with the reason.
-using CalendarFetch = std::function<std::string(const std::string& url, const std::string& user)>;
+// What a publish sent: PUTs and DELETEs, and the resources changed on the server since, whose
+// copy there was kept.
+struct PublishOutcome {
+    int puts = 0;
+    int deletes = 0;
+    int conflicts = 0;
+};
+
+// What kalvo-db asks of CalDAV servers, carried by the program's network adapter; a build
+// without Qt has neither. Each fails with the reason.
+struct CalDavAccess {
+    // The events of the calendar at `url` as one iCalendar text, fetched as the user `user`
+    // (empty: none given).
+    std::function<std::string(const std::string& url, const std::string& user)> fetch;
+    // Publishes `resources` (UID to iCalendar text) to the calendar at `url` as the program
+    // does, sending only what changed since the state kept in the cache folder.
+    std::function<PublishOutcome(const std::string& url, const std::string& user,
+                                 const std::map<std::string, std::string>& resources)>
+        publish;
+};
 
 // The events of `date` (YYYY-MM-DD) of the calendar at `source`, an iCalendar file or the URL of
 // a CalDAV calendar (fetched through `fetch`), as the day's lane shows them, one tab-separated
@@ -82,12 +100,19 @@ using CalendarFetch = std::function<std::string(const std::string& url, const st
 // to the day, "all day" for an all-day event), summary, UID, and the RECURRENCE-ID of an
 // override (YYYY-MM-DDTHH:MM local). `options`: --user NAME.
 int listCalendarDay(const std::string& source, const std::string& date,
-                    std::span<const std::string> options, const CalendarFetch& fetch,
+                    std::span<const std::string> options, const CalDavAccess& calDav,
                     std::ostream& out, std::ostream& err);
 
-// The command line without the program name: the command and its arguments. Without `fetch`,
-// CalDAV calendars cannot be read.
+// Publishes the appointments of the database of `folder` whose days fall in a window (from 30
+// days before today to 365 days after, or --from DATE --to DATE) to the CalDAV calendar at
+// `url`, one resource per appointment, and says how many PUTs, DELETEs and conflicts it took.
+// `options`: --user NAME, --from DATE --to DATE.
+int publishDatabase(const std::string& folder, const std::string& url,
+                    std::span<const std::string> options, const CalDavAccess& calDav,
+                    std::ostream& out, std::ostream& err);
+
+// The command line without the program name: the command and its arguments.
 int runKalvoDb(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
-               const CalendarFetch& fetch = {});
+               const CalDavAccess& calDav = {});
 
 }  // namespace kalvo
