@@ -1,6 +1,8 @@
 #include "app/CalendarsDialog.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,7 +25,8 @@
 namespace kalvo {
 
 CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int refreshMinutes,
-                                 QString folder, TrustedCertificates& trusted, QWidget* parent)
+                                 const PublishTarget& publishing, QString folder,
+                                 TrustedCertificates& trusted, QWidget* parent)
     : QDialog(parent),
       subscriptions_(std::move(subscriptions)),
       folder_(std::move(folder)),
@@ -81,6 +84,42 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
     refresh->addWidget(spinRefreshMinutes);
     refresh->addStretch();
 
+    checkPublish =
+        named(new QCheckBox(QStringLiteral("&Publish my appointments to"), this),
+              QStringLiteral("checkPublish"), QStringLiteral("Publish my appointments to"));
+    checkPublish->setChecked(publishing.on);
+    comboPublishTarget = named(new QComboBox(this), QStringLiteral("comboPublishTarget"),
+                               QStringLiteral("Calendar to publish to"));
+    spinPublishDaysBack = named(new QSpinBox(this), QStringLiteral("spinPublishDaysBack"),
+                                QStringLiteral("Days before today published"));
+    spinPublishDaysAhead = named(new QSpinBox(this), QStringLiteral("spinPublishDaysAhead"),
+                                 QStringLiteral("Days after today published"));
+    for (QSpinBox* days : {spinPublishDaysBack, spinPublishDaysAhead}) {
+        days->setRange(0, 3650);
+        days->setSuffix(QStringLiteral(" days"));
+    }
+    spinPublishDaysBack->setValue(publishing.daysBack);
+    spinPublishDaysAhead->setValue(publishing.daysAhead);
+    auto* publish = new QHBoxLayout;
+    publish->addWidget(checkPublish);
+    publish->addWidget(comboPublishTarget, 1);
+    auto* window = new QHBoxLayout;
+    auto* backLabel = new QLabel(QStringLiteral("from"), this);
+    auto* aheadLabel = new QLabel(QStringLiteral("before today to"), this);
+    window->addWidget(backLabel);
+    window->addWidget(spinPublishDaysBack);
+    window->addWidget(aheadLabel);
+    window->addWidget(spinPublishDaysAhead);
+    window->addWidget(new QLabel(QStringLiteral("after"), this));
+    window->addStretch();
+    const auto enablePublishing = [this] {
+        const bool on = checkPublish->isChecked() && comboPublishTarget->count() > 0;
+        comboPublishTarget->setEnabled(on);
+        spinPublishDaysBack->setEnabled(on);
+        spinPublishDaysAhead->setEnabled(on);
+    };
+    connect(checkPublish, &QCheckBox::toggled, this, enablePublishing);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     auto* side = new QVBoxLayout;
@@ -96,9 +135,45 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
     layout->addWidget(note);
     layout->addLayout(middle);
     layout->addLayout(refresh);
+    layout->addLayout(publish);
+    layout->addLayout(window);
     layout->addWidget(buttons);
-    resize(460, 280);
+    resize(520, 340);
     showList(0);
+    showPublishTargets(publishing.url);
+    enablePublishing();
+    connect(comboPublishTarget, &QComboBox::currentIndexChanged, this, enablePublishing);
+}
+
+void CalendarsDialog::showPublishTargets(const std::string& chosen) {
+    const QSignalBlocker quiet(comboPublishTarget);
+    comboPublishTarget->clear();
+    for (const Subscription& calendar : subscriptions_) {
+        if (calendar.calDav) {
+            comboPublishTarget->addItem(
+                QString::fromStdString(calendar.name + " (" + calendar.user + ")"),
+                QString::fromStdString(calendar.source));
+            if (calendar.source == chosen) {
+                comboPublishTarget->setCurrentIndex(comboPublishTarget->count() - 1);
+            }
+        }
+    }
+    checkPublish->setEnabled(comboPublishTarget->count() > 0);
+}
+
+PublishTarget CalendarsDialog::publishTarget() const {
+    PublishTarget target;
+    const std::string url = comboPublishTarget->currentData().toString().toStdString();
+    for (const Subscription& calendar : subscriptions_) {
+        if (calendar.calDav && calendar.source == url) {
+            target.url = url;
+            target.user = calendar.user;
+        }
+    }
+    target.daysBack = spinPublishDaysBack->value();
+    target.daysAhead = spinPublishDaysAhead->value();
+    target.on = checkPublish->isChecked() && !target.url.empty();
+    return target;
 }
 
 int CalendarsDialog::refreshMinutes() const {
@@ -106,6 +181,9 @@ int CalendarsDialog::refreshMinutes() const {
 }
 
 void CalendarsDialog::showList(int current) {
+    if (comboPublishTarget != nullptr) {
+        showPublishTargets(comboPublishTarget->currentData().toString().toStdString());
+    }
     const QSignalBlocker quiet(listCalendars);
     listCalendars->clear();
     for (const Subscription& subscription : subscriptions_) {

@@ -8,6 +8,8 @@
 
 #include "calendars/Subscriptions.h"
 
+class QCheckBox;
+class QComboBox;
 class QListWidget;
 class QSpinBox;
 class QPushButton;
@@ -24,11 +26,14 @@ class CalendarsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    CalendarsDialog(std::vector<Subscription> subscriptions, int refreshMinutes, QString folder,
-                    TrustedCertificates& trusted, QWidget* parent);
+    CalendarsDialog(std::vector<Subscription> subscriptions, int refreshMinutes,
+                    const PublishTarget& publishing, QString folder, TrustedCertificates& trusted,
+                    QWidget* parent);
 
     const std::vector<Subscription>& subscriptions() const { return subscriptions_; }
     int refreshMinutes() const;
+    // Where the planner's own appointments are published: a CalDAV calendar of the list.
+    PublishTarget publishTarget() const;
     // Where the last file was chosen.
     const QString& folder() const { return folder_; }
     // The passwords of the accounts added, to keep; the accounts removed, to forget.
@@ -44,6 +49,10 @@ public:
     QPushButton* buttonRemove = nullptr;
     QPushButton* buttonRemoveAccount = nullptr;
     QSpinBox* spinRefreshMinutes = nullptr;
+    QCheckBox* checkPublish = nullptr;
+    QComboBox* comboPublishTarget = nullptr;
+    QSpinBox* spinPublishDaysBack = nullptr;
+    QSpinBox* spinPublishDaysAhead = nullptr;
 
 private:
     void showList(int current);
@@ -56,6 +65,8 @@ private:
     void removeCurrent();
     void removeCurrentAccount();
     void enableButtons();
+    // The CalDAV calendars of the list to publish to, the one chosen kept.
+    void showPublishTargets(const std::string& chosen);
 
     std::vector<Subscription> subscriptions_;
     QString folder_;

@@ -211,6 +211,8 @@ void TForm1::FormShow() {
     actionChartExecute();
     // The web calendars come once the window is on the screen; the cache shows them till then.
     QMetaObject::invokeMethod(this, &TForm1::fetchCalendars, Qt::QueuedConnection);
+    // So is what changed here while the server could not be reached.
+    QMetaObject::invokeMethod(this, &TForm1::publishPlan, Qt::QueuedConnection);
     // Queued, so that the tip comes only once the window is on the screen.
     QMetaObject::invokeMethod(this, &TForm1::showTipAtStartup, Qt::QueuedConnection);
 }

@@ -331,6 +331,9 @@ private:
     // syncs the CalDAV ones.
     void fetchCalendars();
     void showCalendarFailure(const QString& source, const QString& reason);
+    // Publishes the appointments of the days around today to the chosen CalDAV calendar, when
+    // publishing is on: after a save is written, and once the window is open.
+    void publishPlan();
     void startCalendarDownloads();
     const CalendarFile* calendarFileOf(const Subscription& subscription, QStringList& failures);
     void addAsAppointment(const LaneEvent& event);
@@ -357,6 +360,7 @@ private:
     std::unique_ptr<OtherCalendarsLane> otherCalendars_;
     CalendarDownloads* downloads_ = nullptr;
     CalDavCalendars* calDav_ = nullptr;
+    PublishTarget publishTarget_;
     TrustedCertificates* trusted_ = nullptr;  // for calendars on the web and CalDAV servers
     QTimer* calendarRefresh_ = nullptr;       // fetches the web calendars again, as often as set
     QList<QAction*> shiftStepActions_;        // View > Shift Step, one of them checked

@@ -8,18 +8,22 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTime>
 #include <QTimer>
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 
 #include "app/ApplicationErrors.h"
 #include "app/CalendarsDialog.h"
+#include "app/MainWindowParts.h"
 #include "app/TForm1.h"
 #include "base/AtomicFile.h"
 #include "calendars/ImportAppointments.h"
 #include "day/widgets/OtherCalendarsLane.h"
 #include "day/widgets/TimelineArea.h"
 #include "export/CalendarExport.h"
+#include "export/SpreadsheetExport.h"
 #include "gui/CalDavCalendars.h"
 #include "gui/CalendarDownloads.h"
 #include "gui/StoredColor.h"
@@ -87,6 +91,20 @@ void TForm1::startCalendarDownloads() {
         *trusted_, this);
     connect(calDav_, &CalDavCalendars::updated, this, &TForm1::showOtherCalendars);
     connect(calDav_, &CalDavCalendars::failed, this, &TForm1::showCalendarFailure);
+    connect(calDav_, &CalDavCalendars::published, this, [this](int, int, int conflicts) {
+        QString message = QStringLiteral("Published %1")
+                              .arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+        if (conflicts > 0) {
+            message += QStringLiteral("; %1 changed on the server since were left as they are")
+                           .arg(conflicts == 1 ? QStringLiteral("1 appointment")
+                                               : QStringLiteral("%1 appointments").arg(conflicts));
+        }
+        statusBar()->showMessage(message + QLatin1Char('.'));
+    });
+    connect(calDav_, &CalDavCalendars::publishFailed, this, [this](const QString& reason) {
+        statusBar()->showMessage(QStringLiteral("Not published: %1").arg(reason));
+    });
+    publishTarget_ = loadPublishTarget(settingsStore_);
     connect(&calDav_->passwords(), &AccountPasswords::notKept, this,
             [this](const QString& account, const QString& reason) {
                 statusBar()->showMessage(
@@ -101,6 +119,24 @@ void TForm1::startCalendarDownloads() {
     calendarRefresh_->setInterval(loadRefreshMinutes(settingsStore_) * 60 * 1000);
     connect(calendarRefresh_, &QTimer::timeout, this, &TForm1::fetchCalendars);
     calendarRefresh_->start();
+}
+
+void TForm1::publishPlan() {
+    if (!publishTarget_.on) {
+        return;
+    }
+    const DateTime today = calendarDateOf(currentDate_());
+    const DateTime from = today - publishTarget_.daysBack;
+    const DateTime to = today + publishTarget_.daysAhead;
+    try {
+        Model copy = copyOf(model_);
+        std::map<std::string, std::string> resources = publishedAppointments(
+            exportedOccurrences(copy, from, to), from, to, localTimeZoneId(), std::time(nullptr));
+        statusBar()->showMessage(QStringLiteral("Publishing..."));
+        calDav_->publish(publishTarget_, std::move(resources));
+    } catch (const std::exception& error) {
+        statusBar()->showMessage(QStringLiteral("Not published: %1").arg(errorMessage(error)));
+    }
 }
 
 void TForm1::fetchCalendars() {
@@ -201,7 +237,7 @@ void TForm1::showOtherCalendars() {
 
 void TForm1::manageCalendars() {
     CalendarsDialog dialog(subscriptions_, calendarRefresh_->interval() / (60 * 1000),
-                           exportFolder_, *trusted_, this);
+                           publishTarget_, exportFolder_, *trusted_, this);
     dialog.exec();
     exportFolder_ = dialog.folder();
     for (const auto& [account, password] : dialog.newPasswords()) {
@@ -218,9 +254,13 @@ void TForm1::manageCalendars() {
         }
     }
     subscriptions_ = dialog.subscriptions();
+    const PublishTarget publishing = dialog.publishTarget();
+    const bool publishNow = publishing.on && publishing != publishTarget_;
+    publishTarget_ = publishing;
     calendarRefresh_->setInterval(dialog.refreshMinutes() * 60 * 1000);
     if (!saveSubscriptions(settingsStore_, subscriptions_) ||
-        !saveRefreshMinutes(settingsStore_, dialog.refreshMinutes())) {
+        !saveRefreshMinutes(settingsStore_, dialog.refreshMinutes()) ||
+        !savePublishTarget(settingsStore_, publishTarget_)) {
         statusBar()->showMessage(
             QStringLiteral("The calendars could not be kept in the settings."));
     }
@@ -231,6 +271,9 @@ void TForm1::manageCalendars() {
     });
     showOtherCalendars();
     fetchCalendars();
+    if (publishNow) {
+        publishPlan();
+    }
 }
 
 void TForm1::addAsAppointment(const LaneEvent& event) {

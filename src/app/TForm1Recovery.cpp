@@ -128,6 +128,7 @@ void TForm1::finishRunningSave() {
     for (const std::string& record : records) {
         journalRecord(record);
     }
+    publishPlan();
 }
 
 void TForm1::measureSavedFiles() {

@@ -113,6 +113,37 @@ bool saveRefreshMinutes(SettingsStore& store, int minutes) {
     }
 }
 
+PublishTarget loadPublishTarget(SettingsStore& store) {
+    PublishTarget target;
+    try {
+        const OpenKey key(store);
+        if (!key.open()) {
+            return target;
+        }
+        target.url = store.readText("PublishUrl").value_or("");
+        target.user = store.readText("PublishUser").value_or("");
+        target.daysBack = std::clamp(store.readInteger("PublishDaysBack").value_or(30), 0, 3650);
+        target.daysAhead = std::clamp(store.readInteger("PublishDaysAhead").value_or(365), 0, 3650);
+        target.on = store.readInteger("Publishing").value_or(0) != 0 && !target.url.empty();
+    } catch (const std::exception&) {
+        return {};  // nothing is published
+    }
+    return target;
+}
+
+bool savePublishTarget(SettingsStore& store, const PublishTarget& target) {
+    try {
+        const OpenKey key(store);
+        return key.open() && store.writeText("PublishUrl", target.url) &&
+               store.writeText("PublishUser", target.user) &&
+               store.writeInteger("PublishDaysBack", target.daysBack) &&
+               store.writeInteger("PublishDaysAhead", target.daysAhead) &&
+               store.writeInteger("Publishing", target.on ? 1 : 0);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 std::map<std::string, std::string> loadPinnedCertificates(SettingsStore& store) {
     std::map<std::string, std::string> certificates;
     try {

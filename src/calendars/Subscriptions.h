@@ -29,8 +29,8 @@ std::string accountOf(const Subscription& subscription);
 std::int32_t subscriptionColor(std::size_t index);
 
 // The subscriptions kept in the settings store under "Software\Kalvo Planner\Calendars":
-// Count, then Name1, Source1, Color1, Shown1 (and CalDav1, User1 for a CalDAV calendar) and so on. A store that cannot be read gives none;
-// entries without a source are left out.
+// Count, then Name1, Source1, Color1, Shown1 (and CalDav1, User1 for a CalDAV calendar) and so on.
+// A store that cannot be read gives none; entries without a source are left out.
 std::vector<Subscription> loadSubscriptions(SettingsStore& store);
 // False when the store could not keep them.
 bool saveSubscriptions(SettingsStore& store, const std::vector<Subscription>& subscriptions);
@@ -40,6 +40,21 @@ bool saveSubscriptions(SettingsStore& store, const std::vector<Subscription>& su
 inline constexpr int kDefaultRefreshMinutes = 15;
 int loadRefreshMinutes(SettingsStore& store);
 bool saveRefreshMinutes(SettingsStore& store, int minutes);
+
+// Where the planner publishes its own appointments: one calendar of a CalDAV account, and the
+// days around today whose appointments go there. Kept in the same key as PublishUrl,
+// PublishUser, PublishDaysBack, PublishDaysAhead and Publishing.
+struct PublishTarget {
+    std::string url;  // empty: none chosen
+    std::string user;
+    int daysBack = 30;
+    int daysAhead = 365;
+    bool on = false;
+
+    bool operator==(const PublishTarget&) const = default;
+};
+PublishTarget loadPublishTarget(SettingsStore& store);
+bool savePublishTarget(SettingsStore& store, const PublishTarget& target);
 
 // The certificates the user chose to trust for calendars on the web: "host:port" to the SHA-256
 // fingerprint, kept in the same key as one text, a line each.

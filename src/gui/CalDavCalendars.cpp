@@ -38,6 +38,7 @@ CalDavClient& CalDavCalendars::clientOf(const Subscription& calendar, const QStr
         client = std::make_unique<CalDavClient>(QString::fromStdString(calendar.user), password,
                                                 &trusted_);
         connect(client.get(), &CalDavClient::synced, this, &CalDavCalendars::take);
+        connect(client.get(), &CalDavClient::published, this, &CalDavCalendars::takePublished);
         connect(client.get(), &CalDavClient::syncFailed, this,
                 [this](const std::string& url, const QString& reason) {
                     syncing_.erase(url);
@@ -113,6 +114,54 @@ void CalDavCalendars::take(const std::string& url, const CalDavSync& sync) {
     if (sync.changed()) {
         emit updated(source);
     }
+}
+
+void CalDavCalendars::publish(const PublishTarget& target,
+                              std::map<std::string, std::string> resources) {
+    nextPublish_ = Publishing{target, std::move(resources)};
+    if (!publishing_) {
+        startPublish();
+    }
+}
+
+void CalDavCalendars::startPublish() {
+    publishing_ = std::exchange(nextPublish_, std::nullopt);
+    if (!publishing_) {
+        return;
+    }
+    const Subscription calendar{"",   publishing_->target.url, 0, false,
+                                true, publishing_->target.user};
+    const QString account = QString::fromStdString(accountOf(calendar));
+    passwords_.withPassword(
+        account,
+        [this, calendar](const QString& password) {
+            clientOf(calendar, password)
+                .publish(calendar.source, cache_.loadPublished(calendar.source),
+                         publishing_->resources);
+        },
+        [this, account] {
+            publishing_.reset();
+            emit publishFailed(QStringLiteral("No password of %1 was given.").arg(account));
+        });
+}
+
+void CalDavCalendars::takePublished(const std::string& url, const CalDavPublish& publish,
+                                    const QString& failure) {
+    if (!publishing_ || publishing_->target.url != url) {
+        return;
+    }
+    publishing_.reset();
+    // What was done is kept, also when the publish stopped short.
+    const bool kept = cache_.storePublished(url, publish.state());
+    if (!failure.isEmpty()) {
+        emit publishFailed(failure);
+    } else if (!kept) {
+        emit publishFailed(QStringLiteral("What was published cannot be kept in the cache."));
+    } else {
+        emit published(publish.puts(), publish.deletes(),
+                       static_cast<int>(publish.conflicts().size()));
+    }
+    startPublish();
 }
 
 void CalDavCalendars::keepPassword(const QString& account, const QString& password) {

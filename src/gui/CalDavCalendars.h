@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "calendars/CalendarFile.h"
 #include "calendars/Subscriptions.h"
@@ -16,6 +17,7 @@
 namespace kalvo {
 
 class CalDavClient;
+class CalDavPublish;
 class CalDavSync;
 class TrustedCertificates;
 
@@ -37,6 +39,11 @@ public:
     // Syncs `calendar`, unless it is being synced already; updated or failed follows.
     void sync(const Subscription& calendar);
 
+    // Publishes the planner's `resources` (UID to iCalendar text) to the calendar of `target`,
+    // sending only what changed since the last publish; published or publishFailed follows. One
+    // publish runs at a time: one asked for meanwhile follows it with the latest resources.
+    void publish(const PublishTarget& target, std::map<std::string, std::string> resources);
+
     // Keeps the password given for a new account; forgets an account removed and the cached
     // copies of the calendars no longer shown.
     void keepPassword(const QString& account, const QString& password);
@@ -48,6 +55,9 @@ public:
 signals:
     void updated(const QString& url);
     void failed(const QString& url, const QString& reason);
+    // `conflicts`: resources changed on the server since, whose copy there was kept.
+    void published(int puts, int deletes, int conflicts);
+    void publishFailed(const QString& reason);
 
 private:
     struct Loaded {
@@ -57,6 +67,9 @@ private:
     CalDavClient& clientOf(const Subscription& calendar, const QString& password);
     void take(const std::string& url, const CalDavSync& sync);
     void refused(const Subscription& calendar);
+    void startPublish();
+    void takePublished(const std::string& url, const CalDavPublish& publish,
+                       const QString& failure);
 
     AccountPasswords passwords_;
     TrustedCertificates& trusted_;
@@ -65,6 +78,12 @@ private:
     std::map<std::string, Subscription> syncing_;                   // by URL
     std::map<std::string, Loaded> loaded_;                          // by URL
     std::string localZone_;
+    struct Publishing {
+        PublishTarget target;
+        std::map<std::string, std::string> resources;
+    };
+    std::optional<Publishing> publishing_;   // being sent
+    std::optional<Publishing> nextPublish_;  // asked for meanwhile
 };
 
 }  // namespace kalvo

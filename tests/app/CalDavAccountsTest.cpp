@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "ModalAnswer.h"
 #include "QuietWindow.h"
@@ -16,6 +17,8 @@
 #include "app/CalendarsDialog.h"
 #include "app/TForm1.h"
 #include "calendars/Subscriptions.h"
+#include "day/widgets/DayView.h"
+#include "gui/CalDavClient.h"
 #include "settings/FakeSettingsStore.h"
 #include "support/CalDavServer.h"
 #include "support/DatabaseFiles.h"
@@ -157,6 +160,55 @@ TEST_F(CalDavAccountsTest, AWrongPasswordIsAskedForAgainOnceAndNeverInALoop) {
     QTest::qWait(500);
     EXPECT_EQ(answers.asked, 2);
     EXPECT_TRUE(shownEvents().empty());
+}
+
+// The calendar's resources on the server, by href, as a sync brings them.
+std::size_t resourcesOn(const QString& url) {
+    CalDavClient client(QStringLiteral("ann"), QStringLiteral("secret"));
+    std::optional<std::size_t> count;
+    QObject::connect(&client, &CalDavClient::synced,
+                     [&](const std::string&, const CalDavSync& sync) {
+                         count = sync.result().resources.size();
+                     });
+    client.sync(url.toStdString(), {});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return count.has_value(); }, 10000));
+    return count.value_or(0);
+}
+
+// Publishing on: the window publishes its appointments once it is open and after each save.
+TEST_F(CalDavAccountsTest, TheAppointmentsArePublishedAtStartAndAfterEverySave) {
+    const QString today = QDate::currentDate().toString("yyyyMMdd");
+    test::writeDatabase(database.path(), "<ROW Id=\"0\" Name=\"Work\"/>",
+                        "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"0\"/>",
+                        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + today + "\" EndDate=\"" +
+                         today + "\" StartTime=\"" + today + "T09:00:00000\" EndTime=\"" + today +
+                         "T10:00:00000\"/><ROW Id=\"1\" EventId=\"1\" StartDate=\"" + today +
+                         "\" EndDate=\"" + today + "\" StartTime=\"" + today +
+                         "T11:00:00000\" EndTime=\"" + today + "T12:00:00000\"/>")
+                            .toStdString());
+    server.makeCalendar("plan", "Plan");
+    const Subscription plan{
+        "Plan", server.calendarUrl("plan").toStdString(), subscriptionColor(0), false, true, "ann"};
+    saveSubscriptions(store, {plan});
+    savePublishTarget(store, {plan.source, "ann", 30, 365, true});
+    PasswordAnswers answers("secret");
+    window = test::showQuietWindow(store, settings, database.path());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->statusBar()->currentMessage().startsWith("Published "); }, 10000))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(resourcesOn(server.calendarUrl("plan")), 2U);
+    EXPECT_EQ(answers.asked, 1);
+
+    window->dayView().selectPanel(window->model().eventDataPanels[1].get());
+    window->actionDeleteEvent->trigger();
+    ASSERT_EQ(window->model().events.size(), 1U);
+    window->statusBar()->clearMessage();
+    window->actionSave->trigger();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->statusBar()->currentMessage().startsWith("Published "); }, 10000))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(resourcesOn(server.calendarUrl("plan")), 1U)
+        << window->statusBar()->currentMessage().toStdString();
 }
 
 }  // namespace

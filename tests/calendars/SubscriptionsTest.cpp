@@ -20,6 +20,10 @@ TEST(Subscriptions, AreKeptInTheSettingsStoreAndReadBack) {
     };
     ASSERT_TRUE(saveSubscriptions(store, kept));
     EXPECT_EQ(loadSubscriptions(store), kept);
+    EXPECT_EQ(loadPublishTarget(store), PublishTarget());
+    const PublishTarget target{kept[2].source, "ann", 7, 90, true};
+    ASSERT_TRUE(savePublishTarget(store, target));
+    EXPECT_EQ(loadPublishTarget(store), target);
     EXPECT_EQ(accountOf(kept[0]), "");
     EXPECT_EQ(accountOf(kept[2]), "ann@https://dav.example.org:8443");
     // An entry without its source is left out; a store that fails gives none and keeps none.
