@@ -32,13 +32,16 @@ struct PublishConflict {
 };
 
 // A hash of an iCalendar text that leaves its DTSTAMP lines out, which change with every
-// publish though nothing else does.
+// publish though nothing else does. Each event sent carries it as X-KALVO-HASH.
 std::string contentHash(const std::string& text);
 
 // Publishes the planner's resources to a calendar, sending only what changed since `state`:
 // a new resource is PUT with If-None-Match: *, a changed one with If-Match and the ETag it had,
 // one no longer there is DELETEd with If-Match. A 412 (changed on the server since) or a
-// refusal of a new one never overwrites: it is a conflict, and the server's copy stays. The
+// refusal of a new one never overwrites: it is a conflict, and the server's copy stays. A new
+// one the server has already is fetched: when it is the planner's own, sent by a publish that
+// stopped before it could keep what it did, it is taken as published, so that a publish done
+// again never makes a second copy. The
 // steps are decided here; the adapter sends request() and hands each reply to take().
 class CalDavPublish {
 public:
