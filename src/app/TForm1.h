@@ -331,6 +331,7 @@ private:
     // syncs the CalDAV ones.
     void fetchCalendars();
     void showCalendarFailure(const QString& source, const QString& reason);
+    bool shownBesideTheDay(const Subscription& other) const;
     // Publishes the appointments of the days around today to the chosen CalDAV calendar, when
     // publishing is on: after a save is written, and once the window is open.
     void publishPlan();

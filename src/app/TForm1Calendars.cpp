@@ -121,6 +121,12 @@ void TForm1::startCalendarDownloads() {
     calendarRefresh_->start();
 }
 
+bool TForm1::shownBesideTheDay(const Subscription& other) const {
+    // The calendar published to holds the planner's own appointments, which the day shows
+    // already.
+    return other.shown && !(publishTarget_.on && other.source == publishTarget_.url);
+}
+
 void TForm1::publishPlan() {
     if (!publishTarget_.on) {
         return;
@@ -141,7 +147,7 @@ void TForm1::publishPlan() {
 
 void TForm1::fetchCalendars() {
     for (const Subscription& subscription : subscriptions_) {
-        if (!subscription.shown) {
+        if (!shownBesideTheDay(subscription)) {
             continue;
         }
         if (subscription.calDav) {
@@ -199,7 +205,7 @@ void TForm1::showOtherCalendars() {
     QStringList allDay;
     QStringList failures;
     for (const Subscription& subscription : subscriptions_) {
-        if (!subscription.shown) {
+        if (!shownBesideTheDay(subscription)) {
             continue;
         }
         const CalendarFile* file = calendarFileOf(subscription, failures);
