@@ -1,5 +1,7 @@
 // CalDAV calendars: the first sync of a calendar of 5 000 events from Radicale on 127.0.0.1, an
-// idle sync, and reading the synced calendar back from the cache as the day does at start.
+// idle sync, and reading the synced calendar back from the cache as the day does at start; and
+// publishing the last 395 days of the ten-year database: making its resources, the first
+// publish to Radicale, and the publish of one edit.
 // Run: build-bench/bin/kalvo_caldav_bench (Radicale installed)
 #include <benchmark/benchmark.h>
 
@@ -9,7 +11,11 @@
 #include <QFile>
 #include <memory>
 
+#include "TenYearDatabase.h"
+#include "base/Calendar.h"
 #include "calendars/CalendarFile.h"
+#include "export/CalendarExport.h"
+#include "export/SpreadsheetExport.h"
 #include "gui/CalDavCache.h"
 #include "gui/CalDavClient.h"
 #include "support/CalDavServer.h"
@@ -27,8 +33,7 @@ const test::CalDavServer& server() {
         for (int n = 0; n < kEvents; ++n) {
             const QByteArray uid = QByteArray::number(n);
             all += "BEGIN:VEVENT\r\nUID:" + uid +
-                   "\r\nDTSTAMP:20261201T000000Z\r\nSUMMARY:Meeting " + uid +
-                   "\r\nDTSTART:2026" +
+                   "\r\nDTSTAMP:20261201T000000Z\r\nSUMMARY:Meeting " + uid + "\r\nDTSTART:2026" +
                    QByteArray::number(101 + n % 12 * 100 + n % 28).rightJustified(4, '0') +
                    "T090000\r\nDTEND:2026" +
                    QByteArray::number(101 + n % 12 * 100 + n % 28).rightJustified(4, '0') +
@@ -105,6 +110,82 @@ void ReadTheCachedCalendar(benchmark::State& state) {
     QFile::remove(file);
 }
 BENCHMARK(ReadTheCachedCalendar)->Unit(benchmark::kMillisecond);
+
+// The ten-year database's last 395 days, as publishing makes them: one resource per appointment.
+std::map<std::string, std::string> tenYearWindow() {
+    static const Model model = [] {
+        Model linked = tenYearModel();
+        linked.link();
+        return linked;
+    }();
+    const DateTime last = static_cast<DateTime>(daysFromCivil({2024, 12, 31}));
+    const DateTime first = last - 394;
+    Model copy = copyOf(model);
+    return publishedAppointments(exportedOccurrences(copy, first, last), first, last,
+                                 "Europe/Berlin", 0);
+}
+
+void ResourcesOfATenYearWindow(benchmark::State& state) {
+    std::size_t resources = 0;
+    for (auto _ : state) {
+        resources = tenYearWindow().size();
+    }
+    state.counters["resources"] = static_cast<double>(resources);
+}
+BENCHMARK(ResourcesOfATenYearWindow)->Unit(benchmark::kMillisecond);
+
+// Publishes `resources` to the calendar `name` from `published`; the state it reaches.
+PublishState publishTo(const QString& name, const PublishState& published,
+                       const std::map<std::string, std::string>& resources, int* requests) {
+    CalDavClient client(QStringLiteral("ann"), QStringLiteral("secret"));
+    QEventLoop loop;
+    PublishState reached;
+    bool done = false;
+    QObject::connect(&client, &CalDavClient::published,
+                     [&](const std::string&, const CalDavPublish& publish, const QString&) {
+                         reached = publish.state();
+                         done = true;
+                         loop.quit();
+                     });
+    client.publish(server().calendarUrl(name).toStdString(), published, resources);
+    if (!done) {
+        loop.exec();
+    }
+    *requests = client.requestsSent();
+    return reached;
+}
+
+void FirstPublishOfATenYearWindow(benchmark::State& state) {
+    const std::map<std::string, std::string> resources = tenYearWindow();
+    int requests = 0;
+    int calendar = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString name = QStringLiteral("plan%1").arg(++calendar);
+        server().makeCalendar(name, name);
+        state.ResumeTiming();
+        publishTo(name, {}, resources, &requests);
+    }
+    state.counters["requests"] = requests;
+    state.counters["resources"] = static_cast<double>(resources.size());
+}
+BENCHMARK(FirstPublishOfATenYearWindow)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void PublishOfOneEdit(benchmark::State& state) {
+    std::map<std::string, std::string> resources = tenYearWindow();
+    int requests = 0;
+    server().makeCalendar(QStringLiteral("edited"), QStringLiteral("Edited"));
+    PublishState published = publishTo(QStringLiteral("edited"), {}, resources, &requests);
+    std::string& edited = resources.begin()->second;
+    for (auto _ : state) {
+        state.PauseTiming();
+        edited.insert(edited.find("SUMMARY:") + 8, "x");
+        state.ResumeTiming();
+        published = publishTo(QStringLiteral("edited"), published, resources, &requests);
+    }
+    state.counters["requests"] = requests;
+}
+BENCHMARK(PublishOfOneEdit)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 }  // namespace kalvo::bench

@@ -3,6 +3,7 @@
 // paint, every few minutes and on F5), read again when they change, whose events of the shown day
 // stand at the left edge of the Actual column and whose all-day events are named beside the date;
 // an event can be added as an appointment.
+#include <QFutureWatcher>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -10,6 +11,7 @@
 #include <QStatusBar>
 #include <QTime>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
@@ -134,15 +136,38 @@ void TForm1::publishPlan() {
     const DateTime today = calendarDateOf(currentDate_());
     const DateTime from = today - publishTarget_.daysBack;
     const DateTime to = today + publishTarget_.daysAhead;
-    try {
-        Model copy = copyOf(model_);
-        std::map<std::string, std::string> resources = publishedAppointments(
-            exportedOccurrences(copy, from, to), from, to, localTimeZoneId(), std::time(nullptr));
-        statusBar()->showMessage(QStringLiteral("Publishing..."));
-        calDav_->publish(publishTarget_, std::move(resources));
-    } catch (const std::exception& error) {
-        statusBar()->showMessage(QStringLiteral("Not published: %1").arg(errorMessage(error)));
-    }
+    // The days of a year are built on a worker thread from a copy, so that a save never waits
+    // for them; only the publish asked for last is sent.
+    struct Made {
+        std::map<std::string, std::string> resources;
+        QString failure;
+    };
+    const int asked = ++publishesAsked_;
+    auto* made = new QFutureWatcher<Made>(this);
+    connect(
+        made, &QFutureWatcherBase::finished, this, [this, made, asked, target = publishTarget_] {
+            made->deleteLater();
+            Made result = made->result();
+            if (asked != publishesAsked_) {
+                return;
+            }
+            if (!result.failure.isEmpty()) {
+                statusBar()->showMessage(QStringLiteral("Not published: %1").arg(result.failure));
+                return;
+            }
+            calDav_->publish(target, std::move(result.resources));
+        });
+    statusBar()->showMessage(QStringLiteral("Publishing..."));
+    made->setFuture(QtConcurrent::run(
+        [copy = std::make_shared<Model>(copyOf(model_)), from, to, zone = localTimeZoneId()] {
+            try {
+                return Made{publishedAppointments(exportedOccurrences(*copy, from, to), from, to,
+                                                  zone, std::time(nullptr)),
+                            {}};
+            } catch (const std::exception& error) {
+                return Made{{}, errorMessage(error)};
+            }
+        }));
 }
 
 void TForm1::fetchCalendars() {
