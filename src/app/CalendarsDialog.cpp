@@ -72,12 +72,14 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
             item->checkState() == Qt::Checked;
     });
 
-    spinRefreshMinutes = named(new QSpinBox(this), QStringLiteral("spinRefreshMinutes"),
-                               QStringLiteral("Fetch the calendars on the web every"));
+    spinRefreshMinutes =
+        named(new QSpinBox(this), QStringLiteral("spinRefreshMinutes"),
+              QStringLiteral("Fetch the calendars on the web and the servers every"));
     spinRefreshMinutes->setRange(1, 24 * 60);
     spinRefreshMinutes->setSuffix(QStringLiteral(" minutes"));
     spinRefreshMinutes->setValue(refreshMinutes);
-    auto* refreshLabel = new QLabel(QStringLiteral("&Fetch the calendars on the web every"), this);
+    auto* refreshLabel =
+        new QLabel(QStringLiteral("&Fetch the calendars on the web and the servers every"), this);
     refreshLabel->setBuddy(spinRefreshMinutes);
     auto* refresh = new QHBoxLayout;
     refresh->addWidget(refreshLabel);

@@ -34,6 +34,8 @@ namespace kalvo {
 
 namespace {
 
+constexpr int kFirstPublishRetrySeconds = 10;
+
 // Whether the user trusts a certificate that failed the usual checks, for its host alone.
 bool trustCertificate(QWidget* parent, const QString& host, const QString& issuer,
                       const QString& fingerprint, const QString& fault) {
@@ -102,9 +104,23 @@ void TForm1::startCalendarDownloads() {
                                                : QStringLiteral("%1 appointments").arg(conflicts));
         }
         statusBar()->showMessage(message + QLatin1Char('.'));
+        publishRetry_->stop();
+        publishRetry_->setInterval(0);
     });
+    // A publish that failed is tried again after a pause that doubles each time, up to half an
+    // hour; one that went through ends the pauses.
+    publishRetry_ = new QTimer(this);
+    publishRetry_->setSingleShot(true);
+    connect(publishRetry_, &QTimer::timeout, this, &TForm1::publishPlan);
     connect(calDav_, &CalDavCalendars::publishFailed, this, [this](const QString& reason) {
-        statusBar()->showMessage(QStringLiteral("Not published: %1").arg(reason));
+        const int seconds = std::min(publishRetry_->interval() > 1 ? publishRetry_->interval() / 500
+                                                                   : kFirstPublishRetrySeconds,
+                                     30 * 60);
+        publishRetry_->start(seconds * 1000);
+        statusBar()->showMessage(
+            QStringLiteral("Not published: %1 Trying again in %2.")
+                .arg(reason, seconds < 60 ? QStringLiteral("%1 seconds").arg(seconds)
+                                          : QStringLiteral("%1 minutes").arg(seconds / 60)));
     });
     publishTarget_ = loadPublishTarget(settingsStore_);
     connect(&calDav_->passwords(), &AccountPasswords::notKept, this,

@@ -15,8 +15,6 @@ struct PublishedRecord {
     std::string url;
     std::string etag;
     std::string hash;
-
-    bool operator==(const PublishedRecord&) const = default;
 };
 
 // Everything the planner has published to one calendar, by UID.
@@ -27,8 +25,6 @@ struct PublishConflict {
     std::string uid;
     std::string url;
     int status = 0;  // 412: changed there since; 409 or another: refused
-
-    bool operator==(const PublishConflict&) const = default;
 };
 
 // A hash of an iCalendar text that leaves its DTSTAMP lines out, which change with every

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -208,6 +209,30 @@ TEST_F(CalDavAccountsTest, TheAppointmentsArePublishedAtStartAndAfterEverySave) 
         [&] { return window->statusBar()->currentMessage().startsWith("Published "); }, 10000))
         << window->statusBar()->currentMessage().toStdString();
     EXPECT_EQ(resourcesOn(server.calendarUrl("plan")), 1U)
+        << window->statusBar()->currentMessage().toStdString();
+}
+
+// A publish that cannot reach the server says why and is tried again after a pause.
+TEST_F(CalDavAccountsTest, APublishThatFailsIsTriedAgainAfterAPause) {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const std::string nowhere =
+        "http://127.0.0.1:" + std::to_string(probe.serverPort()) + "/ann/plan/";
+    probe.close();
+    const QString today = QDate::currentDate().toString("yyyyMMdd");
+    test::writeDatabase(
+        database.path(), "<ROW Id=\"0\" Name=\"Work\"/>", "<ROW Id=\"0\" TypeId=\"0\"/>",
+        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + today + "\" EndDate=\"" + today +
+         "\" StartTime=\"" + today + "T09:00:00000\" EndTime=\"" + today + "T10:00:00000\"/>")
+            .toStdString());
+    saveSubscriptions(store, {{"Plan", nowhere, subscriptionColor(0), false, true, "ann"}});
+    savePublishTarget(store, {nowhere, "ann", 30, 365, true});
+    PasswordAnswers answers("secret");
+    window = test::showQuietWindow(store, settings, database.path());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->statusBar()->currentMessage().startsWith("Not published: "); }, 10000))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(window->statusBar()->currentMessage().endsWith("Trying again in 10 seconds."))
         << window->statusBar()->currentMessage().toStdString();
 }
 

@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <algorithm>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -352,6 +353,56 @@ TEST_P(CalDavServers, PublishTheAppointmentsOfAWindowAsTheTimelineShowsThem) {
     EXPECT_EQ(kalvoDb(publish, cache), "0 PUTs, 0 DELETEs, 1 conflict.\n");
     EXPECT_NE(calendarDays(server.calendarUrl("plan"), cache).find("14:00-15:00 Nap"),
               std::string::npos);
+}
+
+// A publish killed at random moments (SIGKILL), then done again: the server holds each of the
+// planner's appointments once, and a further publish sends nothing.
+TEST_P(CalDavServers, APublishKilledAtRandomMomentsLeavesNoDuplicate) {
+    const CalDavServer server(GetParam());
+    server.makeCalendar("plan", "Plan");
+    const test::TemporaryFolder database;
+    const test::TemporaryFolder cache;
+    std::string events;
+    std::string rows;
+    constexpr int kAppointments = 40;
+    for (int i = 0; i < kAppointments; ++i) {
+        const std::string id = std::to_string(i);
+        const std::string day = "202612" + std::to_string(10 + i % 20);
+        const std::string hour = std::to_string(10 + i / 20 * 2);
+        events += "<ROW Id=\"" + id + "\" TypeId=\"0\"/>";
+        rows += "<ROW Id=\"" + id + "\" EventId=\"" + id + "\" StartDate=\"" + day +
+                "\" EndDate=\"" + day + "\" StartTime=\"" + day + "T" + hour +
+                ":00:00000\" EndTime=\"" + day + "T" + hour + ":30:00000\"/>";
+    }
+    test::writeDatabase(database.path(), "<ROW Id=\"0\" Name=\"Work\"/>", events, rows);
+    const QStringList publish = {"publish",
+                                 QString::fromStdString(database.path().string()),
+                                 server.calendarUrl("plan"),
+                                 "--user",
+                                 "ann",
+                                 "--from",
+                                 "2026-12-01",
+                                 "--to",
+                                 "2026-12-31"};
+    std::mt19937 random(27);
+    for (int round = 0; round < 4; ++round) {
+        QProcess killed;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("KALVO_CALDAV_PASSWORD", "secret");
+        environment.insert("XDG_CACHE_HOME", QString::fromStdString(cache.path().string()));
+        killed.setProcessEnvironment(environment);
+        killed.start(QStringLiteral(KALVO_DB), publish);
+        ASSERT_TRUE(killed.waitForStarted());
+        QTest::qWait(static_cast<int>(random() % 1200));
+        killed.kill();
+        killed.waitForFinished();
+    }
+    const std::string last = kalvoDb(publish, cache);
+    EXPECT_NE(last.find(", 0 DELETEs, 0 conflicts."), std::string::npos) << last;
+    const Synced onServer = sync(server.calendarUrl("plan"), {});
+    ASSERT_TRUE(onServer.cache) << onServer.failure.toStdString();
+    EXPECT_EQ(onServer.cache->resources.size(), static_cast<std::size_t>(kAppointments));
+    EXPECT_EQ(kalvoDb(publish, cache), "0 PUTs, 0 DELETEs, 0 conflicts.\n");
 }
 
 // The server stopped in the middle of a sync: no new cache, and the reason.
