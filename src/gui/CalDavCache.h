@@ -24,7 +24,8 @@ public:
     CalendarCache load(const std::string& url) const;
     // Keeps what `sync` changed and its token, all or nothing. False when it could not.
     bool store(const std::string& url, const CalDavSync& sync);
-    // Drops a calendar no longer shown.
+    // Drops a calendar no longer shown. A copy that cannot be dropped only takes room: no
+    // calendar points at it any more, and it is never shown.
     void forget(const std::string& url);
 
     // What was published to the calendar at `url`, and the state a publish reached, kept whole.
