@@ -17,6 +17,7 @@
 #include "support/CalDavServer.h"
 #include "support/DatabaseFiles.h"
 #include "support/SelfSignedCertificate.h"
+#include "support/WeekDatabase.h"
 
 namespace kalvo {
 namespace {
@@ -208,6 +209,27 @@ TEST_P(CalDavServers, EventsComeWithTheirRecurrencesAndZones) {
     }
 }
 
+// Starts kalvo-db with `arguments`, the password of the test servers' user and a cache folder of
+// the test's.
+void startKalvoDb(QProcess& process, const QStringList& arguments,
+                  const test::TemporaryFolder& cache) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("KALVO_CALDAV_PASSWORD", "secret");
+    environment.insert("XDG_CACHE_HOME", QString::fromStdString(cache.path().string()));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KALVO_DB), arguments);
+}
+
+// kalvo-db's output for the command line `arguments`, with the password and a cache folder of
+// the test's; the exit code must be 0.
+std::string kalvoDb(const QStringList& arguments, const test::TemporaryFolder& cache) {
+    QProcess process;
+    startKalvoDb(process, arguments, cache);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput().toStdString();
+}
+
 // kalvo-db lists a date of the calendar on the server as the lane shows it.
 TEST_P(CalDavServers, KalvoDbListsADateOfACalendar) {
     const CalDavServer server(GetParam());
@@ -216,56 +238,10 @@ TEST_P(CalDavServers, KalvoDbListsADateOfACalendar) {
                     calendarEvent("late", "Release night", "20261209T220000", "20261210T013000"));
     server.putEvent("work", "review",
                     calendarEvent("review", "Review", "20261210T090000", "20261210T100000"));
-    QProcess kalvoDb;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("KALVO_CALDAV_PASSWORD", "secret");
-    kalvoDb.setProcessEnvironment(environment);
-    kalvoDb.start(QStringLiteral(KALVO_DB),
-                  {"calendar-day", server.calendarUrl("work"), "2026-12-10", "--user", "ann"});
-    ASSERT_TRUE(kalvoDb.waitForFinished(30000));
-    EXPECT_EQ(kalvoDb.exitCode(), 0) << kalvoDb.readAllStandardError().toStdString();
-    EXPECT_EQ(kalvoDb.readAllStandardOutput().toStdString(),
-              "00:00-01:30\tRelease night\tlate\n09:00-10:00\tReview\treview\n");
-}
-
-// kalvo-db's output for the command line `arguments`, with the password and a cache folder of
-// the test's; the exit code must be 0.
-std::string kalvoDb(const QStringList& arguments, const test::TemporaryFolder& cache) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("KALVO_CALDAV_PASSWORD", "secret");
-    environment.insert("XDG_CACHE_HOME", QString::fromStdString(cache.path().string()));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KALVO_DB), arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return process.readAllStandardOutput().toStdString();
-}
-
-// The planner's week: Work every weekday with a Meeting inside, and Sleep on two nights of which
-// the second is deleted.
-void writeWeek(const std::filesystem::path& folder, const std::string& sleepStart) {
-    test::writeDatabase(
-        folder,
-        "<ROW Id=\"0\" Name=\"Work\"/><ROW Id=\"1\" ParentTypeId=\"0\" Name=\"Meeting\"/>"
-        "<ROW Id=\"2\" Name=\"Sleep\"/>",
-        "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"1\" ParentEventId=\"0\"/>"
-        "<ROW Id=\"2\" TypeId=\"2\"/>",
-        "<ROW Id=\"0\" EventId=\"0\" StartDate=\"20261207\" StartTime=\"20261207T09:00:00000\" "
-        "EndTime=\"20261207T12:00:00000\" OriginalStartTime=\"20261207T09:00:00000\" "
-        "OriginalEndTime=\"20261207T11:00:00000\" ExcludeWeekends=\"TRUE\"/>"
-        "<ROW Id=\"1\" EventId=\"1\" StartDate=\"20261207\" StartTime=\"20261207T10:00:00000\" "
-        "EndTime=\"20261207T10:30:00000\" StartDelta=\"24\" "
-        "OriginalStartTime=\"20261207T10:00:00000\" "
-        "OriginalEndTime=\"20261207T10:30:00000\" OriginalStartDelta=\"24\"/>"
-        "<ROW Id=\"2\" EventId=\"2\" StartDate=\"20261207\" EndDate=\"20261208\" "
-        "StartTime=\"20261207T" +
-            sleepStart +
-            ":00000\" EndTime=\"20261208\" "
-            "OriginalStartTime=\"20261207T23:00:00000\" OriginalEndTime=\"20261208\"/>"
-            "<ROW Id=\"3\" EventId=\"2\" StartDate=\"20261208\" EndDate=\"20261208\" "
-            "Deleted=\"TRUE\" StartTime=\"20261208T23:00:00000\" EndTime=\"20261209\" "
-            "OriginalStartTime=\"20261208T23:00:00000\" OriginalEndTime=\"20261209\"/>");
+    const test::TemporaryFolder cache;
+    EXPECT_EQ(
+        kalvoDb({"calendar-day", server.calendarUrl("work"), "2026-12-10", "--user", "ann"}, cache),
+        "00:00-01:30\tRelease night\tlate\n09:00-10:00\tReview\treview\n");
 }
 
 // Each date's occurrences as "start-end type", from kalvo-db day of the database or from
@@ -323,7 +299,7 @@ TEST_P(CalDavServers, PublishTheAppointmentsOfAWindowAsTheTimelineShowsThem) {
     server.makeCalendar("plan", "Plan");
     const test::TemporaryFolder database;
     const test::TemporaryFolder cache;
-    writeWeek(database.path(), "23:00");
+    test::writeWeekDatabase(database.path(), "23:00");
     const QStringList publish = {"publish",
                                  QString::fromStdString(database.path().string()),
                                  server.calendarUrl("plan"),
@@ -341,7 +317,7 @@ TEST_P(CalDavServers, PublishTheAppointmentsOfAWindowAsTheTimelineShowsThem) {
     const test::TemporaryFolder lostCache;
     EXPECT_EQ(kalvoDb(publish, lostCache), "0 PUTs, 0 DELETEs, 0 conflicts.\n");
 
-    writeWeek(database.path(), "22:30");
+    test::writeWeekDatabase(database.path(), "22:30");
     EXPECT_EQ(kalvoDb(publish, cache), "1 PUT, 0 DELETEs, 0 conflicts.\n");
     EXPECT_EQ(calendarDays(server.calendarUrl("plan"), cache), plannerDays(database, cache));
 
@@ -349,7 +325,7 @@ TEST_P(CalDavServers, PublishTheAppointmentsOfAWindowAsTheTimelineShowsThem) {
     server.putEvent(
         "plan", "appointment-2@kalvo-planner",
         calendarEvent("appointment-2@kalvo-planner", "Nap", "20261207T140000", "20261207T150000"));
-    writeWeek(database.path(), "22:00");
+    test::writeWeekDatabase(database.path(), "22:00");
     EXPECT_EQ(kalvoDb(publish, cache), "0 PUTs, 0 DELETEs, 1 conflict.\n");
     EXPECT_NE(calendarDays(server.calendarUrl("plan"), cache).find("14:00-15:00 Nap"),
               std::string::npos);
@@ -387,11 +363,7 @@ TEST_P(CalDavServers, APublishKilledAtRandomMomentsLeavesNoDuplicate) {
     std::mt19937 random(27);
     for (int round = 0; round < 4; ++round) {
         QProcess killed;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("KALVO_CALDAV_PASSWORD", "secret");
-        environment.insert("XDG_CACHE_HOME", QString::fromStdString(cache.path().string()));
-        killed.setProcessEnvironment(environment);
-        killed.start(QStringLiteral(KALVO_DB), publish);
+        startKalvoDb(killed, publish, cache);
         ASSERT_TRUE(killed.waitForStarted());
         QTest::qWait(static_cast<int>(random() % 1200));
         killed.kill();
