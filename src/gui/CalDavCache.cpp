@@ -6,12 +6,17 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QUuid>
+#include <QVariant>
 
 namespace kalvo {
 namespace {
 
 QString text(const std::string& value) {
     return QString::fromStdString(value);
+}
+
+std::string standard(const QVariant& value) {
+    return value.toString().toStdString();
 }
 
 }  // namespace
@@ -41,7 +46,10 @@ bool CalDavCache::open() {
         return false;
     }
     QSqlQuery query(database);
-    return query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS calendars "
+    // A write-ahead log: a publish keeps what it did after each request, cheaply.
+    return query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+           query.exec(QStringLiteral("PRAGMA synchronous = NORMAL")) &&
+           query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS calendars "
                                      "(url TEXT PRIMARY KEY, token TEXT NOT NULL)")) &&
            query.exec(QStringLiteral(
                "CREATE TABLE IF NOT EXISTS resources (url TEXT NOT NULL, href TEXT NOT NULL, "
@@ -49,7 +57,11 @@ bool CalDavCache::open() {
            query.exec(QStringLiteral(
                "CREATE TABLE IF NOT EXISTS published (calendar TEXT NOT NULL, uid TEXT NOT NULL, "
                "url TEXT NOT NULL, etag TEXT NOT NULL, hash TEXT NOT NULL, "
-               "PRIMARY KEY (calendar, uid))"));
+               "PRIMARY KEY (calendar, uid))")) &&
+           query.exec(QStringLiteral(
+               "CREATE TABLE IF NOT EXISTS conflicts (calendar TEXT NOT NULL, uid TEXT NOT NULL, "
+               "url TEXT NOT NULL, mine TEXT NOT NULL, mine_hash TEXT NOT NULL, "
+               "theirs TEXT NOT NULL, theirs_etag TEXT NOT NULL, PRIMARY KEY (calendar, uid))"));
 }
 
 PublishState CalDavCache::loadPublished(const std::string& url) const {
@@ -60,33 +72,75 @@ PublishState CalDavCache::loadPublished(const std::string& url) const {
     query.addBindValue(text(url));
     if (query.exec()) {
         while (query.next()) {
-            state.emplace(query.value(0).toString().toStdString(),
-                          PublishedRecord{query.value(1).toString().toStdString(),
-                                          query.value(2).toString().toStdString(),
-                                          query.value(3).toString().toStdString()});
+            state.published.emplace(
+                standard(query.value(0)),
+                PublishedRecord{standard(query.value(1)), standard(query.value(2)),
+                                standard(query.value(3))});
+        }
+    }
+    query.prepare(
+        QStringLiteral("SELECT uid, url, mine, mine_hash, theirs, theirs_etag "
+                       "FROM conflicts WHERE calendar = ?"));
+    query.addBindValue(text(url));
+    if (query.exec()) {
+        while (query.next()) {
+            state.conflicts.emplace(
+                standard(query.value(0)),
+                PublishConflict{standard(query.value(1)), standard(query.value(2)),
+                                standard(query.value(3)), standard(query.value(4)),
+                                standard(query.value(5))});
         }
     }
     return state;
 }
 
-bool CalDavCache::storePublished(const std::string& url, const PublishState& state) {
+bool CalDavCache::storePublished(const std::string& url, const PublishState& state,
+                                 const std::string& uid) {
     QSqlDatabase database = QSqlDatabase::database(connection_);
     if (!database.transaction()) {
         return false;
     }
+    const bool one = !uid.empty();
+    const QString only = one ? QStringLiteral(" AND uid = ?") : QString();
     QSqlQuery query(database);
-    bool stored = query.prepare(QStringLiteral("DELETE FROM published WHERE calendar = ?"));
-    query.addBindValue(text(url));
-    stored = stored && query.exec() &&
+    bool stored = true;
+    for (const QString& table : {QStringLiteral("published"), QStringLiteral("conflicts")}) {
+        stored =
+            stored &&
+            query.prepare(QStringLiteral("DELETE FROM %1 WHERE calendar = ?").arg(table) + only);
+        query.addBindValue(text(url));
+        if (one) {
+            query.addBindValue(text(uid));
+        }
+        stored = stored && query.exec();
+    }
+    const auto kept = [&](const auto& entry) { return !one || entry.first == uid; };
+    stored = stored &&
              query.prepare(QStringLiteral("INSERT INTO published (calendar, uid, url, etag, hash) "
                                           "VALUES (?, ?, ?, ?, ?)"));
-    for (const auto& [uid, record] : state) {
-        query.addBindValue(text(url));
-        query.addBindValue(text(uid));
-        query.addBindValue(text(record.url));
-        query.addBindValue(text(record.etag));
-        query.addBindValue(text(record.hash));
-        stored = stored && query.exec();
+    for (const auto& entry : state.published) {
+        if (kept(entry)) {
+            const PublishedRecord& record = entry.second;
+            for (const std::string* value :
+                 {&url, &entry.first, &record.url, &record.etag, &record.hash}) {
+                query.addBindValue(text(*value));
+            }
+            stored = stored && query.exec();
+        }
+    }
+    stored = stored && query.prepare(QStringLiteral(
+                           "INSERT INTO conflicts (calendar, uid, url, mine, mine_hash, theirs, "
+                           "theirs_etag) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    for (const auto& entry : state.conflicts) {
+        if (kept(entry)) {
+            const PublishConflict& conflict = entry.second;
+            for (const std::string* value :
+                 {&url, &entry.first, &conflict.url, &conflict.mine, &conflict.mineHash,
+                  &conflict.theirs, &conflict.theirsEtag}) {
+                query.addBindValue(text(*value));
+            }
+            stored = stored && query.exec();
+        }
     }
     if (!stored || !database.commit()) {
         database.rollback();

@@ -28,9 +28,11 @@ public:
     // calendar points at it any more, and it is never shown.
     void forget(const std::string& url);
 
-    // What was published to the calendar at `url`, and the state a publish reached, kept whole.
+    // What was published to the calendar at `url` and its conflicts. The state a publish
+    // reached is kept whole, or only what it holds of `uid` when one is given.
     PublishState loadPublished(const std::string& url) const;
-    bool storePublished(const std::string& url, const PublishState& state);
+    bool storePublished(const std::string& url, const PublishState& state,
+                        const std::string& uid = {});
 
 private:
     bool open();

@@ -58,6 +58,30 @@ void CalDavClient::takeDiscoveryAnswer(const DavReply& reply) {
     emit discovered(discovery_->calendars());
 }
 
+void CalDavClient::makeCalendar(const std::string& address) {
+    std::shared_ptr<CalDavCalendarMaker> making;
+    try {
+        making = std::make_shared<CalDavCalendarMaker>(address);
+    } catch (const std::exception& error) {
+        emit failed(QString::fromUtf8(error.what()));
+        return;
+    }
+    sendMaking(making);
+}
+
+void CalDavClient::sendMaking(const std::shared_ptr<CalDavCalendarMaker>& making) {
+    send(
+        making->request(), kMostRedirects,
+        [this, making](const DavReply& reply) {
+            if (making->take(reply)) {
+                sendMaking(making);
+            } else {
+                emit calendarMade(making->made());
+            }
+        },
+        discoveryFailure());
+}
+
 CalDavClient::Failure CalDavClient::syncFailure(const std::string& url) {
     return {[this, url](const QString& reason) { emit syncFailed(url, reason); },
             [this, url] { emit passwordRefused(url); }};
@@ -100,7 +124,9 @@ void CalDavClient::sendPublish(const std::shared_ptr<CalDavPublish>& publishing,
     };
     send(publishing->request(), kMostRedirects,
          [this, publishing, url](const DavReply& reply) {
-             if (publishing->take(reply)) {
+             const bool more = publishing->take(reply);
+             emit publishStepped(url, *publishing);
+             if (more) {
                  sendPublish(publishing, url);
              } else {
                  emit published(url, *publishing, QString());

@@ -32,6 +32,9 @@ public:
 
     // Finds the calendars at `address`; discovered or failed follows.
     void discover(const std::string& address);
+    // Makes the calendar "Kalvo Planner" in the account at `address`; calendarMade or failed
+    // follows.
+    void makeCalendar(const std::string& address);
     // Brings `cache`, the calendar at `url` as last synced, up to date: synced with the new
     // cache, or syncFailed follows; passwordRefused instead when the server refuses the password.
     void sync(const std::string& url, const CalendarCache& cache);
@@ -45,11 +48,15 @@ public:
 
 signals:
     void discovered(const std::vector<kalvo::DiscoveredCalendar>& calendars);
+    void calendarMade(const kalvo::DiscoveredCalendar& calendar);
     void failed(const QString& reason);
     // The sync is whole: `sync` holds the calendar's new cache and what changed.
     void synced(const std::string& url, const kalvo::CalDavSync& sync);
     void syncFailed(const std::string& url, const QString& reason);
     void passwordRefused(const std::string& url);
+    // A request of a publish was answered: what `publish` holds of its lastTaken() may have
+    // changed.
+    void publishStepped(const std::string& url, const kalvo::CalDavPublish& publish);
     // The publish is over: `publish` holds the state it reached and the conflicts; `failure`
     // says why it stopped short, empty when it did not.
     void published(const std::string& url, const kalvo::CalDavPublish& publish,
@@ -68,6 +75,7 @@ private:
                   const Answer& take, const Failure& failure);
     void takeDiscoveryAnswer(const DavReply& reply);
     Failure discoveryFailure();
+    void sendMaking(const std::shared_ptr<CalDavCalendarMaker>& making);
     void takeSyncAnswer(const std::shared_ptr<CalDavSync>& syncing, const std::string& url,
                         const DavReply& reply);
     Failure syncFailure(const std::string& url);

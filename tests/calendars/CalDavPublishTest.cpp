@@ -29,7 +29,7 @@ public:
         }
         if ((condition == "If-None-Match" && held != resources.end()) ||
             (condition == "If-Match" && (held == resources.end() || held->second.etag != value))) {
-            return {held == resources.end() ? 404 : 412};
+            return {412};
         }
         if (request.method == "DELETE") {
             resources.erase(held);
@@ -58,7 +58,6 @@ std::string event(const std::string& summary, const std::string& stamp = "202612
 
 struct Published {
     PublishState state;
-    std::vector<PublishConflict> conflicts;
     int puts = 0;
     int deletes = 0;
 };
@@ -69,7 +68,7 @@ Published publish(CalendarServer& server, const PublishState& state,
     CalDavPublish publishing(kCalendar, state, resources);
     while (publishing.pending() && publishing.take(server.answer(publishing.request()))) {
     }
-    return {publishing.state(), publishing.conflicts(), publishing.puts(), publishing.deletes()};
+    return {publishing.state(), publishing.puts(), publishing.deletes()};
 }
 
 TEST(CalDavPublish, SendsOnlyWhatChangedAndNeverOverwritesAChangeMadeThere) {
@@ -89,6 +88,11 @@ TEST(CalDavPublish, SendsOnlyWhatChangedAndNeverOverwritesAChangeMadeThere) {
         int deletes;
         std::vector<std::string> conflicts;
     };
+    const std::string work = std::string(kCalendar) + "work.ics";
+    const std::string gym = std::string(kCalendar) + "gym.ics";
+    const auto choose = [&](const std::string& uid, ConflictChoice choice) {
+        resolveConflict(published.state, uid, choice);
+    };
     const Step steps[] = {
         {"nothing changed but the moment of the publish",
          [&] { plan["work"] = event("Work", "20261211T080000Z"); },
@@ -106,22 +110,87 @@ TEST(CalDavPublish, SendsOnlyWhatChangedAndNeverOverwritesAChangeMadeThere) {
          1,
          1,
          {}},
+        // The PUT refused, then the server's copy fetched.
         {"changed on a phone, then here: the phone's copy stays",
          [&] {
              server.resources[lunch] = {"\"phone\"", event("Lunch, moved on the phone")};
              plan["lunch"] = event("Lunch at noon");
          },
-         1,
+         2,
          0,
          0,
          {"lunch"}},
+        {"nothing changed: the conflict waits for the user", [] {}, 0, 0, 0, {"lunch"}},
         {"made on the server by another program with the same UID",
          [&] {
-             server.resources[std::string(kCalendar) + "gym.ics"] = {"\"other\"", event("Gym")};
+             server.resources[gym] = {"\"other\"", event("Gym")};
              plan["gym"] = event("Gym");
          },
-         // The gym's PUT refused, then the server's copy fetched: not the planner's.
-         3, 0, 0, {"gym", "lunch"}},
+         2,
+         0,
+         0,
+         {"gym", "lunch"}},
+        {"the server's lunch kept, mine published over the gym",
+         [&] {
+             choose("lunch", ConflictChoice::keepTheirs);
+             choose("gym", ConflictChoice::publishMine);
+         },
+         1,
+         1,
+         0,
+         {}},
+        {"changed on the phone again: published over it once it changes here again",
+         [&] {
+             server.resources[lunch] = {"\"phone2\"", event("Lunch, moved again")};
+             plan["lunch"] = event("Lunch at one");
+         },
+         2,
+         0,
+         0,
+         {"lunch"}},
+        {"changed here again: a conflict again",
+         [&] { plan["lunch"] = event("Lunch at two"); },
+         2,
+         0,
+         0,
+         {"lunch"}},
+        {"removed here after a change on the phone",
+         [&] {
+             choose("lunch", ConflictChoice::publishMine);
+             server.resources[work] = {"\"phone3\"", event("Work from home")};
+             plan.erase("work");
+         },
+         3,
+         1,
+         0,
+         {"work"}},
+        {"the removal published",
+         [&] { choose("work", ConflictChoice::publishMine); },
+         1,
+         0,
+         1,
+         {}},
+        {"removed on the phone, changed here",
+         [&] {
+             server.resources.erase(gym);
+             plan["gym"] = event("Gym at six");
+         },
+         2,
+         0,
+         0,
+         {"gym"}},
+        {"the phone's removal kept",
+         [&] { choose("gym", ConflictChoice::keepTheirs); },
+         0,
+         0,
+         0,
+         {}},
+        {"changed here again: made again",
+         [&] { plan["gym"] = event("Gym at seven"); },
+         1,
+         1,
+         0,
+         {}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
@@ -131,13 +200,22 @@ TEST(CalDavPublish, SendsOnlyWhatChangedAndNeverOverwritesAChangeMadeThere) {
         EXPECT_EQ(published.puts, step.puts);
         EXPECT_EQ(published.deletes, step.deletes);
         std::vector<std::string> conflicts;
-        for (const PublishConflict& conflict : published.conflicts) {
-            conflicts.push_back(conflict.uid);
+        for (const auto& [uid, conflict] : published.state.conflicts) {
+            conflicts.push_back(uid);
         }
         EXPECT_EQ(conflicts, step.conflicts);
+        if (step.what == steps[3].what) {
+            const PublishConflict& conflict = published.state.conflicts.at("lunch");
+            EXPECT_EQ(conflict.theirs, event("Lunch, moved on the phone"));
+            EXPECT_EQ(conflict.theirsEtag, "\"phone\"");
+            EXPECT_NE(conflict.mine.find("SUMMARY:Lunch at noon"), std::string::npos);
+            EXPECT_EQ(server.resources.at(lunch).text, event("Lunch, moved on the phone"));
+        }
     }
-    EXPECT_EQ(server.resources.at(lunch).text, event("Lunch, moved on the phone"));
     EXPECT_EQ(server.resources.count(std::string(kCalendar) + "sleep.ics"), 0U);
+    EXPECT_EQ(server.resources.count(work), 0U);
+    EXPECT_NE(server.resources.at(lunch).text.find("Lunch at two"), std::string::npos);
+    EXPECT_NE(server.resources.at(gym).text.find("Gym at seven"), std::string::npos);
 }
 
 // A publish that stopped before it kept what it did is done again: what it sent is known as the
@@ -154,10 +232,10 @@ TEST(CalDavPublish, APublishDoneAgainTakesWhatItSentBefore) {
     server.resources[std::string(kCalendar) + "gym.ics"] = {"\"other\"", event("Gym")};
     const Published again = publish(
         server, {}, {{"work", event("Work")}, {"lunch", event("Lunch")}, {"gym", event("Gym")}});
-    EXPECT_EQ(again.state.size(), 2U);
+    EXPECT_EQ(again.state.published.size(), 2U);
     EXPECT_EQ(again.puts, 0);
-    ASSERT_EQ(again.conflicts.size(), 1U);
-    EXPECT_EQ(again.conflicts[0].uid, "gym");
+    ASSERT_EQ(again.state.conflicts.size(), 1U);
+    EXPECT_EQ(again.state.conflicts.begin()->first, "gym");
     EXPECT_EQ(server.resources.size(), 3U);
     EXPECT_EQ(publish(server, again.state, plan).puts, 0);
 }
@@ -173,8 +251,8 @@ TEST(CalDavPublish, AServerFaultStopsThePublishKeepingWhatWasDone) {
         EXPECT_EQ(std::string(error.what()),
                   "The server answered 503 to the PUT of " + std::string(kCalendar) + "b.ics.");
     }
-    ASSERT_EQ(publishing.state().size(), 1U);
-    EXPECT_EQ(publishing.state().begin()->first, "a");
+    ASSERT_EQ(publishing.state().published.size(), 1U);
+    EXPECT_EQ(publishing.state().published.begin()->first, "a");
     EXPECT_EQ(contentHash(event("A")), contentHash(event("A", "20300101T000000Z")));
     EXPECT_NE(contentHash(event("A")), contentHash(event("B")));
 }

@@ -87,6 +87,10 @@ PublishOutcome publish(const std::string& url, const std::string& user,
     PublishOutcome outcome;
     QString failure;
     bool done = false;
+    QObject::connect(client.get(), &CalDavClient::publishStepped,
+                     [&](const std::string&, const CalDavPublish& publishing) {
+                         cache.storePublished(url, publishing.state(), publishing.lastTaken());
+                     });
     QObject::connect(
         client.get(), &CalDavClient::published,
         [&](const std::string&, const CalDavPublish& published, const QString& stoppedBecause) {
@@ -100,7 +104,7 @@ PublishOutcome publish(const std::string& url, const std::string& user,
                 failure = stoppedBecause;
             }
             outcome = {published.puts(), published.deletes(),
-                       static_cast<int>(published.conflicts().size())};
+                       static_cast<int>(published.state().conflicts.size())};
             done = true;
             loop.quit();
         });
