@@ -83,6 +83,9 @@ CalDavDiscovery::CalDavDiscovery(const std::string& address) : address_(address)
 
 void CalDavDiscovery::ask(Stage stage, std::string url, int depth) {
     stage_ = stage;
+    if (stage == Stage::home) {
+        home_ = url;
+    }
     request_ = {"PROPFIND", std::move(url), depth, kFindBody};
 }
 
@@ -128,6 +131,49 @@ bool CalDavDiscovery::take(const DavReply& reply) {
         return true;
     }
     throw DavError("There is no CalDAV account or calendar at " + address_ + ".");
+}
+
+CalDavCalendarMaker::CalDavCalendarMaker(const std::string& address) : discovery_(address) {}
+
+bool CalDavCalendarMaker::take(const DavReply& reply) {
+    if (!making_) {
+        if (discovery_.take(reply)) {
+            return true;
+        }
+        const std::string& home = discovery_.home();
+        if (home.empty()) {
+            throw DavError(
+                "A calendar is made in an account, not in another calendar: give the "
+                "address of the server or of the account.");
+        }
+        made_ = {(home.ends_with('/') ? home : home + "/") + "kalvo-planner/", "Kalvo Planner", ""};
+        make_ = {"MKCALENDAR", made_.url, -1,
+                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                 "<c:mkcalendar xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">"
+                 "<d:set><d:prop><d:displayname>Kalvo Planner</d:displayname>"
+                 "<c:supported-calendar-component-set><c:comp name=\"VEVENT\"/>"
+                 "</c:supported-calendar-component-set></d:prop></d:set></c:mkcalendar>"};
+        making_ = true;
+        return true;
+    }
+    if (make_.method == "MKCALENDAR") {
+        if (reply.status == 201) {
+            return false;
+        }
+        // Refused, as when there is one at its place already, made before: what is there tells.
+        failedStatus_ = reply.status;
+        make_ = {"PROPFIND", made_.url, 0, kFindBody};
+        return true;
+    }
+    const bool calendarThere = reply.status == 207 && [&] {
+        const MultiStatus answer = parseMultiStatus(reply.body);
+        return !answer.responses.empty() && answer.responses.front().isA(kCalendarType);
+    }();
+    if (!calendarThere) {
+        throw DavError("The server made no calendar at " + made_.url + ": it answered " +
+                       std::to_string(failedStatus_) + ".");
+    }
+    return false;
 }
 
 }  // namespace kalvo

@@ -47,6 +47,8 @@ public:
     bool take(const DavReply& reply);
 
     const std::vector<DiscoveredCalendar>& calendars() const { return calendars_; }
+    // The collection that holds the account's calendars; empty when the address was one calendar.
+    const std::string& home() const { return home_; }
 
 private:
     enum class Stage { wellKnown, address, principal, home };
@@ -55,7 +57,30 @@ private:
     std::string address_;
     Stage stage_ = Stage::address;
     DavRequest request_;
+    std::string home_;
     std::vector<DiscoveredCalendar> calendars_;
+};
+
+// Makes the calendar "Kalvo Planner" in the account at `address`, for the planner to publish to:
+// the account's home is found as its calendars are, then asked to make the calendar. One made
+// before at the same place is taken as it is.
+class CalDavCalendarMaker {
+public:
+    explicit CalDavCalendarMaker(const std::string& address);
+
+    const DavRequest& request() const { return making_ ? make_ : discovery_.request(); }
+    // Takes the reply to request(). True when another request follows; false when the calendar
+    // is there. Fails with DavError saying why none can be made.
+    bool take(const DavReply& reply);
+
+    const DiscoveredCalendar& made() const { return made_; }
+
+private:
+    CalDavDiscovery discovery_;
+    bool making_ = false;
+    DavRequest make_;
+    int failedStatus_ = 0;  // the answer to the MKCALENDAR, when it made none
+    DiscoveredCalendar made_;
 };
 
 // `href` of an answer to a request for `base`, as an absolute URL.

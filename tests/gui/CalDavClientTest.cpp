@@ -5,9 +5,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <algorithm>
-#include <random>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,15 +13,15 @@
 #include "calendars/CalendarFile.h"
 #include "gui/TrustedCertificates.h"
 #include "support/CalDavServer.h"
-#include "support/DatabaseFiles.h"
+#include "support/KalvoDbProcess.h"
 #include "support/SelfSignedCertificate.h"
-#include "support/WeekDatabase.h"
 
 namespace kalvo {
 namespace {
 
 using test::CalDavServer;
 using test::calendarEvent;
+using test::kalvoDb;
 
 // The outcome of one sync: the new cache, or why it failed.
 struct Synced {
@@ -119,6 +117,37 @@ TEST_P(CalDavServers, FindTheCalendarsOfAnAccountInFewRequests) {
     }
 }
 
+// The calendar to publish to is made in the account's home, and taken as it is when it was
+// made before; an address of one calendar has no home to make it in.
+TEST_P(CalDavServers, MakeTheCalendarToPublishToOnce) {
+    const CalDavServer server(GetParam());
+    server.makeCalendar("work", "Work");
+    const auto make = [&](const QString& address) {
+        CalDavClient client(QStringLiteral("ann"), QStringLiteral("secret"));
+        std::string outcome;
+        QObject::connect(&client, &CalDavClient::calendarMade,
+                         [&](const DiscoveredCalendar& made) { outcome = made.url; });
+        QObject::connect(&client, &CalDavClient::failed,
+                         [&](const QString& reason) { outcome = reason.toStdString(); });
+        client.makeCalendar(address.toStdString());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !outcome.empty(); }, 10000));
+        return outcome;
+    };
+    const std::string made = server.calendarUrl("kalvo-planner").toStdString();
+    EXPECT_EQ(make(server.address()), made);
+    EXPECT_EQ(make(server.address()), made);
+    EXPECT_EQ(make(server.calendarUrl("work")),
+              "A calendar is made in an account, not in another calendar: give the address of the "
+              "server or of the account.");
+    CalDavClient client(QStringLiteral("ann"), QStringLiteral("secret"));
+    QSignalSpy discovered(&client, &CalDavClient::discovered);
+    client.discover(made);
+    ASSERT_TRUE(discovered.wait(10000));
+    const auto calendars = discovered.at(0).at(0).value<std::vector<DiscoveredCalendar>>();
+    ASSERT_EQ(calendars.size(), 1U);
+    EXPECT_EQ(calendars[0].name, "Kalvo Planner");
+}
+
 TEST_P(CalDavServers, SyncOnlyWhatChangedOnTheServer) {
     const CalDavServer server(GetParam());
     server.makeCalendar("work", "Work");
@@ -209,27 +238,6 @@ TEST_P(CalDavServers, EventsComeWithTheirRecurrencesAndZones) {
     }
 }
 
-// Starts kalvo-db with `arguments`, the password of the test servers' user and a cache folder of
-// the test's.
-void startKalvoDb(QProcess& process, const QStringList& arguments,
-                  const test::TemporaryFolder& cache) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("KALVO_CALDAV_PASSWORD", "secret");
-    environment.insert("XDG_CACHE_HOME", QString::fromStdString(cache.path().string()));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KALVO_DB), arguments);
-}
-
-// kalvo-db's output for the command line `arguments`, with the password and a cache folder of
-// the test's; the exit code must be 0.
-std::string kalvoDb(const QStringList& arguments, const test::TemporaryFolder& cache) {
-    QProcess process;
-    startKalvoDb(process, arguments, cache);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return process.readAllStandardOutput().toStdString();
-}
-
 // kalvo-db lists a date of the calendar on the server as the lane shows it.
 TEST_P(CalDavServers, KalvoDbListsADateOfACalendar) {
     const CalDavServer server(GetParam());
@@ -242,139 +250,6 @@ TEST_P(CalDavServers, KalvoDbListsADateOfACalendar) {
     EXPECT_EQ(
         kalvoDb({"calendar-day", server.calendarUrl("work"), "2026-12-10", "--user", "ann"}, cache),
         "00:00-01:30\tRelease night\tlate\n09:00-10:00\tReview\treview\n");
-}
-
-// Each date's occurrences as "start-end type", from kalvo-db day of the database or from
-// kalvo-db calendar-day of the calendar.
-std::string plannerDays(const test::TemporaryFolder& database, const test::TemporaryFolder& cache) {
-    std::string days;
-    for (int date = 5; date <= 20; ++date) {
-        const QString day = QStringLiteral("2026-12-%1").arg(date, 2, 10, QLatin1Char('0'));
-        std::istringstream listing(
-            kalvoDb({"day", QString::fromStdString(database.path().string()), day}, cache));
-        std::set<std::string> shown;
-        for (std::string line; std::getline(listing, line);) {
-            std::vector<std::string> fields;
-            std::istringstream parts(line);
-            for (std::string field; std::getline(parts, field, '\t');) {
-                fields.push_back(field);
-            }
-            if (fields.back() != "deleted") {
-                shown.insert(fields[4] + "-" + fields[5] + " " + fields[3]);
-            }
-        }
-        days += day.toStdString() + ":";
-        for (const std::string& one : shown) {
-            days += " " + one;
-        }
-        days += "\n";
-    }
-    return days;
-}
-
-std::string calendarDays(const QString& url, const test::TemporaryFolder& cache) {
-    std::string days;
-    for (int date = 5; date <= 20; ++date) {
-        const QString day = QStringLiteral("2026-12-%1").arg(date, 2, 10, QLatin1Char('0'));
-        std::istringstream listing(kalvoDb({"calendar-day", url, day, "--user", "ann"}, cache));
-        std::set<std::string> shown;
-        for (std::string line; std::getline(listing, line);) {
-            const std::size_t tab = line.find('\t');
-            shown.insert(line.substr(0, tab) + " " +
-                         line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1));
-        }
-        days += day.toStdString() + ":";
-        for (const std::string& one : shown) {
-            days += " " + one;
-        }
-        days += "\n";
-    }
-    return days;
-}
-
-// kalvo-db publish puts one resource per appointment, sends only what changed, and never
-// overwrites an event changed on the server since.
-TEST_P(CalDavServers, PublishTheAppointmentsOfAWindowAsTheTimelineShowsThem) {
-    const CalDavServer server(GetParam());
-    server.makeCalendar("plan", "Plan");
-    const test::TemporaryFolder database;
-    const test::TemporaryFolder cache;
-    test::writeWeekDatabase(database.path(), "23:00");
-    const QStringList publish = {"publish",
-                                 QString::fromStdString(database.path().string()),
-                                 server.calendarUrl("plan"),
-                                 "--user",
-                                 "ann",
-                                 "--from",
-                                 "2026-12-05",
-                                 "--to",
-                                 "2026-12-20"};
-    EXPECT_EQ(kalvoDb(publish, cache), "3 PUTs, 0 DELETEs, 0 conflicts.\n");
-    EXPECT_EQ(calendarDays(server.calendarUrl("plan"), cache), plannerDays(database, cache));
-    EXPECT_EQ(kalvoDb(publish, cache), "0 PUTs, 0 DELETEs, 0 conflicts.\n");
-    // What was published forgotten, as after a crash before it was kept: the resources on the
-    // server are known again as the planner's, and none is sent twice.
-    const test::TemporaryFolder lostCache;
-    EXPECT_EQ(kalvoDb(publish, lostCache), "0 PUTs, 0 DELETEs, 0 conflicts.\n");
-
-    test::writeWeekDatabase(database.path(), "22:30");
-    EXPECT_EQ(kalvoDb(publish, cache), "1 PUT, 0 DELETEs, 0 conflicts.\n");
-    EXPECT_EQ(calendarDays(server.calendarUrl("plan"), cache), plannerDays(database, cache));
-
-    // Changed on a phone, then here: the phone's copy stays.
-    server.putEvent(
-        "plan", "appointment-2@kalvo-planner",
-        calendarEvent("appointment-2@kalvo-planner", "Nap", "20261207T140000", "20261207T150000"));
-    test::writeWeekDatabase(database.path(), "22:00");
-    EXPECT_EQ(kalvoDb(publish, cache), "0 PUTs, 0 DELETEs, 1 conflict.\n");
-    EXPECT_NE(calendarDays(server.calendarUrl("plan"), cache).find("14:00-15:00 Nap"),
-              std::string::npos);
-}
-
-// A publish killed at random moments (SIGKILL), then done again: the server holds each of the
-// planner's appointments once, and a further publish sends nothing.
-TEST_P(CalDavServers, APublishKilledAtRandomMomentsLeavesNoDuplicate) {
-    const CalDavServer server(GetParam());
-    server.makeCalendar("plan", "Plan");
-    const test::TemporaryFolder database;
-    const test::TemporaryFolder cache;
-    std::string events;
-    std::string rows;
-    constexpr int kAppointments = 40;
-    for (int i = 0; i < kAppointments; ++i) {
-        const std::string id = std::to_string(i);
-        const std::string day = "202612" + std::to_string(10 + i % 20);
-        const std::string hour = std::to_string(10 + i / 20 * 2);
-        events += "<ROW Id=\"" + id + "\" TypeId=\"0\"/>";
-        rows += "<ROW Id=\"" + id + "\" EventId=\"" + id + "\" StartDate=\"" + day +
-                "\" EndDate=\"" + day + "\" StartTime=\"" + day + "T" + hour +
-                ":00:00000\" EndTime=\"" + day + "T" + hour + ":30:00000\"/>";
-    }
-    test::writeDatabase(database.path(), "<ROW Id=\"0\" Name=\"Work\"/>", events, rows);
-    const QStringList publish = {"publish",
-                                 QString::fromStdString(database.path().string()),
-                                 server.calendarUrl("plan"),
-                                 "--user",
-                                 "ann",
-                                 "--from",
-                                 "2026-12-01",
-                                 "--to",
-                                 "2026-12-31"};
-    std::mt19937 random(27);
-    for (int round = 0; round < 4; ++round) {
-        QProcess killed;
-        startKalvoDb(killed, publish, cache);
-        ASSERT_TRUE(killed.waitForStarted());
-        QTest::qWait(static_cast<int>(random() % 1200));
-        killed.kill();
-        killed.waitForFinished();
-    }
-    const std::string last = kalvoDb(publish, cache);
-    EXPECT_NE(last.find(", 0 DELETEs, 0 conflicts."), std::string::npos) << last;
-    const Synced onServer = sync(server.calendarUrl("plan"), {});
-    ASSERT_TRUE(onServer.cache) << onServer.failure.toStdString();
-    EXPECT_EQ(onServer.cache->resources.size(), static_cast<std::size_t>(kAppointments));
-    EXPECT_EQ(kalvoDb(publish, cache), "0 PUTs, 0 DELETEs, 0 conflicts.\n");
 }
 
 // The server stopped in the middle of a sync: no new cache, and the reason.
