@@ -9,7 +9,7 @@ PACKAGES="qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-multimedia-dev
   clang-14 libclang-rt-14-dev poppler-utils xvfb xauth imagemagick
   desktop-file-utils appstream dpkg-dev python3
   libical-dev pkg-config python3-icalendar zlib1g-dev dbus-daemon openssl radicale xandikos
-  libqt6sql6-sqlite qtkeychain-qt6-dev"
+  libqt6sql6-sqlite qtkeychain-qt6-dev python3-caldav python3-recurring-ical-events"
 
 missing=""
 for package in $PACKAGES; do

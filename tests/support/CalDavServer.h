@@ -81,6 +81,7 @@ public:
         process_.waitForFinished();
     }
 
+    quint16 port() const { return port_; }
     QString address() const {
         return QStringLiteral("%1://127.0.0.1:%2").arg(tls_ ? "https" : "http").arg(port_);
     }
@@ -123,6 +124,13 @@ public:
     void putCalendar(const QString& name, const QByteArray& ics) const {
         EXPECT_EQ(send("PUT", calendarPath(name), "text/calendar", ics), 201);
     }
+    // The event as the server holds it, byte for byte.
+    QByteArray getEvent(const QString& calendar, const QString& uid) const {
+        QByteArray held;
+        EXPECT_EQ(send("GET", calendarPath(calendar) + uid + QStringLiteral(".ics"), {}, {}, &held),
+                  200);
+        return held;
+    }
     void deleteEvent(const QString& calendar, const QString& uid) const {
         const int status =
             send("DELETE", calendarPath(calendar) + uid + QStringLiteral(".ics"), {}, {});
@@ -131,7 +139,7 @@ public:
 
 private:
     int send(const QByteArray& method, const QString& path, const QByteArray& type,
-             const QByteArray& body) const {
+             const QByteArray& body, QByteArray* answer = nullptr) const {
         QNetworkAccessManager network;
         // The test's own requests trust the certificate it made.
         QObject::connect(
@@ -146,6 +154,9 @@ private:
         QSignalSpy done(reply, &QNetworkReply::finished);
         EXPECT_TRUE(done.wait(120000));
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (answer != nullptr) {
+            *answer = reply->readAll();
+        }
         delete reply;
         return status;
     }
