@@ -1,8 +1,11 @@
 #include "app/CalDavAccountDialog.h"
 
+#include <algorithm>
+
 #include <QColor>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,6 +42,11 @@ CalDavAccountDialog::CalDavAccountDialog(TrustedCertificates& trusted, QWidget* 
     editPassword->setEchoMode(QLineEdit::Password);
     buttonFind = named(new QPushButton(QStringLiteral("&Find Calendars"), this),
                        QStringLiteral("buttonFind"), QStringLiteral("Find Calendars"));
+    buttonMakeCalendar =
+        named(new QPushButton(QStringLiteral("&Make a \"Kalvo Planner\" Calendar"), this),
+              QStringLiteral("buttonMakeCalendar"),
+              QStringLiteral("Make a Kalvo Planner calendar to publish to"));
+    buttonMakeCalendar->setEnabled(false);
     listFound = named(new QListWidget(this), QStringLiteral("listFound"),
                       QStringLiteral("Calendars of the account"));
     nameScrollAreaParts(listFound);
@@ -57,11 +65,16 @@ CalDavAccountDialog::CalDavAccountDialog(TrustedCertificates& trusted, QWidget* 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttonFind, &QPushButton::clicked, this, &CalDavAccountDialog::find);
+    connect(buttonMakeCalendar, &QPushButton::clicked, this, &CalDavAccountDialog::makeCalendar);
     buttonFind->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(buttonFind, 0, Qt::AlignLeft);
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(buttonFind);
+    actions->addWidget(buttonMakeCalendar);
+    actions->addStretch();
+    layout->addLayout(actions);
     layout->addWidget(listFound, 1);
     layout->addWidget(labelFindStatus);
     layout->addWidget(buttons);
@@ -99,22 +112,21 @@ void CalDavAccountDialog::find() {
     }
     found_.clear();
     listFound->clear();
+    madeCalendar_.clear();
+    address_ = address;
+    accountFound_ = false;
     okButton_->setEnabled(false);
     buttonFind->setEnabled(false);
+    buttonMakeCalendar->setEnabled(false);
     showStatus(QStringLiteral("Asking %1 for the calendars...").arg(address));
     client_ = std::make_unique<CalDavClient>(editUser->text(), editPassword->text(), &trusted_);
     connect(client_.get(), &CalDavClient::discovered, this,
             [this](const std::vector<DiscoveredCalendar>& calendars) {
                 buttonFind->setEnabled(true);
-                found_ = calendars;
-                for (const DiscoveredCalendar& calendar : found_) {
-                    QPixmap swatch(12, 12);
-                    swatch.fill(colorOf(calendar));
-                    auto* item = new QListWidgetItem(
-                        QIcon(swatch), QString::fromStdString(calendar.name), listFound);
-                    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-                    item->setCheckState(Qt::Checked);
-                    item->setToolTip(QString::fromStdString(calendar.url));
+                accountFound_ = true;
+                buttonMakeCalendar->setEnabled(true);
+                for (const DiscoveredCalendar& calendar : calendars) {
+                    addFound(calendar);
                 }
                 if (found_.empty()) {
                     showStatus(QStringLiteral("The account has no calendar of events."));
@@ -128,11 +140,45 @@ void CalDavAccountDialog::find() {
                                 : QStringLiteral("Found %1 calendars.").arg(found_.size())) +
                            QStringLiteral(" The ticked ones are shown beside the day."));
             });
+    connect(client_.get(), &CalDavClient::calendarMade, this,
+            &CalDavAccountDialog::takeMadeCalendar);
     connect(client_.get(), &CalDavClient::failed, this, [this](const QString& reason) {
         buttonFind->setEnabled(true);
+        buttonMakeCalendar->setEnabled(accountFound_);
         showStatus(reason);
     });
     client_->discover(address.toStdString());
+}
+
+void CalDavAccountDialog::addFound(const DiscoveredCalendar& calendar) {
+    found_.push_back(calendar);
+    QPixmap swatch(12, 12);
+    swatch.fill(colorOf(calendar));
+    auto* item =
+        new QListWidgetItem(QIcon(swatch), QString::fromStdString(calendar.name), listFound);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Checked);
+    item->setToolTip(QString::fromStdString(calendar.url));
+}
+
+void CalDavAccountDialog::takeMadeCalendar(const DiscoveredCalendar& calendar) {
+    madeCalendar_ = calendar.url;
+    if (std::none_of(found_.begin(), found_.end(),
+                     [&](const DiscoveredCalendar& one) { return one.url == calendar.url; })) {
+        addFound(calendar);
+    }
+    okButton_->setEnabled(true);
+    okButton_->setDefault(true);
+    showStatus(
+        QStringLiteral("The calendar \"Kalvo Planner\" is there: your appointments are "
+                       "published to it once the calendars are added."));
+}
+
+void CalDavAccountDialog::makeCalendar() {
+    buttonMakeCalendar->setEnabled(false);
+    showStatus(QStringLiteral("Making the calendar \"Kalvo Planner\"..."));
+    // The client that found the calendars asks, with the same password.
+    client_->makeCalendar(address_.toStdString());
 }
 
 std::vector<Subscription> CalDavAccountDialog::calendars(std::size_t nextColor) const {

@@ -18,6 +18,8 @@
 #include <QVBoxLayout>
 
 #include "app/CalDavAccountDialog.h"
+#include "app/PublishConflictsView.h"
+#include "export/CalendarExport.h"
 #include "gui/AccessibleNames.h"
 #include "gui/CalendarDownloads.h"
 #include "gui/StoredColor.h"
@@ -25,12 +27,14 @@
 namespace kalvo {
 
 CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int refreshMinutes,
-                                 const PublishTarget& publishing, QString folder,
+                                 const PublishTarget& publishing,
+                                 std::map<std::string, PublishConflict> conflicts, QString folder,
                                  TrustedCertificates& trusted, QWidget* parent)
     : QDialog(parent),
       subscriptions_(std::move(subscriptions)),
       folder_(std::move(folder)),
-      trusted_(trusted) {
+      trusted_(trusted),
+      publishedTo_(publishing.url) {
     setObjectName(QStringLiteral("CalendarsDialog"));
     setWindowTitle(QStringLiteral("Calendars"));
     auto* note =
@@ -121,6 +125,33 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
         spinPublishDaysAhead->setEnabled(on);
     };
     connect(checkPublish, &QCheckBox::toggled, this, enablePublishing);
+    buttonRemovePublished = button(QStringLiteral("buttonRemovePublished"),
+                                   QStringLiteral("Remo&ve Published Appointments..."));
+    buttonRemovePublished->setEnabled(!publishedTo_.empty());
+    auto* removedNote = new QLabel(this);
+    removedNote->setWordWrap(true);
+    connect(buttonRemovePublished, &QPushButton::clicked, this, [this, removedNote] {
+        const QString calendar = comboPublishTarget->itemText(
+            comboPublishTarget->findData(QString::fromStdString(publishedTo_)));
+        if (QMessageBox::question(
+                this, QStringLiteral("Remove Published Appointments"),
+                QStringLiteral("Remove the appointments Kalvo Planner published from %1? Those "
+                               "changed on the server since are left there, and publishing is "
+                               "turned off.")
+                    .arg(calendar.isEmpty() ? QString::fromStdString(publishedTo_) : calendar)) !=
+            QMessageBox::Yes) {
+            return;
+        }
+        removePublished_ = true;
+        checkPublish->setChecked(false);
+        buttonRemovePublished->setEnabled(false);
+        removedNote->setText(QStringLiteral("They are removed when this window closes."));
+        removedNote->setAccessibleName(removedNote->text());
+    });
+    auto* removal = new QHBoxLayout;
+    removal->addWidget(buttonRemovePublished);
+    removal->addWidget(removedNote, 1);
+    conflictsView = new PublishConflictsView(std::move(conflicts), localTimeZoneId(), this);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
@@ -139,8 +170,10 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
     layout->addLayout(refresh);
     layout->addLayout(publish);
     layout->addLayout(window);
+    layout->addLayout(removal);
+    layout->addWidget(conflictsView, 1);
     layout->addWidget(buttons);
-    resize(520, 340);
+    resize(560, conflictsView->isHidden() ? 380 : 640);
     showList(0);
     showPublishTargets(publishing.url);
     enablePublishing();
@@ -176,6 +209,10 @@ PublishTarget CalendarsDialog::publishTarget() const {
     target.daysAhead = spinPublishDaysAhead->value();
     target.on = checkPublish->isChecked() && !target.url.empty();
     return target;
+}
+
+const std::map<std::string, ConflictChoice>& CalendarsDialog::conflictChoices() const {
+    return conflictsView->choices();
 }
 
 int CalendarsDialog::refreshMinutes() const {
@@ -264,6 +301,10 @@ void CalendarsDialog::addAccount() {
         subscriptions_.push_back(std::move(calendar));
     }
     showList(static_cast<int>(subscriptions_.size()) - 1);
+    if (!account.madeCalendar().empty()) {
+        showPublishTargets(account.madeCalendar());
+        checkPublish->setChecked(true);
+    }
 }
 
 void CalendarsDialog::add(std::string name, std::string source) {

@@ -362,9 +362,8 @@ private:
     CalendarDownloads* downloads_ = nullptr;
     CalDavCalendars* calDav_ = nullptr;
     PublishTarget publishTarget_;
-    int publishesAsked_ = 0;
-    QTimer* publishRetry_ = nullptr;  // a failed publish again, its interval the last pause  // the
-                                      // last publish asked for, the one whose resources are sent
+    int publishesAsked_ = 0;  // the last publish asked for, the one whose resources are sent
+    QTimer* publishRetry_ = nullptr;          // a failed publish again, its interval the last pause
     TrustedCertificates* trusted_ = nullptr;  // for calendars on the web and CalDAV servers
     QTimer* calendarRefresh_ = nullptr;       // fetches the web calendars again, as often as set
     QList<QAction*> shiftStepActions_;        // View > Shift Step, one of them checked

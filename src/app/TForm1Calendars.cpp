@@ -98,12 +98,17 @@ void TForm1::startCalendarDownloads() {
     connect(calDav_, &CalDavCalendars::published, this, [this](int, int, int conflicts) {
         QString message = QStringLiteral("Published %1")
                               .arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+        message += QLatin1Char('.');
         if (conflicts > 0) {
-            message += QStringLiteral("; %1 changed on the server since were left as they are")
-                           .arg(conflicts == 1 ? QStringLiteral("1 appointment")
-                                               : QStringLiteral("%1 appointments").arg(conflicts));
+            message += conflicts == 1 ? QStringLiteral(
+                                            " 1 appointment was changed on the server: choose its "
+                                            "version in Other Calendars.")
+                                      : QStringLiteral(
+                                            " %1 appointments were changed on the server: choose "
+                                            "their versions in Other Calendars.")
+                                            .arg(conflicts);
         }
-        statusBar()->showMessage(message + QLatin1Char('.'));
+        statusBar()->showMessage(message);
         publishRetry_->stop();
         publishRetry_->setInterval(0);
     });
@@ -122,6 +127,21 @@ void TForm1::startCalendarDownloads() {
                 .arg(reason, seconds < 60 ? QStringLiteral("%1 seconds").arg(seconds)
                                           : QStringLiteral("%1 minutes").arg(seconds / 60)));
     });
+    connect(
+        calDav_, &CalDavCalendars::unpublished, this,
+        [this](int deletes, int kept, const QString& failure) {
+            QString message =
+                deletes == 1 ? QStringLiteral("Removed 1 published appointment.")
+                             : QStringLiteral("Removed %1 published appointments.").arg(deletes);
+            if (kept > 0) {
+                message +=
+                    QStringLiteral(" %1 changed on the server since were left there.").arg(kept);
+            }
+            if (!failure.isEmpty()) {
+                message += QStringLiteral(" The rest are not removed: %1").arg(failure);
+            }
+            statusBar()->showMessage(message);
+        });
     publishTarget_ = loadPublishTarget(settingsStore_);
     connect(&calDav_->passwords(), &AccountPasswords::notKept, this,
             [this](const QString& account, const QString& reason) {
@@ -283,8 +303,11 @@ void TForm1::showOtherCalendars() {
 }
 
 void TForm1::manageCalendars() {
-    CalendarsDialog dialog(subscriptions_, calendarRefresh_->interval() / (60 * 1000),
-                           publishTarget_, exportFolder_, *trusted_, this);
+    const PublishTarget publishedTo = publishTarget_;
+    CalendarsDialog dialog(subscriptions_, calendarRefresh_->interval() / (60 * 1000), publishedTo,
+                           publishedTo.url.empty() ? std::map<std::string, PublishConflict>{}
+                                                   : calDav_->conflictsOf(publishedTo.url),
+                           exportFolder_, *trusted_, this);
     dialog.exec();
     exportFolder_ = dialog.folder();
     for (const auto& [account, password] : dialog.newPasswords()) {
@@ -302,7 +325,12 @@ void TForm1::manageCalendars() {
     }
     subscriptions_ = dialog.subscriptions();
     const PublishTarget publishing = dialog.publishTarget();
-    const bool publishNow = publishing.on && publishing != publishTarget_;
+    calDav_->resolve(publishedTo.url, dialog.conflictChoices());
+    if (dialog.removePublished()) {
+        calDav_->unpublish(publishedTo);
+    }
+    const bool publishNow =
+        publishing.on && (publishing != publishTarget_ || !dialog.conflictChoices().empty());
     publishTarget_ = publishing;
     calendarRefresh_->setInterval(dialog.refreshMinutes() * 60 * 1000);
     if (!saveSubscriptions(settingsStore_, subscriptions_) ||

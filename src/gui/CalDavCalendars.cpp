@@ -1,5 +1,7 @@
 #include "gui/CalDavCalendars.h"
 
+#include <utility>
+
 #include "calendars/CalDavSync.h"
 #include "export/CalendarExport.h"
 #include "gui/CalDavClient.h"
@@ -39,6 +41,12 @@ CalDavClient& CalDavCalendars::clientOf(const Subscription& calendar, const QStr
                                                 &trusted_);
         connect(client.get(), &CalDavClient::synced, this, &CalDavCalendars::take);
         connect(client.get(), &CalDavClient::published, this, &CalDavCalendars::takePublished);
+        // What each request did is kept at once, so that a publish cut short by a crash does
+        // not ask the server again for what it did.
+        connect(client.get(), &CalDavClient::publishStepped, this,
+                [this](const std::string& url, const CalDavPublish& publish) {
+                    cache_.storePublished(url, publish.state(), publish.lastTaken());
+                });
         connect(client.get(), &CalDavClient::syncFailed, this,
                 [this](const std::string& url, const QString& reason) {
                     syncing_.erase(url);
@@ -118,7 +126,15 @@ void CalDavCalendars::take(const std::string& url, const CalDavSync& sync) {
 
 void CalDavCalendars::publish(const PublishTarget& target,
                               std::map<std::string, std::string> resources) {
-    nextPublish_ = Publishing{target, std::move(resources)};
+    ask(Publishing{target, std::move(resources), false});
+}
+
+void CalDavCalendars::unpublish(const PublishTarget& target) {
+    ask(Publishing{target, {}, true});
+}
+
+void CalDavCalendars::ask(Publishing publishing) {
+    nextPublish_ = std::move(publishing);
     if (!publishing_) {
         startPublish();
     }
@@ -140,8 +156,14 @@ void CalDavCalendars::startPublish() {
                          publishing_->resources);
         },
         [this, account] {
+            const bool removing = publishing_->removing;
             publishing_.reset();
-            emit publishFailed(QStringLiteral("No password of %1 was given.").arg(account));
+            const QString reason = QStringLiteral("No password of %1 was given.").arg(account);
+            if (removing) {
+                emit unpublished(0, 0, reason);
+            } else {
+                emit publishFailed(reason);
+            }
         });
 }
 
@@ -150,18 +172,50 @@ void CalDavCalendars::takePublished(const std::string& url, const CalDavPublish&
     if (!publishing_ || publishing_->target.url != url) {
         return;
     }
+    const bool removing = publishing_->removing;
     publishing_.reset();
     // What was done is kept, also when the publish stopped short.
-    const bool kept = cache_.storePublished(url, publish.state());
-    if (!failure.isEmpty()) {
-        emit publishFailed(failure);
-    } else if (!kept) {
-        emit publishFailed(QStringLiteral("What was published cannot be kept in the cache."));
+    QString stoppedBecause = failure;
+    if (!cache_.storePublished(url, publish.state()) && stoppedBecause.isEmpty()) {
+        stoppedBecause = QStringLiteral("What was published cannot be kept in the cache.");
+    }
+    if (removing) {
+        emit unpublished(publish.deletes(), static_cast<int>(publish.state().conflicts.size()),
+                         stoppedBecause);
+    } else if (!stoppedBecause.isEmpty()) {
+        emit publishFailed(stoppedBecause);
     } else {
         emit published(publish.puts(), publish.deletes(),
-                       static_cast<int>(publish.conflicts().size()));
+                       static_cast<int>(publish.state().conflicts.size()));
     }
+    keepChoices();
     startPublish();
+}
+
+std::map<std::string, PublishConflict> CalDavCalendars::conflictsOf(const std::string& url) const {
+    return cache_.loadPublished(url).conflicts;
+}
+
+void CalDavCalendars::resolve(const std::string& url,
+                              const std::map<std::string, ConflictChoice>& choices) {
+    for (const auto& [uid, choice] : choices) {
+        choices_[url][uid] = choice;
+    }
+    if (!publishing_) {
+        keepChoices();
+    }
+}
+
+void CalDavCalendars::keepChoices() {
+    for (const auto& [url, chosen] : std::exchange(choices_, {})) {
+        PublishState state = cache_.loadPublished(url);
+        for (const auto& [uid, choice] : chosen) {
+            resolveConflict(state, uid, choice);
+        }
+        if (!cache_.storePublished(url, state)) {
+            emit publishFailed(QStringLiteral("What was chosen cannot be kept in the cache."));
+        }
+    }
 }
 
 void CalDavCalendars::keepPassword(const QString& account, const QString& password) {

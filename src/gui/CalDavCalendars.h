@@ -43,6 +43,15 @@ public:
     // sending only what changed since the last publish; published or publishFailed follows. One
     // publish runs at a time: one asked for meanwhile follows it with the latest resources.
     void publish(const PublishTarget& target, std::map<std::string, std::string> resources);
+    // Removes what was published to the calendar of `target`, leaving what was changed there
+    // since; unpublished or publishFailed follows.
+    void unpublish(const PublishTarget& target);
+    // The resources of the planner's that the calendar at `url` holds as changed there, with
+    // both versions.
+    std::map<std::string, PublishConflict> conflictsOf(const std::string& url) const;
+    // Keeps the user's choices for conflicts of the calendar at `url`, once no publish runs;
+    // the next publish carries them out.
+    void resolve(const std::string& url, const std::map<std::string, ConflictChoice>& choices);
 
     // Keeps the password given for a new account; forgets an account removed and the cached
     // copies of the calendars no longer shown.
@@ -55,9 +64,13 @@ public:
 signals:
     void updated(const QString& url);
     void failed(const QString& url, const QString& reason);
-    // `conflicts`: resources changed on the server since, whose copy there was kept.
+    // `conflicts`: resources changed on the server, whose copy there is kept until the user
+    // chooses.
     void published(int puts, int deletes, int conflicts);
     void publishFailed(const QString& reason);
+    // `kept`: the resources left on the server as changed there; `failure` says why the
+    // removal stopped short, empty when it did not.
+    void unpublished(int deletes, int kept, const QString& failure);
 
 private:
     struct Loaded {
@@ -67,9 +80,17 @@ private:
     CalDavClient& clientOf(const Subscription& calendar, const QString& password);
     void take(const std::string& url, const CalDavSync& sync);
     void refused(const Subscription& calendar);
+    struct Publishing {
+        PublishTarget target;
+        std::map<std::string, std::string> resources;
+        bool removing = false;  // all that was published, none sent
+    };
+    // One publish runs at a time: the one asked for last follows it.
+    void ask(Publishing publishing);
     void startPublish();
     void takePublished(const std::string& url, const CalDavPublish& publish,
                        const QString& failure);
+    void keepChoices();
 
     AccountPasswords passwords_;
     TrustedCertificates& trusted_;
@@ -78,12 +99,10 @@ private:
     std::map<std::string, Subscription> syncing_;                   // by URL
     std::map<std::string, Loaded> loaded_;                          // by URL
     std::string localZone_;
-    struct Publishing {
-        PublishTarget target;
-        std::map<std::string, std::string> resources;
-    };
     std::optional<Publishing> publishing_;   // being sent
     std::optional<Publishing> nextPublish_;  // asked for meanwhile
+    // The user's choices for conflicts not kept yet, by calendar and UID.
+    std::map<std::string, std::map<std::string, ConflictChoice>> choices_;
 };
 
 }  // namespace kalvo

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "QuietWindow.h"
 #include "app/CalDavAccountDialog.h"
 #include "app/CalendarsDialog.h"
+#include "app/PublishConflictsView.h"
 #include "app/TForm1.h"
 #include "calendars/Subscriptions.h"
 #include "day/widgets/DayView.h"
@@ -210,6 +212,63 @@ TEST_F(CalDavAccountsTest, TheAppointmentsArePublishedAtStartAndAfterEverySave) 
         << window->statusBar()->currentMessage().toStdString();
     EXPECT_EQ(resourcesOn(server.calendarUrl("plan")), 1U)
         << window->statusBar()->currentMessage().toStdString();
+}
+
+// An appointment changed on a phone, then here: the phone's copy stays byte for byte, the window
+// says so, and Other Calendars shows both versions until "Publish mine" replaces the phone's.
+TEST_F(CalDavAccountsTest, AnAppointmentChangedOnTheServerIsKeptUntilTheUserChooses) {
+    const QString today = QDate::currentDate().toString("yyyyMMdd");
+    test::writeDatabase(
+        database.path(), "<ROW Id=\"0\" Name=\"Work\"/>", "<ROW Id=\"0\" TypeId=\"0\"/>",
+        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + today + "\" EndDate=\"" + today +
+         "\" StartTime=\"" + today + "T09:00:00000\" EndTime=\"" + today + "T10:00:00000\"/>")
+            .toStdString());
+    server.makeCalendar("plan", "Plan");
+    const Subscription plan{
+        "Plan", server.calendarUrl("plan").toStdString(), subscriptionColor(0), false, true, "ann"};
+    saveSubscriptions(store, {plan});
+    savePublishTarget(store, {plan.source, "ann", 30, 365, true});
+    PasswordAnswers answers("secret");
+    window = test::showQuietWindow(store, settings, database.path());
+    const auto published = [&] {
+        return QTest::qWaitFor(
+            [&] { return window->statusBar()->currentMessage().startsWith("Published "); }, 10000);
+    };
+    ASSERT_TRUE(published()) << window->statusBar()->currentMessage().toStdString();
+
+    const QString uid = QStringLiteral("appointment-0@kalvo-planner");
+    server.putEvent("plan", uid,
+                    test::calendarEvent(uid, "Moved on the phone", today + "T140000",
+                                        today + "T150000"));
+    const QByteArray phones = server.getEvent("plan", uid);
+    window->dayView().selectPanel(window->model().eventDataPanels[0].get());
+    window->actionShiftDownEventData->trigger();
+    window->statusBar()->clearMessage();
+    window->actionSave->trigger();
+    ASSERT_TRUE(published()) << window->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(window->statusBar()->currentMessage().endsWith(
+        "1 appointment was changed on the server: choose its version in Other Calendars."))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(server.getEvent("plan", uid), phones);
+
+    test::whenOpen<CalendarsDialog>([&](CalendarsDialog& calendars) {
+        ASSERT_FALSE(calendars.conflictsView->isHidden());
+        ASSERT_EQ(calendars.conflictsView->listConflicts->count(), 1);
+        const QTableWidget& versions = *calendars.conflictsView->tableVersions;
+        EXPECT_EQ(versions.item(0, 0)->text(), "Work");
+        EXPECT_EQ(versions.item(0, 1)->text(), "Moved on the phone");
+        EXPECT_TRUE(versions.item(1, 1)->text().endsWith(" 14:00-15:00"))
+            << versions.item(1, 1)->text().toStdString();
+        QTest::mouseClick(calendars.conflictsView->buttonPublishMine, Qt::LeftButton);
+        EXPECT_EQ(calendars.conflictsView->listConflicts->count(), 0);
+        calendars.accept();
+    });
+    window->statusBar()->clearMessage();
+    window->actionCalendars->trigger();
+    ASSERT_TRUE(published()) << window->statusBar()->currentMessage().toStdString();
+    const QByteArray mine = server.getEvent("plan", uid);
+    EXPECT_TRUE(mine.contains("SUMMARY:Work")) << mine.toStdString();
+    EXPECT_FALSE(mine.contains("Moved on the phone"));
 }
 
 // A publish that cannot reach the server says why and is tried again after a pause.

@@ -143,7 +143,7 @@ TEST_F(WebCalendarsTest, ASelfSignedCertificateIsTrustedOnlyWhenAcceptedAndOnlyT
     test::ModalMessage otherAsked;
     test::answerNextMessageBox(otherAsked, QMessageBox::No);
     window = test::showQuietWindow(store, settings, database.path());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return otherAsked.shown; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return otherAsked.shown; }, 20000));
 }
 
 }  // namespace
