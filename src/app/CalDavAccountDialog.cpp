@@ -152,10 +152,12 @@ void CalDavAccountDialog::find() {
 
 void CalDavAccountDialog::addFound(const DiscoveredCalendar& calendar) {
     found_.push_back(calendar);
-    QPixmap swatch(12, 12);
-    swatch.fill(colorOf(calendar));
-    auto* item =
-        new QListWidgetItem(QIcon(swatch), QString::fromStdString(calendar.name), listFound);
+    auto* item = new QListWidgetItem(QString::fromStdString(calendar.name), listFound);
+    if (const QColor color = colorOf(calendar); color.isValid()) {
+        QPixmap swatch(12, 12);
+        swatch.fill(color);
+        item->setIcon(QIcon(swatch));
+    }
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Checked);
     item->setToolTip(QString::fromStdString(calendar.url));

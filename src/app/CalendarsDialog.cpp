@@ -173,7 +173,7 @@ CalendarsDialog::CalendarsDialog(std::vector<Subscription> subscriptions, int re
     layout->addLayout(removal);
     layout->addWidget(conflictsView, 1);
     layout->addWidget(buttons);
-    resize(560, conflictsView->isHidden() ? 380 : 640);
+    resize(560, conflictsView->isHidden() ? 380 : 720);
     showList(0);
     showPublishTargets(publishing.url);
     enablePublishing();

@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
@@ -27,15 +26,11 @@ const std::pair<const char*, std::string ConflictVersion::*> kParts[] = {
 
 PublishConflictsView::PublishConflictsView(std::map<std::string, PublishConflict> conflicts,
                                            const std::string& localZoneId, QWidget* parent)
-    : QGroupBox(QStringLiteral("Changed on the server"), parent),
+    : QGroupBox(QStringLiteral("Changed on the server: nothing is sent for them until you choose"),
+                parent),
       conflicts_(std::move(conflicts)),
       localZoneId_(localZoneId) {
     setObjectName(QStringLiteral("groupConflicts"));
-    auto* note = new QLabel(QStringLiteral("These appointments were changed on the server since "
-                                           "they were published. Nothing is sent for them until "
-                                           "you choose a version."),
-                            this);
-    note->setWordWrap(true);
     listConflicts = named(new QListWidget(this), QStringLiteral("listConflicts"),
                           QStringLiteral("Appointments changed on the server"));
     nameScrollAreaParts(listConflicts);
@@ -51,9 +46,14 @@ PublishConflictsView::PublishConflictsView(std::map<std::string, PublishConflict
     }
     tableVersions->setVerticalHeaderLabels(parts);
     tableVersions->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    tableVersions->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tableVersions->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     tableVersions->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tableVersions->setWordWrap(true);
+    tableVersions->setWordWrap(false);
+    tableVersions->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Each part on one line, whole in its tooltip; all parts in sight.
+    tableVersions->setFixedHeight(tableVersions->horizontalHeader()->sizeHint().height() +
+                                  tableVersions->verticalHeader()->length() +
+                                  2 * tableVersions->frameWidth());
     buttonKeepServers =
         named(new QPushButton(QStringLiteral("&Keep the server's"), this),
               QStringLiteral("buttonKeepServers"), QStringLiteral("Keep the server's"));
@@ -79,10 +79,12 @@ PublishConflictsView::PublishConflictsView(std::map<std::string, PublishConflict
     buttons->addWidget(buttonPublishMine);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(note);
     layout->addWidget(listConflicts);
-    layout->addWidget(tableVersions, 1);
+    layout->addWidget(tableVersions);
     layout->addLayout(buttons);
+    // A few appointments at a time; the two versions whole, their rows as tall as their texts.
+    listConflicts->setMaximumHeight(listConflicts->sizeHintForRow(0) * 4 +
+                                    2 * listConflicts->frameWidth());
     listConflicts->setCurrentRow(0);
     showVersions();
     setVisible(!conflicts_.empty());
@@ -99,12 +101,13 @@ void PublishConflictsView::showVersions() {
     const PublishConflict& conflict =
         conflicts_.at(current->data(kUidRole).toString().toStdString());
     int column = 0;
-    for (const std::string* text : {&conflict.mine, &conflict.theirs}) {
-        const ConflictVersion version = conflictVersionOf(*text, localZoneId_);
+    for (const std::string* calendarText : {&conflict.mine, &conflict.theirs}) {
+        const ConflictVersion version = conflictVersionOf(*calendarText, localZoneId_);
         int row = 0;
         for (const auto& [name, part] : kParts) {
-            auto* cell = new QTableWidgetItem(QString::fromStdString(version.*part));
-            cell->setToolTip(cell->text());
+            const QString text = QString::fromStdString(version.*part);
+            auto* cell = new QTableWidgetItem(QString(text).replace('\n', QStringLiteral(" / ")));
+            cell->setToolTip(text);
             tableVersions->setItem(row++, column, cell);
         }
         ++column;

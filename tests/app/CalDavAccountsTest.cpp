@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -237,9 +239,9 @@ TEST_F(CalDavAccountsTest, AnAppointmentChangedOnTheServerIsKeptUntilTheUserChoo
     ASSERT_TRUE(published()) << window->statusBar()->currentMessage().toStdString();
 
     const QString uid = QStringLiteral("appointment-0@kalvo-planner");
-    server.putEvent("plan", uid,
-                    test::calendarEvent(uid, "Moved on the phone", today + "T140000",
-                                        today + "T150000"));
+    server.putEvent(
+        "plan", uid,
+        test::calendarEvent(uid, "Moved on the phone", today + "T140000", today + "T150000"));
     const QByteArray phones = server.getEvent("plan", uid);
     window->dayView().selectPanel(window->model().eventDataPanels[0].get());
     window->actionShiftDownEventData->trigger();
@@ -269,6 +271,23 @@ TEST_F(CalDavAccountsTest, AnAppointmentChangedOnTheServerIsKeptUntilTheUserChoo
     const QByteArray mine = server.getEvent("plan", uid);
     EXPECT_TRUE(mine.contains("SUMMARY:Work")) << mine.toStdString();
     EXPECT_FALSE(mine.contains("Moved on the phone"));
+
+    // What was published removed, and publishing off.
+    test::whenOpen<CalendarsDialog>([&](CalendarsDialog& calendars) {
+        test::ModalMessage asked;
+        test::answerNextMessageBox(asked, QMessageBox::Yes);
+        QTest::mouseClick(calendars.buttonRemovePublished, Qt::LeftButton);
+        EXPECT_TRUE(asked.shown);
+        EXPECT_FALSE(calendars.checkPublish->isChecked());
+        calendars.accept();
+    });
+    window->actionCalendars->trigger();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->statusBar()->currentMessage() == "Removed 1 published appointment."; },
+        10000))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(resourcesOn(server.calendarUrl("plan")), 0U);
+    EXPECT_FALSE(loadPublishTarget(store).on);
 }
 
 // A publish that cannot reach the server says why and is tried again after a pause.
