@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -239,9 +240,13 @@ TEST_F(CalDavAccountsTest, AnAppointmentChangedOnTheServerIsKeptUntilTheUserChoo
     ASSERT_TRUE(published()) << window->statusBar()->currentMessage().toStdString();
 
     const QString uid = QStringLiteral("appointment-0@kalvo-planner");
-    server.putEvent(
-        "plan", uid,
-        test::calendarEvent(uid, "Moved on the phone", today + "T140000", today + "T150000"));
+    // A phone's calendar program (python3-caldav) moves it by five hours and renames it.
+    QProcess phone;
+    phone.start(QStringLiteral(KALVO_TEST_PYTHON),
+                {QStringLiteral(KALVO_TEST_SUPPORT "/caldav_edit.py"), server.calendarUrl("plan"),
+                 uid, "Moved on the phone", "300"});
+    ASSERT_TRUE(phone.waitForFinished(30000));
+    ASSERT_EQ(phone.exitCode(), 0) << phone.readAllStandardError().toStdString();
     const QByteArray phones = server.getEvent("plan", uid);
     window->dayView().selectPanel(window->model().eventDataPanels[0].get());
     window->actionShiftDownEventData->trigger();

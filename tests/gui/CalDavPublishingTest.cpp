@@ -47,7 +47,7 @@ std::vector<Fields> linesOf(const std::string& listing) {
 // start, end, planned start, planned end, type, comment, UID, RELATED-TO.
 std::vector<Fields> readBack(const QString& url, const QDate& from, const QDate& to) {
     QProcess process;
-    process.start(QStringLiteral(KALVO_PYTHON),
+    process.start(QStringLiteral(KALVO_TEST_PYTHON),
                   {QStringLiteral(KALVO_TEST_SUPPORT "/caldav_readback.py"), url,
                    from.toString(Qt::ISODate), to.toString(Qt::ISODate)});
     EXPECT_TRUE(process.waitForFinished(60000));

@@ -15,11 +15,11 @@ namespace kalvo::test {
 
 // counting_proxy.py started between the program and a server on 127.0.0.1, to count the
 // requests the program sends; stopped when this goes. The script and the Python that runs it
-// come from the build: KALVO_TEST_SUPPORT and KALVO_PYTHON.
+// come from the build: KALVO_TEST_SUPPORT and KALVO_TEST_PYTHON.
 class CountingProxy {
 public:
     explicit CountingProxy(int serverPort) : log_(QString::fromStdString(folder_.file("log"))) {
-        process_.start(QStringLiteral(KALVO_PYTHON),
+        process_.start(QStringLiteral(KALVO_TEST_PYTHON),
                        {QStringLiteral(KALVO_TEST_SUPPORT "/counting_proxy.py"), "0",
                         QString::number(serverPort), log_});
         // "ready PORT" once it listens.
