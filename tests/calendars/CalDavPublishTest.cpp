@@ -4,6 +4,10 @@
 
 #include <map>
 #include <string>
+#include <tuple>
+
+#include "IcalendarText.h"
+#include "calendars/ConflictVersions.h"
 
 namespace kalvo {
 namespace {
@@ -255,6 +259,41 @@ TEST(CalDavPublish, AServerFaultStopsThePublishKeepingWhatWasDone) {
     EXPECT_EQ(publishing.state().published.begin()->first, "a");
     EXPECT_EQ(contentHash(event("A")), contentHash(event("A", "20300101T000000Z")));
     EXPECT_NE(contentHash(event("A")), contentHash(event("B")));
+}
+
+// What the user compares of two versions in conflict: a series with its days left out and
+// changed, one across midnight, one gone and one that cannot be read.
+TEST(ConflictVersion, SaysWhatEachVersionHolds) {
+    struct Case {
+        std::string text;
+        ConflictVersion expected;
+    };
+    const Case cases[] = {
+        {test::calendar(
+             "BEGIN:VEVENT\r\nUID:w\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20261207T090000\r\n"
+             "DTEND:20261207T120000\r\nRRULE:FREQ=DAILY;UNTIL=20261218T090000;BYDAY=MO,TU,WE,TH,"
+             "FR\r\nEXDATE:20261209T090000\r\nSUMMARY:Work\r\nDESCRIPTION:Focus\\nday\r\n"
+             "X-KALVO-PLANNED-START:20261207T090000\r\nX-KALVO-PLANNED-END:20261207T110000\r\n"
+             "END:VEVENT\r\nBEGIN:VEVENT\r\nUID:w\r\nDTSTAMP:20261201T000000Z\r\n"
+             "RECURRENCE-ID:20261210T090000\r\nDTSTART:20261210T100000\r\n"
+             "DTEND:20261210T120000\r\nSUMMARY:Work\r\nEND:VEVENT\r\n"),
+         {"Work", "2026-12-07 09:00-12:00",
+          "Weekdays until 2026-12-18, 1 day left out, 1 day changed", "09:00-11:00", "Focus\nday"}},
+        {test::calendar("BEGIN:VEVENT\r\nUID:n\r\nDTSTAMP:20261201T000000Z\r\n"
+                        "DTSTART:20261207T230000\r\nDTEND:20261208T013000\r\nSUMMARY:Release\r\n"
+                        "END:VEVENT\r\n"),
+         {"Release", "2026-12-07 23:00-2026-12-08 01:30", "Once", "", ""}},
+        {"", {"Not there", "", "", "", ""}},
+    };
+    for (const Case& c : cases) {
+        const ConflictVersion version = conflictVersionOf(c.text, "Europe/Berlin");
+        EXPECT_EQ(std::tie(version.summary, version.when, version.repeats, version.planned,
+                           version.comment),
+                  std::tie(c.expected.summary, c.expected.when, c.expected.repeats,
+                           c.expected.planned, c.expected.comment));
+    }
+    EXPECT_TRUE(conflictVersionOf("BEGIN:VCALENDAR\r\nnonsense", "Europe/Berlin")
+                    .summary.starts_with("Cannot be read: "));
 }
 
 }  // namespace
