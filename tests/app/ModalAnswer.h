@@ -42,8 +42,11 @@ struct ModalMessage {
 };
 
 // Arms a timer that answers the next message box with `button` and records it; the box is
-// looked for until it appears, so the caller may open it right after this call.
-inline void answerNextMessageBox(ModalMessage& seen, QMessageBox::StandardButton button) {
+// looked for until it appears (five seconds at most), so the caller may open it right after this
+// call. Deleting the timer returned stops the looking, so that a box expected not to come is not
+// answered when a later one comes.
+inline QPointer<QTimer> answerNextMessageBox(ModalMessage& seen,
+                                             QMessageBox::StandardButton button) {
     auto* timer = new QTimer;
     timer->setInterval(10);
     auto ticks = std::make_shared<int>(0);
@@ -61,6 +64,7 @@ inline void answerNextMessageBox(ModalMessage& seen, QMessageBox::StandardButton
         box->button(button)->click();
     });
     timer->start();
+    return timer;
 }
 
 // Answers every message box that opens while it lives with OK, each once it has been the

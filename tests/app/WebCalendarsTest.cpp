@@ -130,11 +130,12 @@ TEST_F(WebCalendarsTest, ASelfSignedCertificateIsTrustedOnlyWhenAcceptedAndOnlyT
 
     // Trusted from then on without a question; another certificate there is asked about again.
     test::ModalMessage again;
-    test::answerNextMessageBox(again, QMessageBox::No);
+    const QPointer<QTimer> lookingAgain = test::answerNextMessageBox(again, QMessageBox::No);
     window->statusBar()->clearMessage();
     window->actionRefresh->trigger();
     QTest::qWait(500);
     EXPECT_FALSE(again.shown);
+    delete lookingAgain;
     EXPECT_EQ(window->statusBar()->currentMessage(), "");
     server.stop();
     FolderServer other(served.path(), test::selfSignedCertificate(cache.path(), "second"));
@@ -143,7 +144,7 @@ TEST_F(WebCalendarsTest, ASelfSignedCertificateIsTrustedOnlyWhenAcceptedAndOnlyT
     test::ModalMessage otherAsked;
     test::answerNextMessageBox(otherAsked, QMessageBox::No);
     window = test::showQuietWindow(store, settings, database.path());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return otherAsked.shown; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return otherAsked.shown; }));
 }
 
 }  // namespace
