@@ -1,6 +1,7 @@
 #include "base/Calendar.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace kalvo {
@@ -43,6 +44,13 @@ CivilDate civilFromDays(std::int64_t days) {
     const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
     const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
     return {year, month, day};
+}
+
+std::string isoDateText(std::int64_t days) {
+    const CivilDate date = civilFromDays(days);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
 }
 
 bool isValidCivilDate(CivilDate date) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kalvo {
 
@@ -26,6 +27,8 @@ struct DateTimeParts {
 
 std::int64_t daysFromCivil(CivilDate date);
 CivilDate civilFromDays(std::int64_t days);
+// "2026-12-10" of the day `days` days after 30 December 1899.
+std::string isoDateText(std::int64_t days);
 bool isValidCivilDate(CivilDate date);
 
 // A date-time rounded to the nearest millisecond, the precision of the table files.

@@ -1,6 +1,5 @@
 #include "calendars/ConflictVersions.h"
 
-#include <cstdio>
 #include <exception>
 #include <optional>
 
@@ -11,18 +10,11 @@
 namespace kalvo {
 namespace {
 
-std::string dateText(std::int64_t day) {
-    const CivilDate date = civilFromDays(day);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
-}
-
 // "09:00-10:30", an end on a later day after its date.
 std::string timesText(const LocalTime& start, const LocalTime& end) {
     return clockText(start.minute) + "-" +
            (end.day == start.day ? clockText(end.minute)
-                                 : dateText(end.day) + " " + clockText(end.minute));
+                                 : isoDateText(end.day) + " " + clockText(end.minute));
 }
 
 std::string counted(std::size_t count, const std::string& what) {
@@ -56,9 +48,9 @@ ConflictVersion conflictVersionOf(const std::string& text, const std::string& lo
     ConflictVersion version;
     version.summary = series->summary;
     version.comment = series->description;
-    version.when = series->allDay
-                       ? dateText(series->start.day) + " all day"
-                       : dateText(series->start.day) + " " + timesText(series->start, series->end);
+    version.when = series->allDay ? isoDateText(series->start.day) + " all day"
+                                  : isoDateText(series->start.day) + " " +
+                                        timesText(series->start, series->end);
     if (series->plannedStart && series->plannedEnd) {
         version.planned = timesText(*series->plannedStart, *series->plannedEnd);
     }
@@ -69,7 +61,7 @@ ConflictVersion conflictVersionOf(const std::string& text, const std::string& lo
     } else {
         version.repeats = series->daily->weekdaysOnly ? "Weekdays" : "Daily";
         if (series->daily->lastDay) {
-            version.repeats += " until " + dateText(*series->daily->lastDay);
+            version.repeats += " until " + isoDateText(*series->daily->lastDay);
         }
         if (!series->excludedDays.empty()) {
             version.repeats += ", " + counted(series->excludedDays.size(), "day") + " left out";

@@ -26,13 +26,6 @@ std::vector<std::string> typePathOf(const EventDataRow& row) {
     return typePath(*row.event->type);
 }
 
-std::string isoDate(DateTime date) {
-    const CivilDate civil = civilFromDays(dayNumber(date));
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", civil.year, civil.month, civil.day);
-    return text;
-}
-
 std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
     std::string text;
     for (const std::string& part : parts) {
@@ -109,12 +102,13 @@ std::string occurrencesCsv(const std::vector<ExportedOccurrence>& occurrences) {
     appendCsvRecord(csv, {"Date", "Type", "Actual start", "Actual end", "Planned start",
                           "Planned end", "Actual minutes", "Planned minutes", "Comment"});
     for (const ExportedOccurrence& occurrence : occurrences) {
-        appendCsvRecord(csv, {isoDate(occurrence.date), joined(occurrence.typePath, "/"),
-                              clockText(occurrence.actualStart), clockText(occurrence.actualEnd),
-                              clockText(occurrence.plannedStart), clockText(occurrence.plannedEnd),
-                              std::to_string(occurrence.actualEnd - occurrence.actualStart),
-                              std::to_string(occurrence.plannedEnd - occurrence.plannedStart),
-                              occurrence.row->comment});
+        appendCsvRecord(csv,
+                        {isoDateText(dayNumber(occurrence.date)), joined(occurrence.typePath, "/"),
+                         clockText(occurrence.actualStart), clockText(occurrence.actualEnd),
+                         clockText(occurrence.plannedStart), clockText(occurrence.plannedEnd),
+                         std::to_string(occurrence.actualEnd - occurrence.actualStart),
+                         std::to_string(occurrence.plannedEnd - occurrence.plannedStart),
+                         occurrence.row->comment});
     }
     return csv;
 }

@@ -105,6 +105,37 @@ protected:
         window->actionCalendars->trigger();
     }
 
+    // Appointments of Work today, one an hour from each of `startHours`.
+    void writeTodaysWork(const std::vector<int>& startHours) {
+        const std::string today = QDate::currentDate().toString("yyyyMMdd").toStdString();
+        std::string events;
+        std::string rows;
+        for (std::size_t id = 0; id < startHours.size(); ++id) {
+            const std::string row = std::to_string(id);
+            const auto at = [&](int hour) {
+                return today + "T" + (hour < 10 ? "0" : "") + std::to_string(hour) + ":00:00000";
+            };
+            events += "<ROW Id=\"" + row + "\" TypeId=\"0\"/>";
+            rows += "<ROW Id=\"" + row + "\" EventId=\"" + row + "\" StartDate=\"" + today +
+                    "\" EndDate=\"" + today + "\" StartTime=\"" + at(startHours[id]) +
+                    "\" EndTime=\"" + at(startHours[id] + 1) + "\"/>";
+        }
+        test::writeDatabase(database.path(), "<ROW Id=\"0\" Name=\"Work\"/>", events, rows);
+    }
+
+    // The window opened, publishing to the CalDAV calendar at `url`.
+    void openPublishingTo(const std::string& url) {
+        saveSubscriptions(store, {{"Plan", url, subscriptionColor(0), false, true, "ann"}});
+        savePublishTarget(store, {url, "ann", 30, 365, true});
+        window = test::showQuietWindow(store, settings, database.path());
+    }
+
+    // Whether the status bar comes to say something that starts with `start`.
+    bool statusComes(const QString& start) {
+        return QTest::qWaitFor(
+            [&] { return window->statusBar()->currentMessage().startsWith(start); }, 10000);
+    }
+
     test::TemporaryFolder cache;
     test::TemporaryFolder database;
     CalDavServer server{CalDavServer::Kind::radicale, {true, {}}};
@@ -183,25 +214,11 @@ std::size_t resourcesOn(const QString& url) {
 
 // Publishing on: the window publishes its appointments once it is open and after each save.
 TEST_F(CalDavAccountsTest, TheAppointmentsArePublishedAtStartAndAfterEverySave) {
-    const QString today = QDate::currentDate().toString("yyyyMMdd");
-    test::writeDatabase(database.path(), "<ROW Id=\"0\" Name=\"Work\"/>",
-                        "<ROW Id=\"0\" TypeId=\"0\"/><ROW Id=\"1\" TypeId=\"0\"/>",
-                        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + today + "\" EndDate=\"" +
-                         today + "\" StartTime=\"" + today + "T09:00:00000\" EndTime=\"" + today +
-                         "T10:00:00000\"/><ROW Id=\"1\" EventId=\"1\" StartDate=\"" + today +
-                         "\" EndDate=\"" + today + "\" StartTime=\"" + today +
-                         "T11:00:00000\" EndTime=\"" + today + "T12:00:00000\"/>")
-                            .toStdString());
+    writeTodaysWork({9, 11});
     server.makeCalendar("plan", "Plan");
-    const Subscription plan{
-        "Plan", server.calendarUrl("plan").toStdString(), subscriptionColor(0), false, true, "ann"};
-    saveSubscriptions(store, {plan});
-    savePublishTarget(store, {plan.source, "ann", 30, 365, true});
     PasswordAnswers answers("secret");
-    window = test::showQuietWindow(store, settings, database.path());
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return window->statusBar()->currentMessage().startsWith("Published "); }, 10000))
-        << window->statusBar()->currentMessage().toStdString();
+    openPublishingTo(server.calendarUrl("plan").toStdString());
+    ASSERT_TRUE(statusComes("Published ")) << window->statusBar()->currentMessage().toStdString();
     EXPECT_EQ(resourcesOn(server.calendarUrl("plan")), 2U);
     EXPECT_EQ(answers.asked, 1);
 
@@ -210,9 +227,7 @@ TEST_F(CalDavAccountsTest, TheAppointmentsArePublishedAtStartAndAfterEverySave) 
     ASSERT_EQ(window->model().events.size(), 1U);
     window->statusBar()->clearMessage();
     window->actionSave->trigger();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return window->statusBar()->currentMessage().startsWith("Published "); }, 10000))
-        << window->statusBar()->currentMessage().toStdString();
+    ASSERT_TRUE(statusComes("Published ")) << window->statusBar()->currentMessage().toStdString();
     EXPECT_EQ(resourcesOn(server.calendarUrl("plan")), 1U)
         << window->statusBar()->currentMessage().toStdString();
 }
@@ -220,24 +235,11 @@ TEST_F(CalDavAccountsTest, TheAppointmentsArePublishedAtStartAndAfterEverySave) 
 // An appointment changed on a phone, then here: the phone's copy stays byte for byte, the window
 // says so, and Other Calendars shows both versions until "Publish mine" replaces the phone's.
 TEST_F(CalDavAccountsTest, AnAppointmentChangedOnTheServerIsKeptUntilTheUserChooses) {
-    const QString today = QDate::currentDate().toString("yyyyMMdd");
-    test::writeDatabase(
-        database.path(), "<ROW Id=\"0\" Name=\"Work\"/>", "<ROW Id=\"0\" TypeId=\"0\"/>",
-        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + today + "\" EndDate=\"" + today +
-         "\" StartTime=\"" + today + "T09:00:00000\" EndTime=\"" + today + "T10:00:00000\"/>")
-            .toStdString());
+    writeTodaysWork({9});
     server.makeCalendar("plan", "Plan");
-    const Subscription plan{
-        "Plan", server.calendarUrl("plan").toStdString(), subscriptionColor(0), false, true, "ann"};
-    saveSubscriptions(store, {plan});
-    savePublishTarget(store, {plan.source, "ann", 30, 365, true});
     PasswordAnswers answers("secret");
-    window = test::showQuietWindow(store, settings, database.path());
-    const auto published = [&] {
-        return QTest::qWaitFor(
-            [&] { return window->statusBar()->currentMessage().startsWith("Published "); }, 10000);
-    };
-    ASSERT_TRUE(published()) << window->statusBar()->currentMessage().toStdString();
+    openPublishingTo(server.calendarUrl("plan").toStdString());
+    ASSERT_TRUE(statusComes("Published ")) << window->statusBar()->currentMessage().toStdString();
 
     const QString uid = QStringLiteral("appointment-0@kalvo-planner");
     // A phone's calendar program (python3-caldav) moves it by five hours and renames it.
@@ -252,7 +254,7 @@ TEST_F(CalDavAccountsTest, AnAppointmentChangedOnTheServerIsKeptUntilTheUserChoo
     window->actionShiftDownEventData->trigger();
     window->statusBar()->clearMessage();
     window->actionSave->trigger();
-    ASSERT_TRUE(published()) << window->statusBar()->currentMessage().toStdString();
+    ASSERT_TRUE(statusComes("Published ")) << window->statusBar()->currentMessage().toStdString();
     EXPECT_TRUE(window->statusBar()->currentMessage().endsWith(
         "1 appointment was changed on the server: choose its version in Other Calendars."))
         << window->statusBar()->currentMessage().toStdString();
@@ -272,7 +274,7 @@ TEST_F(CalDavAccountsTest, AnAppointmentChangedOnTheServerIsKeptUntilTheUserChoo
     });
     window->statusBar()->clearMessage();
     window->actionCalendars->trigger();
-    ASSERT_TRUE(published()) << window->statusBar()->currentMessage().toStdString();
+    ASSERT_TRUE(statusComes("Published ")) << window->statusBar()->currentMessage().toStdString();
     const QByteArray mine = server.getEvent("plan", uid);
     EXPECT_TRUE(mine.contains("SUMMARY:Work")) << mine.toStdString();
     EXPECT_FALSE(mine.contains("Moved on the phone"));
@@ -302,18 +304,10 @@ TEST_F(CalDavAccountsTest, APublishThatFailsIsTriedAgainAfterAPause) {
     const std::string nowhere =
         "http://127.0.0.1:" + std::to_string(probe.serverPort()) + "/ann/plan/";
     probe.close();
-    const QString today = QDate::currentDate().toString("yyyyMMdd");
-    test::writeDatabase(
-        database.path(), "<ROW Id=\"0\" Name=\"Work\"/>", "<ROW Id=\"0\" TypeId=\"0\"/>",
-        ("<ROW Id=\"0\" EventId=\"0\" StartDate=\"" + today + "\" EndDate=\"" + today +
-         "\" StartTime=\"" + today + "T09:00:00000\" EndTime=\"" + today + "T10:00:00000\"/>")
-            .toStdString());
-    saveSubscriptions(store, {{"Plan", nowhere, subscriptionColor(0), false, true, "ann"}});
-    savePublishTarget(store, {nowhere, "ann", 30, 365, true});
+    writeTodaysWork({9});
     PasswordAnswers answers("secret");
-    window = test::showQuietWindow(store, settings, database.path());
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return window->statusBar()->currentMessage().startsWith("Not published: "); }, 10000))
+    openPublishingTo(nowhere);
+    ASSERT_TRUE(statusComes("Not published: "))
         << window->statusBar()->currentMessage().toStdString();
     EXPECT_TRUE(window->statusBar()->currentMessage().endsWith("Trying again in 10 seconds."))
         << window->statusBar()->currentMessage().toStdString();

@@ -629,14 +629,8 @@ int publishDatabase(const std::string& folder, const std::string& url,
         localtime_r(&now, &local);
         const std::int64_t today =
             daysFromCivil({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
-        const auto isoDate = [](std::int64_t day) {
-            const CivilDate date = civilFromDays(day);
-            char text[16];
-            std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-            return std::string(text);
-        };
-        from = isoDate(today - 30);
-        to = isoDate(today + 365);
+        from = isoDateText(today - 30);
+        to = isoDateText(today + 365);
     }
     int failure = kExitFailure;
     try {
